@@ -1,0 +1,54 @@
+#pragma once
+// Volume and mute of the default output device. A new object is made for every
+// mute change; it reaches the device in three steps (enumerator, default device,
+// endpoint volume) and forwards each operation to the endpoint it reached.
+// An object that stopped early is partial: its operations give zeros and change
+// nothing. Nothing is ever reported or thrown.
+
+#include <cstdint>
+#include <memory>
+
+#include "audio/Endpoint.h"
+
+class CAudioEndpointVolume {
+  public:
+    // Uses the process's endpoint system (see setEndpointSystem).
+    CAudioEndpointVolume();
+    explicit CAudioEndpointVolume(EndpointSystem& system);
+    ~CAudioEndpointVolume();
+    CAudioEndpointVolume(const CAudioEndpointVolume&) = delete;
+    CAudioEndpointVolume& operator=(const CAudioEndpointVolume&) = delete;
+
+    int32_t GetChannelCount();
+    float GetChannelVolumeLevel(int32_t nChannel);
+    float GetChannelVolumeLevelScalar(int32_t nChannel);
+    float GetMasterVolumeLevel();
+    float GetMasterVolumeLevelScalar();
+    int32_t GetMute();
+    void GetVolumeRange(float& pfLevelMinDB, float& pfLevelMaxDB, float& pfVolumeIncrementDB);
+    void GetVolumeStepInfo(int32_t& pnStep, int32_t& pnStepCount);
+    int32_t QueryHardwareSupport();
+    void RegisterControlChangeNotify(IAudioEndpointVolumeCallback* ptr);
+    void SetChannelVolumeLevel(int32_t nChannel, float fLevelDB);
+    void SetChannelVolumeLevelScalar(int32_t nChannel, float fLevel);
+    void SetMasterVolumeLevel(float fLevelDB);
+    void SetMasterVolumeLevelScalar(float fLevel);
+    void SetMute(int32_t bMute);
+    void UnregisterControlChangeNotify(IAudioEndpointVolumeCallback* ptr);
+    void VolumeStepDown();
+    void VolumeStepUp();
+
+    // True when construction reached the endpoint volume.
+    bool complete() const { return m_endpoint != nullptr; }
+    const Guid& eventContext() const { return m_eventContext; }
+
+  private:
+    std::unique_ptr<EndpointVolume> m_endpoint;
+    std::unique_ptr<EndpointEnumerator> m_enumerator;
+    std::unique_ptr<EndpointDevice> m_device;
+    Guid m_eventContext{};
+};
+
+// The endpoint system that default-constructed objects use. The front end sets
+// it once at start-up; without one, objects are partial.
+void setEndpointSystem(EndpointSystem* system);

@@ -1,0 +1,62 @@
+// Switching the alarm on and off, and the delayed mute after arming.
+
+#include "clock/AlarmTime.h"
+#include "clock/frmMain.h"
+#include "ui/Texts.h"
+
+namespace {
+
+std::string switchedOnClip(const std::string& lang) {
+    if (lang == "eng") return "alarm_set.wav";
+    if (lang == "fra") return "sonnerie_active.wav";
+    return {};
+}
+
+std::string switchedOffClip(const std::string& lang) {
+    if (lang == "eng") return "alarm_off.wav";
+    if (lang == "fra") return "sonnerie_deactive.wav";
+    return {};
+}
+
+}  // namespace
+
+void frmMain::butOnOff_Click() {
+    if (butOnOff.Tag == "0")
+        arm();
+    else
+        switchOff();
+}
+
+void frmMain::arm() {
+    strAlarm = m_platform.dialogs.inputBox(texts::alarmPrompt(strLang), texts::setAlarmTitle);
+    if (strAlarm.empty()) return;
+    // A text the alarm could never ring at is refused rather than shown as armed.
+    if (!parseAlarmTime(strAlarm)) {
+        m_platform.dialogs.message(texts::notATimeMessage(strLang), texts::setAlarmTitle);
+        return;
+    }
+    lblAlarm.Caption = strAlarm;
+    butOnOff.Tag = "1";
+    butOnOff.Picture = imgOn.Picture;
+    playClip(strLang, switchedOnClip(strLang));
+    // Enabled only now, so the mute follows the end of the clip.
+    tmrSet.Enabled = true;
+}
+
+void frmMain::switchOff() {
+    // A pending mute must not fire after the alarm is off.
+    tmrSet.Enabled = false;
+    setMute(0);
+    blnAlarm = false;
+    butOnOff.Tag = "0";
+    butOnOff.Picture = imgOff.Picture;
+    // Heard over the still-playing track; the track stops after it.
+    playClip(strLang, switchedOffClip(strLang));
+    m_platform.wmp.stop();
+}
+
+void frmMain::tmrSet_Timer() {
+    tmrSet.Enabled = false;
+    // Mute only while the alarm still waits: not after a switch-off, not while ringing.
+    if (butOnOff.Tag == "1" && !blnAlarm) setMute(1);
+}

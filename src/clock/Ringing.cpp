@@ -1,0 +1,59 @@
+// Ringing: the alarm track, and the spoken time at every new minute.
+
+#include <exception>
+
+#include "clock/frmMain.h"
+
+namespace {
+
+// While ringing, a step that fails is skipped and the next one runs.
+template <typename Step>
+void skipOnFailure(Step&& step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+std::string wakeUpClip(const std::string& lang) {
+    if (lang == "eng") return "wake_up.wav";
+    if (lang == "fra") return "reveille.wav";
+    return {};
+}
+
+}  // namespace
+
+void frmMain::playTrackLooped(const std::string& path) {
+    stopClip();
+    m_platform.wmp.setLoop(true);
+    m_platform.wmp.open(path);
+}
+
+void frmMain::startRinging() {
+    const std::string path = trackChosen() ? lblTrack.Caption : beepPath();
+    skipOnFailure([&] { setMute(0); });
+    skipOnFailure([&] { playTrackLooped(path); });
+    blnAlarm = true;
+}
+
+void frmMain::announceTime(const std::string& timeText) {
+    TrackPlayer& wmp = m_platform.wmp;
+    skipOnFailure([&] {
+        if (wmp.playState() == TrackPlayer::Playing) wmp.pause();
+    });
+    skipOnFailure([&] { speakHour(timeText); });
+    skipOnFailure([&] { speakMinutes(timeText); });
+    skipOnFailure([&] { speakAmPm(lblAMPM.Caption); });
+    skipOnFailure([&] {
+        const std::string clip = wakeUpClip(strLang);
+        if (!clip.empty()) playClip(strLang, clip);
+    });
+    skipOnFailure([&] {
+        if (wmp.playState() == TrackPlayer::Paused) wmp.play();
+    });
+}
+
+void frmMain::wmp_Error() {
+    // A track that cannot be played gives way to the built-in beep: never a silent alarm.
+    if (blnAlarm && m_platform.wmp.url() != beepPath()) playTrackLooped(beepPath());
+}

@@ -1,0 +1,99 @@
+#pragma once
+// The narrow interfaces through which frmMain reaches the world. Production
+// passes the real ones from main(); tests pass fakes that record what happened.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class CAudioEndpointVolume;
+class TrayBackend;
+
+// The wall clock, rendered as the platform renders it.
+class TimeSource {
+  public:
+    virtual ~TimeSource() = default;
+    // The current local time in the 12-hour long time form, e.g. "7:05:09 AM".
+    virtual std::string longTimeText() = 0;
+    // The locale's general date-and-time text of the moment (for the preset lists).
+    virtual std::string dateTimeText() = 0;
+};
+
+// Plays one voice clip to its end (blocking) or silences clip sound.
+class ClipPlayer {
+  public:
+    virtual ~ClipPlayer() = default;
+    // Returns when the clip has been played out. A file that cannot be played
+    // plays a short default chime instead; nothing is ever reported.
+    virtual void play(const std::string& path) = 0;
+    virtual void stop() = 0;
+};
+
+// The media player that loops the alarm track (the window's `wmp`).
+class TrackPlayer {
+  public:
+    enum PlayState { Paused = 2, Playing = 3 };
+    virtual ~TrackPlayer() = default;
+    virtual void setLoop(bool loop) = 0;
+    // Opens the local file at `path` and starts it from its beginning.
+    virtual void open(const std::string& path) = 0;
+    // The file last opened, empty when none.
+    virtual std::string url() const = 0;
+    // 2 paused, 3 playing; any other value means neither.
+    virtual int playState() const = 0;
+    virtual void pause() = 0;
+    virtual void play() = 0;
+    virtual void stop() = 0;
+};
+
+// Modal dialogs of the platform.
+class Dialogs {
+  public:
+    enum Answer { Yes = 6, No = 7 };
+    virtual ~Dialogs() = default;
+    // Text-input prompt with OK and Cancel; empty text on Cancel.
+    virtual std::string inputBox(const std::string& prompt, const std::string& title) = 0;
+    // Yes/No question, Yes the default, no icon; gives 6 or 7.
+    virtual int askYesNo(const std::string& text, const std::string& title) = 0;
+    // A plain message with an OK button.
+    virtual void message(const std::string& text, const std::string& title) = 0;
+    // File-open dialog; gives the chosen full path, or empty on Cancel.
+    // `initialPath` is preselected (the dialog remembers its last file name).
+    virtual std::string openFile(const std::string& title, const std::string& filter,
+                                 const std::string& defaultExt, const std::string& initialPath) = 0;
+};
+
+// The top-level window as the platform sees it. Positions are in twips.
+class WindowHost {
+  public:
+    virtual ~WindowHost() = default;
+    virtual int left() const = 0;
+    virtual int top() const = 0;
+    virtual void move(int left, int top) = 0;
+    virtual void show() = 0;
+    virtual void hide() = 0;
+    virtual bool isVisible() const = 0;
+    // Unloads the window; the program ends with it.
+    virtual void close() = 0;
+    // Handles that the tray manager puts into its icon record.
+    virtual unsigned long long hWnd() const = 0;
+    virtual unsigned long long hIcon() const = 0;
+};
+
+// Everything frmMain needs from the platform, wired once at start-up.
+struct Platform {
+    TimeSource& clock;
+    ClipPlayer& clips;
+    TrackPlayer& wmp;
+    Dialogs& dialogs;
+    WindowHost& window;
+    TrayBackend& tray;
+    // A new endpoint-volume object on the default output (one per mute change).
+    std::function<std::unique_ptr<CAudioEndpointVolume>()> newEndpointVolume;
+    // Makes a font file available to the window (missing files are passed over).
+    std::function<void(const std::string& path)> registerFont;
+    // The folder of the executable, without a trailing separator, read afresh each call.
+    std::function<std::string()> appFolder;
+    // Lets pending window events run once.
+    std::function<void()> doEvents;
+};

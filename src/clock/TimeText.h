@@ -1,0 +1,16 @@
+#pragma once
+// The time text and its fields. The platform renders the time as "h:mm:ss AM";
+// the time text drops the last three characters, the day half keeps the last two.
+
+#include <string>
+#include <string_view>
+
+std::string timeTextOf(std::string_view rendering);
+std::string dayHalfOf(std::string_view rendering);
+// The text shown in lblTime: "0" in front of a 7-character time text.
+std::string clockTextOf(std::string_view timeText);
+
+// Cut a time text at its first ":" (later colons are ignored).
+std::string getHourPart(std::string_view s);
+std::string getMinutePart(std::string_view s);
+std::string getSecondPart(std::string_view s);

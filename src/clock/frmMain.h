@@ -1,0 +1,108 @@
+#pragma once
+// The main window: the whole clock state, its controls as data, and every
+// handler the front end calls. Nothing here knows Qt or the operating system.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "audio/CAudioEndpointVolume.h"
+#include "clock/Controls.h"
+#include "clock/Services.h"
+#include "tray/clsSysTray.h"
+
+class frmMain {
+  public:
+    explicit frmMain(Platform platform);
+    ~frmMain();
+    frmMain(const frmMain&) = delete;
+    frmMain& operator=(const frmMain&) = delete;
+
+    // --- fields, in declaration order ---
+    std::string strHour;
+    std::string strMinute;
+    std::string strSecond;
+    bool blnMove = false;
+    bool blnAlarm = false;
+    std::string strAlarm;
+    std::string strLang;
+    std::unique_ptr<CAudioEndpointVolume> objVolume;
+    std::unique_ptr<clsSysTray> SysTray;
+
+    // Minute of the day seen by the previous tick, so that an alarm whose minute
+    // was stepped over (suspend, clock set forward) still rings late.
+    std::optional<int> lastMinuteOfDay;
+    // True while the output is muted by this clock and not yet cleared by it.
+    bool blnMutedByUs = false;
+
+    // --- controls ---
+    Label lblTime{"", "DS-Digital"};
+    Label lblAMPM{"", "DS-Digital"};
+    Label lblAlarm{"", "Verdana"};
+    Label lblTrack{"No Track Selected", "Verdana"};
+    Label lblMinimize{"-", "DS-Digital"};
+    Label lblClose{"X", "DS-Digital"};
+    PictureControl bg{pictures::bg};
+    PictureControl imgOn{pictures::on, "", false};
+    PictureControl imgOff{pictures::off, "", false};
+    PictureControl butOnOff{pictures::off, "0"};
+    PictureControl butSettings{pictures::settings};
+    PictureControl butTrack{pictures::track};
+    PictureControl butBuzz{pictures::buzz, "", false};
+    PictureControl butSong{pictures::song, "", false};
+    PictureControl pic{"", "", false};
+    ComboList lstHour;
+    ComboList lstMin;
+    Timer tmrTime{true, 1000};
+    Timer tmrSet{false, 1500};
+    // The file dialog's file name, kept for the life of the window.
+    std::string browseFileName;
+
+    // --- events ---
+    void Form_Load();
+    void Form_Unload();
+    void tmrTime_Timer();
+    void tmrSet_Timer();
+    void butOnOff_Click();
+    void butSettings_Click();
+    void butTrack_Click();
+    // Mouse events carry the button state and coordinates in twips.
+    void Form_MouseMove(int Button, float X, float Y);
+    void pic_MouseMove(int Button, float X, float Y);
+    void bg_MouseDown(int Button, float X, float Y);
+    void bg_MouseMove(int Button, float X, float Y);
+    void bg_MouseUp(int Button, float X, float Y);
+    void bg_Click();
+    void lblMinimize_Click();
+    void lblClose_Click();
+    void SysTray_LeftClick();
+    void SysTray_RightClick();
+    void SysTray_DoubleClick();
+    // The media player could not play the file it was given.
+    void wmp_Error();
+
+    // --- window procedures ---
+    void playClip(const std::string& lang, const std::string& clip);
+    void stopClip();
+    void speakHour(const std::string& timeText);
+    void speakMinutes(const std::string& timeText);
+    void speakAmPm(const std::string& dayHalf);
+    void playTrackLooped(const std::string& path);
+    void startRinging();
+    void announceTime(const std::string& timeText);
+    void addAlarmPresets();
+
+    bool trackChosen() const;
+    std::string beepPath() const;
+
+    Platform& platform() { return m_platform; }
+
+  private:
+    void setMute(int bMute);
+    void switchOff();
+    void arm();
+
+    Platform m_platform;
+    bool m_inTick = false;
+    bool m_unloaded = false;
+};

@@ -1,0 +1,50 @@
+#pragma once
+// The notification area of the desktop, driven by the icon record that the tray
+// manager keeps. Qt implements it with QSystemTrayIcon; tests record the calls.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// The icon record, field for field as the shell's single-byte NOTIFYICONDATA.
+struct NotifyIconData {
+    uint32_t cbSize = 0;
+    uint64_t hWnd = 0;
+    uint32_t uID = 0;
+    uint32_t uFlags = 0;
+    uint32_t uCallbackMessage = 0;
+    uint64_t hIcon = 0;
+    std::array<char, 128> szTip{};
+    uint32_t dwState = 0;
+    uint32_t dwStateMask = 0;
+    std::array<char, 256> szInfo{};
+    uint32_t uTimeout = 0;
+    std::array<char, 64> szInfoTitle{};
+    uint32_t dwInfoFlags = 0;
+};
+
+enum NotifyMessage : uint32_t { NIM_ADD = 0, NIM_MODIFY = 1, NIM_DELETE = 2 };
+enum NotifyFlag : uint32_t { NIF_MESSAGE = 1, NIF_ICON = 2, NIF_TIP = 4, NIF_INFO = 16 };
+
+// A picture as 24-bit colours 0x00BBGGRR, row by row from the top-left pixel.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+// An icon image: a colour picture and a mask of the same size (true: transparent).
+struct IconImage {
+    Picture colour;
+    std::vector<bool> mask;
+};
+
+class TrayBackend {
+  public:
+    virtual ~TrayBackend() = default;
+    // Shell_NotifyIcon: add, modify or delete the icon the record describes.
+    virtual void notifyIcon(NotifyMessage message, const NotifyIconData& record) = 0;
+    // Makes an icon handle from an image; 0 on failure.
+    virtual uint64_t createIcon(const IconImage& image) = 0;
+    virtual void destroyIcon(uint64_t hIcon) = 0;
+};

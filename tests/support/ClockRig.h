@@ -1,0 +1,67 @@
+#pragma once
+// A frmMain wired to fakes, with helpers to move the clock tick by tick.
+
+#include <algorithm>
+
+#include "clock/frmMain.h"
+#include "support/Fakes.h"
+
+struct ClockRig {
+    EventLog log;
+    FakeClock clock;
+    FakeClips clips{log};
+    FakeTrack wmp{log};
+    FakeDialogs dialogs{log};
+    FakeWindow window{log};
+    NullTrayBackend tray;
+    FakeEndpointSystem endpoints{log};
+    std::vector<std::string> fonts;
+    int eventPasses = 0;
+    std::function<void()> onEvents;  // what a pass of the event loop delivers
+    frmMain form{Platform{clock, clips, wmp, dialogs, window, tray,
+                          [this] { return std::make_unique<CAudioEndpointVolume>(endpoints); },
+                          [this](const std::string& path) { fonts.push_back(path); },
+                          [] { return "/app"; },
+                          [this] {
+                              ++eventPasses;
+                              if (onEvents) {
+                                  auto events = std::move(onEvents);
+                                  onEvents = nullptr;
+                                  events();
+                              }
+                          }}};
+
+    explicit ClockRig(int hour = 6, int minute = 59, int second = 0) {
+        clock.set(hour, minute, second);
+        form.Form_Load();
+        form.tmrTime_Timer();
+        log.clear();
+    }
+
+    // One tick per second for `seconds` seconds.
+    void run(int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            clock.advance(1);
+            form.tmrTime_Timer();
+        }
+    }
+    void runUntil(int hour, int minute, int second) {
+        const int target = (hour * 60 + minute) * 60 + second;
+        while (clock.secondsOfDay() != target) run(1);
+    }
+    // Types `text` into the alarm prompt and lets the delayed mute fire.
+    void arm(const std::string& text) {
+        dialogs.typed.push_back(text);
+        form.butOnOff_Click();
+        if (form.tmrSet.Enabled) form.tmrSet_Timer();
+    }
+    std::vector<std::string> clipsPlayed() const {
+        std::vector<std::string> out;
+        for (const auto& e : log)
+            if (e.rfind("clip /", 0) == 0) out.push_back(e.substr(e.rfind('/') + 1));
+        return out;
+    }
+    bool logged(const std::string& entry) const {
+        return std::find(log.begin(), log.end(), entry) != log.end();
+    }
+};

@@ -1,0 +1,183 @@
+#pragma once
+// Fakes of the platform services for driving frmMain without a window, a sound
+// server or a real clock. Everything observable goes into one shared log, so a
+// test can check the order in which things happened.
+
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/CAudioEndpointVolume.h"
+#include "clock/Services.h"
+#include "tray/TrayBackend.h"
+
+using EventLog = std::vector<std::string>;
+
+// A wall clock that only moves when told to.
+class FakeClock : public TimeSource {
+  public:
+    explicit FakeClock(int secondsOfDay = 0) : m_seconds(secondsOfDay) {}
+    void set(int hour, int minute, int second) { m_seconds = (hour * 60 + minute) * 60 + second; }
+    void advance(int seconds) { m_seconds = ((m_seconds + seconds) % 86400 + 86400) % 86400; }
+    int secondsOfDay() const { return m_seconds; }
+    std::string longTimeText() override {
+        const int h = m_seconds / 3600, m = m_seconds / 60 % 60, s = m_seconds % 60;
+        char text[16];
+        std::snprintf(text, sizeof text, "%d:%02d:%02d %s", h % 12 == 0 ? 12 : h % 12, m, s,
+                      h < 12 ? "AM" : "PM");
+        return text;
+    }
+    std::string dateTimeText() override { return "12/8/2026 " + longTimeText(); }
+
+  private:
+    int m_seconds;
+};
+
+class FakeClips : public ClipPlayer {
+  public:
+    explicit FakeClips(EventLog& log) : m_log(log) {}
+    void play(const std::string& path) override {
+        m_log.push_back("clip " + path);
+        played.push_back(path);
+        if (duringPlay) duringPlay(path);
+    }
+    void stop() override { m_log.push_back("clip-stop"); }
+    std::vector<std::string> played;
+    // Runs inside play(), as if events were handled while the clip sounds.
+    std::function<void(const std::string&)> duringPlay;
+
+  private:
+    EventLog& m_log;
+};
+
+// A media player whose state changes at once (a real one takes a moment).
+class FakeTrack : public TrackPlayer {
+  public:
+    explicit FakeTrack(EventLog& log) : m_log(log) {}
+    void setLoop(bool loop) override { looping = loop; }
+    void open(const std::string& path) override {
+        m_log.push_back("track-open " + path);
+        m_url = path;
+        state = opensPaused ? 0 : Playing;
+    }
+    std::string url() const override { return m_url; }
+    int playState() const override { return state; }
+    void pause() override {
+        m_log.push_back("track-pause");
+        state = Paused;
+    }
+    void play() override {
+        m_log.push_back("track-play");
+        state = Playing;
+    }
+    void stop() override {
+        m_log.push_back("track-stop");
+        state = 1;
+    }
+    int state = 0;
+    bool looping = false;
+    // When set, open() leaves the player still opening (neither playing nor paused).
+    bool opensPaused = false;
+
+  private:
+    EventLog& m_log;
+    std::string m_url;
+};
+
+class FakeDialogs : public Dialogs {
+  public:
+    explicit FakeDialogs(EventLog& log) : m_log(log) {}
+    std::string inputBox(const std::string& prompt, const std::string& title) override {
+        asked.push_back({prompt, title});
+        return next(typed);
+    }
+    int askYesNo(const std::string& text, const std::string& title) override {
+        asked.push_back({text, title});
+        if (answers.empty()) return No;
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void message(const std::string& text, const std::string& title) override {
+        m_log.push_back("message " + title);
+        messages.push_back({text, title});
+    }
+    std::string openFile(const std::string& title, const std::string& filter,
+                         const std::string& defaultExt, const std::string& initialPath) override {
+        asked.push_back({filter, title});
+        lastDefaultExt = defaultExt;
+        lastInitialPath = initialPath;
+        return next(files);
+    }
+
+    struct Asked {
+        std::string text, title;
+    };
+    std::deque<std::string> typed;  // answers to the text prompt
+    std::deque<int> answers;        // answers to the Yes/No question
+    std::deque<std::string> files;  // answers to the file dialog
+    std::vector<Asked> asked;
+    std::vector<Asked> messages;
+    std::string lastDefaultExt, lastInitialPath;
+
+  private:
+    static std::string next(std::deque<std::string>& q) {
+        if (q.empty()) return {};
+        std::string s = q.front();
+        q.pop_front();
+        return s;
+    }
+    EventLog& m_log;
+};
+
+class FakeWindow : public WindowHost {
+  public:
+    explicit FakeWindow(EventLog& log) : m_log(log) {}
+    int left() const override { return x; }
+    int top() const override { return y; }
+    void move(int l, int t) override {
+        x = l;
+        y = t;
+    }
+    void show() override { visible = true; }
+    void hide() override { visible = false; }
+    bool isVisible() const override { return visible; }
+    void close() override {
+        m_log.push_back("window-close");
+        closed = true;
+    }
+    unsigned long long hWnd() const override { return 0x1234; }
+    unsigned long long hIcon() const override { return 0x77; }
+    int x = 0, y = 0;
+    bool visible = true, closed = false;
+
+  private:
+    EventLog& m_log;
+};
+
+class NullTrayBackend : public TrayBackend {
+  public:
+    void notifyIcon(NotifyMessage message, const NotifyIconData&) override {
+        messages.push_back(message);
+    }
+    uint64_t createIcon(const IconImage&) override { return 1; }
+    void destroyIcon(uint64_t) override {}
+    std::vector<NotifyMessage> messages;
+};
+
+// An endpoint system whose one device logs every mute change, or one with no
+// audio service at all.
+class FakeEndpointSystem : public EndpointSystem {
+  public:
+    explicit FakeEndpointSystem(EventLog& log) : m_log(log) {}
+    std::unique_ptr<EndpointEnumerator> createEnumerator() override;
+    bool available = true;
+    int muted = 0;
+    int objectsAlive = 0;
+
+  private:
+    EventLog& m_log;
+};

@@ -1,0 +1,315 @@
+// Journeys through the talking alarm, from arming to switching off, with a fake
+// clock that moves one tick at a time.
+
+#include <gtest/gtest.h>
+
+#include "support/ClockRig.h"
+
+namespace {
+
+using Clips = std::vector<std::string>;
+
+TEST(AlarmJourney, EnglishFromArmingToSwitchingOff) {
+    ClockRig rig(6, 59, 58);
+    rig.dialogs.typed.push_back("07:00 AM");
+    rig.form.butOnOff_Click();
+    EXPECT_EQ(rig.form.lblAlarm.Caption, "07:00 AM");
+    EXPECT_EQ(rig.form.butOnOff.Tag, "1");
+    EXPECT_EQ(rig.form.butOnOff.Picture, rig.form.imgOn.Picture);
+    EXPECT_EQ(rig.log, (EventLog{"clip /app/sounds/en/alarm_set.wav"}));
+    // The mute timer starts only once the clip has been played out.
+    EXPECT_TRUE(rig.form.tmrSet.Enabled);
+    EXPECT_EQ(rig.form.tmrSet.Interval, 1500);
+    rig.form.tmrSet_Timer();
+    EXPECT_FALSE(rig.form.tmrSet.Enabled);
+    EXPECT_EQ(rig.endpoints.muted, 1);
+
+    rig.log.clear();
+    rig.run(1);  // 6:59:59
+    EXPECT_TRUE(rig.log.empty());
+    rig.run(1);  // 7:00:00
+    EXPECT_TRUE(rig.form.blnAlarm);
+    EXPECT_EQ(rig.form.lblTime.Caption, "07:00:00");
+    EXPECT_EQ(rig.log,
+              (EventLog{"mute 0", "clip-stop", "track-open /app/sounds/beep.wav", "track-pause",
+                        "clip /app/sounds/en/seven.wav", "clip /app/sounds/en/am.wav",
+                        "clip /app/sounds/en/wake_up.wav", "track-play"}));
+    EXPECT_TRUE(rig.wmp.looping);
+
+    rig.log.clear();
+    rig.run(59);  // nothing more within the minute
+    EXPECT_TRUE(rig.log.empty());
+
+    // At 7:01 a click during the announcement switches the alarm off.
+    rig.onEvents = [&] { rig.form.butOnOff_Click(); };
+    rig.run(1);
+    EXPECT_EQ(rig.log, (EventLog{"track-pause", "mute 0", "clip /app/sounds/en/alarm_off.wav",
+                                 "track-stop", "clip /app/sounds/en/seven.wav",
+                                 "clip /app/sounds/en/zero.wav", "clip /app/sounds/en/one.wav",
+                                 "clip /app/sounds/en/am.wav", "clip /app/sounds/en/wake_up.wav"}));
+    EXPECT_FALSE(rig.form.blnAlarm);
+    EXPECT_EQ(rig.form.butOnOff.Tag, "0");
+    EXPECT_EQ(rig.form.butOnOff.Picture, rig.form.imgOff.Picture);
+    EXPECT_EQ(rig.endpoints.muted, 0);
+    EXPECT_EQ(rig.form.strAlarm, "07:00 AM");
+
+    // Switched off, the same time of day does not ring again.
+    rig.log.clear();
+    rig.run(24 * 3600);
+    EXPECT_TRUE(rig.log.empty());
+}
+
+TEST(AlarmJourney, FrenchWithAChosenTrack) {
+    ClockRig rig(6, 59, 50);
+    rig.dialogs.answers.push_back(Dialogs::Yes);
+    rig.form.butSettings_Click();
+    rig.dialogs.files.push_back("/music/réveil.mp3");
+    rig.form.butTrack_Click();
+    rig.log.clear();
+
+    rig.arm("07:00");
+    EXPECT_EQ(rig.dialogs.asked.back().text,
+              "Entrez l'heure pour sonnerie:\r\n\r\nex: 07:00 AM, 12:00 PM, 18:00 (aucun AM / PM)");
+    EXPECT_EQ(rig.dialogs.asked.back().title, "Set Alarm");
+    EXPECT_EQ(rig.clipsPlayed(), (Clips{"sonnerie_active.wav"}));
+
+    rig.log.clear();
+    rig.runUntil(7, 0, 0);
+    EXPECT_TRUE(rig.logged("track-open /music/réveil.mp3"));
+    EXPECT_EQ(rig.clipsPlayed(), (Clips{"sept.wav", "heure.wav", "am.wav", "reveille.wav"}));
+
+    rig.log.clear();
+    rig.runUntil(7, 21, 0);
+    EXPECT_EQ(rig.clipsPlayed(), (Clips{"sept.wav", "heure.wav", "vingt.wav", "et.wav", "un.wav",
+                                        "am.wav", "reveille.wav"}));
+    EXPECT_EQ(rig.form.strMinute, "21");
+}
+
+TEST(AlarmJourney, AnnouncementLeavesAStillOpeningTrackAlone) {
+    ClockRig rig(6, 59, 58);
+    rig.wmp.opensPaused = true;
+    rig.arm("7:00 AM");
+    rig.log.clear();
+    rig.run(2);
+    EXPECT_FALSE(rig.logged("track-pause"));
+    EXPECT_FALSE(rig.logged("track-play"));
+    EXPECT_EQ(rig.clipsPlayed(), (Clips{"seven.wav", "am.wav", "wake_up.wav"}));
+}
+
+TEST(AlarmJourney, UnknownLanguageRingsWithoutSpeaking) {
+    ClockRig rig(6, 59, 58);
+    rig.arm("07:00 AM");
+    rig.form.strLang = "deu";
+    rig.log.clear();
+    rig.run(2);
+    EXPECT_TRUE(rig.form.blnAlarm);
+    EXPECT_TRUE(rig.logged("track-open /app/sounds/beep.wav"));
+    EXPECT_TRUE(rig.clipsPlayed().empty());
+}
+
+TEST(Arming, CancelLeavesTheAlarmOffAndSilent) {
+    ClockRig rig;
+    rig.form.strAlarm = "old";
+    rig.form.lblAlarm.Caption = "06:00 AM";
+    rig.form.butOnOff_Click();  // no text typed: Cancel
+    EXPECT_EQ(rig.form.strAlarm, "");
+    EXPECT_EQ(rig.form.lblAlarm.Caption, "06:00 AM");
+    EXPECT_EQ(rig.form.butOnOff.Tag, "0");
+    EXPECT_FALSE(rig.form.tmrSet.Enabled);
+    EXPECT_TRUE(rig.log.empty());
+}
+
+TEST(Arming, TextThatIsNoTimeIsRefusedWithAMessage) {
+    for (const char* lang : {"eng", "fra"}) {
+        for (const char* text : {"abc", "7", "25:00", "13:00 PM", " "}) {
+            ClockRig rig;
+            rig.form.strLang = lang;
+            rig.form.lblAlarm.Caption = "before";
+            rig.dialogs.typed.push_back(text);
+            rig.form.butOnOff_Click();
+            EXPECT_EQ(rig.form.strAlarm, text);
+            EXPECT_EQ(rig.form.butOnOff.Tag, "0") << text;
+            EXPECT_EQ(rig.form.lblAlarm.Caption, "before");
+            EXPECT_FALSE(rig.form.tmrSet.Enabled);
+            EXPECT_TRUE(rig.clipsPlayed().empty());
+            ASSERT_EQ(rig.dialogs.messages.size(), 1u);
+            EXPECT_EQ(rig.dialogs.messages[0].title, "Set Alarm");
+            const std::string example = std::string(lang) == "eng"
+                                            ? "ex: 07:00 AM, 12:00 PM, 18:00 (no AM / PM)"
+                                            : "ex: 07:00 AM, 12:00 PM, 18:00 (aucun AM / PM)";
+            EXPECT_NE(rig.dialogs.messages[0].text.find(example), std::string::npos);
+        }
+    }
+}
+
+struct RingCase {
+    const char* alarm;
+    int hour, minute;  // when it must ring (24-hour)
+};
+
+class RingsAt : public testing::TestWithParam<RingCase> {};
+
+TEST_P(RingsAt, OnlyInItsOwnDayHalf) {
+    const RingCase& c = GetParam();
+    ClockRig rig(c.hour, c.minute, 0);
+    rig.clock.advance(-60 * 60 * 12 - 30);  // twelve hours and 30 s before
+    rig.form.tmrTime_Timer();
+    rig.arm(c.alarm);
+    rig.run(60);
+    EXPECT_FALSE(rig.form.blnAlarm) << "rang twelve hours early";
+    const int before = ((c.hour * 60 + c.minute) * 60 + 86399) % 86400;
+    rig.runUntil(before / 3600, before / 60 % 60, before % 60);
+    EXPECT_FALSE(rig.form.blnAlarm);
+    rig.run(1);
+    EXPECT_TRUE(rig.form.blnAlarm);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, RingsAt,
+                         testing::Values(RingCase{"12:00 AM", 0, 0}, RingCase{"12:00 PM", 12, 0},
+                                         RingCase{"18:00", 18, 0}, RingCase{"07:00", 7, 0},
+                                         RingCase{"7:00 pm", 19, 0},
+                                         RingCase{" 06:30 AM ", 6, 30}));
+
+TEST(Arming, DuringTheAlarmMinuteWaitsForTheNextDay) {
+    ClockRig rig(7, 0, 10);
+    rig.arm("07:00 AM");
+    rig.run(23 * 3600 + 59 * 60 + 49);  // up to 6:59:59 the next day
+    EXPECT_FALSE(rig.form.blnAlarm);
+    rig.run(1);
+    EXPECT_TRUE(rig.form.blnAlarm);
+}
+
+TEST(LateAlarm, RingsOnceAfterTheClockJumpedOverItAndNotWhenTooLate) {
+    ClockRig rig(6, 55, 0);
+    rig.arm("07:00 AM");
+    rig.clock.advance(10 * 60);  // resume at 7:05
+    rig.form.tmrTime_Timer();
+    EXPECT_TRUE(rig.form.blnAlarm);
+
+    ClockRig missed(6, 55, 0);
+    missed.arm("07:00 AM");
+    missed.clock.advance(2 * 3600);
+    missed.form.tmrTime_Timer();
+    EXPECT_FALSE(missed.form.blnAlarm);
+}
+
+TEST(LateAlarm, ClockSetBackRingsWhenTheTimeComesRoundAgain) {
+    ClockRig rig(7, 10, 0);
+    rig.arm("07:30 AM");
+    rig.clock.advance(-3600);
+    rig.run(1);
+    EXPECT_FALSE(rig.form.blnAlarm);
+    rig.runUntil(7, 30, 0);
+    EXPECT_TRUE(rig.form.blnAlarm);
+
+    // Set back an hour while ringing: the announcements go on, and the track starts
+    // over when the alarm time comes round again.
+    rig.clock.advance(-3600);
+    rig.log.clear();
+    rig.runUntil(6, 31, 0);
+    EXPECT_EQ(rig.clipsPlayed(),
+              (Clips{"six.wav", "thirty.wav", "one.wav", "am.wav", "wake_up.wav"}));
+    rig.log.clear();
+    rig.runUntil(7, 30, 0);
+    EXPECT_TRUE(rig.logged("track-open /app/sounds/beep.wav"));
+}
+
+TEST(Ringing, UnplayableTrackGivesWayToTheBeep) {
+    ClockRig rig(6, 59, 58);
+    rig.dialogs.files.push_back("/gone/song.mp3");
+    rig.form.butTrack_Click();
+    rig.arm("07:00 AM");
+    rig.run(2);
+    rig.log.clear();
+    rig.form.wmp_Error();
+    EXPECT_EQ(rig.log, (EventLog{"clip-stop", "track-open /app/sounds/beep.wav"}));
+    // The beep failing too does not loop forever.
+    rig.log.clear();
+    rig.form.wmp_Error();
+    EXPECT_TRUE(rig.log.empty());
+    // Announcements go on every minute.
+    rig.run(60);
+    EXPECT_EQ(rig.clipsPlayed(),
+              (Clips{"seven.wav", "zero.wav", "one.wav", "am.wav", "wake_up.wav"}));
+}
+
+TEST(Ringing, PlayerErrorWhileNotRingingIsIgnored) {
+    ClockRig rig;
+    rig.form.wmp_Error();
+    EXPECT_TRUE(rig.log.empty());
+}
+
+TEST(NeverLeftMuted, SwitchingOffBeforeTheDelayedMuteCancelsIt) {
+    ClockRig rig;
+    rig.dialogs.typed.push_back("07:00 AM");
+    rig.form.butOnOff_Click();
+    rig.form.butOnOff_Click();  // off again within 1.5 s
+    EXPECT_FALSE(rig.form.tmrSet.Enabled);
+    rig.form.tmrSet_Timer();  // a late timer event changes nothing
+    EXPECT_EQ(rig.endpoints.muted, 0);
+    EXPECT_FALSE(rig.logged("mute 1"));
+}
+
+TEST(NeverLeftMuted, DelayedMuteDoesNotFireIntoRinging) {
+    ClockRig rig(6, 59, 59);
+    rig.dialogs.typed.push_back("07:00 AM");
+    rig.form.butOnOff_Click();
+    rig.run(1);  // rings before the 1.5 s are up
+    ASSERT_TRUE(rig.form.blnAlarm);
+    rig.form.tmrSet_Timer();
+    EXPECT_FALSE(rig.logged("mute 1"));
+}
+
+TEST(NeverLeftMuted, ShutDownClearsOnlyTheClocksOwnMute) {
+    {
+        ClockRig rig;  // never armed: the user's own mute is left alone
+        rig.endpoints.muted = 1;
+        rig.form.Form_Unload();
+        EXPECT_EQ(rig.endpoints.muted, 1);
+        EXPECT_FALSE(rig.logged("mute 0"));
+    }
+    {
+        ClockRig rig;  // waiting and muted by the clock
+        rig.arm("07:00 AM");
+        rig.form.Form_Unload();
+        EXPECT_EQ(rig.endpoints.muted, 0);
+        rig.form.Form_Unload();  // runs once
+        EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "mute 0"), 1);
+    }
+    {
+        ClockRig rig(6, 59, 59);  // ringing: the track stops, the mute was cleared
+        rig.arm("07:00 AM");
+        rig.run(1);
+        rig.log.clear();
+        rig.form.Form_Unload();
+        EXPECT_EQ(rig.endpoints.muted, 0);
+        EXPECT_TRUE(rig.logged("track-stop"));
+        EXPECT_EQ(rig.endpoints.objectsAlive, 0);
+    }
+}
+
+TEST(Ringing, NoAudioDeviceStillRingsAndAnnounces) {
+    ClockRig rig(6, 59, 58);
+    rig.endpoints.available = false;
+    rig.arm("07:00 AM");
+    rig.run(2);
+    EXPECT_TRUE(rig.form.blnAlarm);
+    EXPECT_EQ(rig.clipsPlayed().size(), 4u);  // alarm_set, seven, am, wake_up
+    EXPECT_EQ(rig.form.strSecond, "00");
+}
+
+TEST(Tick, NestedTickInsideAnAnnouncementIsRefused) {
+    ClockRig rig(6, 59, 59);
+    rig.arm("07:00 AM");
+    rig.onEvents = [&] {
+        rig.clock.advance(1);
+        rig.form.tmrTime_Timer();
+    };
+    rig.log.clear();
+    rig.run(1);
+    // One announcement only, and the tick still stored its parts.
+    EXPECT_EQ(rig.clipsPlayed(), (Clips{"seven.wav", "am.wav", "wake_up.wav"}));
+    EXPECT_EQ(rig.form.strMinute, "00");
+}
+
+}  // namespace
