@@ -1,0 +1,159 @@
+#!/usr/bin/env python3
+"""The Debian package.
+
+Packs the current build directory with `cpack -G DEB` into a temporary folder
+and checks the control fields and the file list of the .deb. Skipped (exit 0,
+with a message) only when dpkg-deb is not installed.
+"""
+
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import unittest
+from pathlib import Path
+
+SOURCE = Path(os.environ.get("ALARM_SOURCE_DIR", Path(__file__).resolve().parents[2]))
+BUILD = Path(os.environ["ALARM_BUILD_DIR"])
+APP_ID = "io.github.alarmclock.AlarmClock"
+
+DEB = None
+WORK = None
+
+
+def project_version():
+    text = (SOURCE / "CMakeLists.txt").read_text()
+    return re.search(r"project\([^)]*VERSION\s+([0-9.]+)", text).group(1)
+
+
+def setUpModule():
+    global DEB, WORK
+    if not shutil.which("dpkg-deb"):
+        raise unittest.SkipTest("dpkg-deb is not installed (Debian package dpkg)")
+    WORK = Path(tempfile.mkdtemp(prefix="alarm-deb-"))
+    result = subprocess.run(
+        ["cpack", "-G", "DEB", "-B", str(WORK), "--config", str(BUILD / "CPackConfig.cmake")],
+        cwd=BUILD, capture_output=True, text=True, timeout=300)
+    if result.returncode != 0:
+        raise RuntimeError("cpack failed:\n" + result.stdout + result.stderr)
+    debs = list(WORK.glob("alarm-clock_*.deb"))
+    if len(debs) != 1:
+        raise RuntimeError("expected one alarm-clock_*.deb, found %s:\n%s" % (debs, result.stdout))
+    DEB = debs[0]
+
+
+def tearDownModule():
+    if WORK:
+        shutil.rmtree(WORK, ignore_errors=True)
+
+
+def field(name):
+    return subprocess.run(["dpkg-deb", "-f", str(DEB), name], capture_output=True, text=True,
+                          check=True).stdout.strip()
+
+
+def dependency_names(text):
+    """Package names of a Depends-style field, alternatives included."""
+    return {re.split(r"[\s(:]", alt.strip())[0] for clause in text.split(",")
+            for alt in clause.split("|") if alt.strip()}
+
+
+def listing():
+    """Maps each path in the package (without ./) to its `dpkg-deb -c` line."""
+    out = subprocess.run(["dpkg-deb", "-c", str(DEB)], capture_output=True, text=True,
+                         check=True).stdout
+    entries = {}
+    for line in out.splitlines():
+        path = line.split(None, 5)[5].split(" -> ")[0]
+        entries[path.removeprefix("./").rstrip("/")] = line
+    return entries
+
+
+class ControlFields(unittest.TestCase):
+    def test_file_name_carries_version_and_architecture(self):
+        arch = subprocess.run(["dpkg", "--print-architecture"], capture_output=True, text=True,
+                              check=True).stdout.strip()
+        self.assertEqual(DEB.name, "alarm-clock_%s_%s.deb" % (project_version(), arch))
+
+    def test_identity_fields(self):
+        for name, want in [("Package", "alarm-clock"), ("Version", project_version()),
+                           ("Section", "utils"), ("Priority", "optional")]:
+            with self.subTest(field=name):
+                self.assertEqual(field(name), want)
+
+    def test_maintainer_is_a_name_and_address(self):
+        self.assertRegex(field("Maintainer"), r"^[^<>]+ <[^<>@\s]+@[^<>@\s]+>$")
+
+    def test_description_has_summary_and_body(self):
+        lines = field("Description").splitlines()
+        self.assertIn("alarm clock", lines[0].lower())
+        self.assertGreater(len(lines), 1, "no long description")
+
+    def test_depends_covers_linked_libraries_and_player_plugins(self):
+        depends = dependency_names(field("Depends"))
+        for name in ["libqt6widgets6", "libqt6multimedia6", "libpulse0", "libsndfile1",
+                     "gstreamer1.0-plugins-base", "gstreamer1.0-plugins-good"]:
+            with self.subTest(package=name):
+                self.assertIn(name, depends)
+
+    def test_recommends_wma_decoder_and_sound_server(self):
+        recommends = field("Recommends")
+        self.assertIn("gstreamer1.0-libav", dependency_names(recommends))
+        self.assertRegex(recommends, r"pulseaudio\s*\|\s*pipewire-pulse")
+
+
+    def test_apt_can_resolve_every_dependency(self):
+        if not shutil.which("apt-get"):
+            self.skipTest("apt-get is not installed")
+        result = subprocess.run(["apt-get", "install", "--simulate", "--no-install-recommends",
+                                 str(DEB)], capture_output=True, text=True, timeout=120)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+
+
+class FileList(unittest.TestCase):
+    def test_program_data_and_desktop_files_under_usr(self):
+        entries = listing()
+        wanted = ["usr/bin/alarm-clock", "usr/lib/alarm-clock/alarm-clock",
+                  "usr/lib/alarm-clock/sounds/beep.wav", "usr/lib/alarm-clock/OFL.txt",
+                  "usr/share/applications/%s.desktop" % APP_ID,
+                  "usr/share/metainfo/%s.metainfo.xml" % APP_ID,
+                  "usr/share/icons/hicolor/scalable/apps/%s.svg" % APP_ID,
+                  "usr/share/doc/alarm-clock/LICENSE", "usr/share/doc/alarm-clock/OFL.txt"]
+        wanted += ["usr/lib/alarm-clock/%s" % f
+                   for f in ["DS-DIGI.TTF", "DS-DIGIB.TTF", "DS-DIGII.TTF", "DS-DIGIT.TTF"]]
+        wanted += ["usr/share/icons/hicolor/%dx%d/apps/%s.png" % (s, s, APP_ID)
+                   for s in [16, 32, 48, 64, 128]]
+        for path in wanted:
+            with self.subTest(path=path):
+                self.assertIn(path, entries)
+        for lang in ["en", "fr"]:
+            with self.subTest(lang=lang):
+                clips = [p for p in entries
+                         if p.startswith("usr/lib/alarm-clock/sounds/%s/" % lang)
+                         and p.endswith(".wav")]
+                self.assertTrue(clips, "no %s clips" % lang)
+
+    def test_launcher_is_a_symlink_into_the_private_folder(self):
+        line = listing()["usr/bin/alarm-clock"]
+        self.assertTrue(line.startswith("l"), line)
+        self.assertTrue(line.endswith("-> ../lib/alarm-clock/alarm-clock"), line)
+
+    def test_executable_is_stripped_and_executable(self):
+        line = listing()["usr/lib/alarm-clock/alarm-clock"]
+        self.assertTrue(line.startswith("-rwxr-xr-x"), line)
+        with tempfile.TemporaryDirectory() as tree:
+            subprocess.run(["dpkg-deb", "-x", str(DEB), tree], check=True)
+            kind = subprocess.run(["file", "-b", tree + "/usr/lib/alarm-clock/alarm-clock"],
+                                  capture_output=True, text=True, check=True).stdout
+        self.assertIn("ELF", kind)
+        self.assertIn("stripped", kind)
+        self.assertNotIn("not stripped", kind)
+
+    def test_everything_lies_under_usr(self):
+        stray = [p for p in listing() if p not in (".", "") and not p.startswith("usr")]
+        self.assertEqual(stray, [])
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
