@@ -4,7 +4,7 @@
 #   bin/alarm-clock -> ../lib/alarm-clock/alarm-clock
 #   lib/alarm-clock/             the program with its data beside it, laid out
 #                                exactly as in the build tree: pictures, icon,
-#                                sounds/{en,fr,beep.wav}, the four fonts, OFL.txt
+#                                the four fonts, OFL.txt, sounds/{en,fr,beep.wav}
 #   share/applications/<id>.desktop
 #   share/metainfo/<id>.metainfo.xml
 #   share/icons/hicolor/<size>/apps/<id>.png, scalable/apps/<id>.svg
@@ -26,16 +26,21 @@ set(ALARM_EXECUTABLE_NAME alarm-clock)
 set(ALARM_INSTALL_APPDIR lib/alarm-clock)
 set(ALARM_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/alarm-clock)
 
-# The data that the build tree lays beside the executable (assets/CMakeLists.txt).
+# The data that the build tree lays flat beside the executable
+# (assets/CMakeLists.txt), installed the same way beside the installed one.
 set(ALARM_BUILT_DATA ${CMAKE_BINARY_DIR})
-set(ALARM_PICTURES ${ALARM_BUILT_DATA}/pictures)
-set(ALARM_FONTS DS-DIGI.TTF DS-DIGIB.TTF DS-DIGII.TTF DS-DIGIT.TTF)
-list(TRANSFORM ALARM_FONTS PREPEND ${ALARM_BUILT_DATA}/)
+set(ALARM_ICON_SIZES 16 32 48 64 128)
+set(ALARM_DATA_FILES
+    bg.jpg on.jpg off.jpg settings.jpg track.jpg buzz.jpg song.jpg icon.ico icon.svg
+    DS-DIGI.TTF DS-DIGIB.TTF DS-DIGII.TTF DS-DIGIT.TTF OFL.txt)
+foreach(size IN LISTS ALARM_ICON_SIZES)
+    list(APPEND ALARM_DATA_FILES icon-${size}.png)
+endforeach()
+list(TRANSFORM ALARM_DATA_FILES PREPEND ${ALARM_BUILT_DATA}/)
 
 install(TARGETS alarm-clock RUNTIME DESTINATION ${ALARM_INSTALL_APPDIR})
-install(DIRECTORY ${ALARM_PICTURES} ${ALARM_BUILT_DATA}/sounds
-    DESTINATION ${ALARM_INSTALL_APPDIR})
-install(FILES ${ALARM_FONTS} ${ALARM_BUILT_DATA}/OFL.txt DESTINATION ${ALARM_INSTALL_APPDIR})
+install(FILES ${ALARM_DATA_FILES} DESTINATION ${ALARM_INSTALL_APPDIR})
+install(DIRECTORY ${ALARM_BUILT_DATA}/sounds DESTINATION ${ALARM_INSTALL_APPDIR})
 
 # The launcher: a relative symlink, made in the build tree and installed as is.
 set(ALARM_LINK_DIR ${CMAKE_BINARY_DIR}/install-links)
@@ -55,12 +60,12 @@ install(FILES ${CMAKE_BINARY_DIR}/data/${ALARM_APP_ID}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
 
 # The icon in the hicolor theme, renamed to the application id.
-foreach(size 16 32 48 64 128)
-    install(FILES ${ALARM_PICTURES}/icon-${size}.png
+foreach(size IN LISTS ALARM_ICON_SIZES)
+    install(FILES ${ALARM_BUILT_DATA}/icon-${size}.png
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/${size}x${size}/apps
         RENAME ${ALARM_APP_ID}.png)
 endforeach()
-install(FILES ${ALARM_PICTURES}/icon.svg
+install(FILES ${ALARM_BUILT_DATA}/icon.svg
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps
     RENAME ${ALARM_APP_ID}.svg)
 

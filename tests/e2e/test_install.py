@@ -30,6 +30,9 @@ APP_ID = "io.github.alarmclock.AlarmClock"
 PRIVATE = Path("usr/lib/alarm-clock")
 FONTS = ["DS-DIGI.TTF", "DS-DIGIB.TTF", "DS-DIGII.TTF", "DS-DIGIT.TTF"]
 ICON_SIZES = [16, 32, 48, 64, 128]
+DATA_FILES = (["bg.jpg", "on.jpg", "off.jpg", "settings.jpg", "track.jpg", "buzz.jpg", "song.jpg",
+               "icon.ico", "icon.svg", "OFL.txt"] + FONTS
+              + ["icon-%d.png" % size for size in ICON_SIZES])
 SINK = "test_null"
 
 ROOT = Path()  # the DESTDIR, set by setUpModule
@@ -67,30 +70,29 @@ def tearDownModule():
 
 
 class InstallTree(unittest.TestCase):
-    def test_private_folder_holds_program_fonts_and_licence(self):
+    def test_private_folder_holds_the_executable(self):
         exe = ROOT / PRIVATE / "alarm-clock"
         self.assertTrue(exe.is_file(), exe)
         self.assertTrue(os.access(exe, os.X_OK), "not executable: %s" % exe)
-        for name in FONTS + ["OFL.txt"]:
-            with self.subTest(name=name):
-                path = ROOT / PRIVATE / name
-                self.assertTrue(path.is_file(), path)
-                self.assertGreater(path.stat().st_size, 0, path)
 
-    def test_private_folder_holds_every_data_file_of_the_build_tree(self):
-        # Whatever the build tree lays beside the executable for it to run in
-        # place (pictures, icon, sounds/, fonts) must be installed beside the
-        # installed executable too, byte for byte.
+    def test_private_folder_holds_the_data_of_the_build_tree(self):
+        # What the build tree lays flat beside the executable for it to run in
+        # place must lie beside the installed executable too, byte for byte.
         built = BUILD_BIN.parent
-        data = [p for p in ["sounds", "pictures"] if (built / p).is_dir()]
-        self.assertIn("sounds", data, "the build tree has no sounds/ beside the executable")
-        for folder in data:
-            want = files_under(built / folder)
-            got = files_under(ROOT / PRIVATE / folder)
-            self.assertEqual(want, got, folder)
-            for rel in want:
-                self.assertEqual((built / folder / rel).read_bytes(),
-                                 (ROOT / PRIVATE / folder / rel).read_bytes(), rel)
+        for name in DATA_FILES:
+            with self.subTest(name=name):
+                installed = ROOT / PRIVATE / name
+                self.assertTrue(installed.is_file(), installed)
+                self.assertEqual(installed.read_bytes(), (built / name).read_bytes(), name)
+
+    def test_private_folder_holds_the_sounds_of_the_build_tree(self):
+        built = BUILD_BIN.parent / "sounds"
+        want = files_under(built)
+        self.assertTrue(want, "the build tree has no sounds/ beside the executable")
+        self.assertEqual(files_under(ROOT / PRIVATE / "sounds"), want)
+        for rel in want:
+            self.assertEqual((built / rel).read_bytes(),
+                             (ROOT / PRIVATE / "sounds" / rel).read_bytes(), rel)
 
     def test_sounds_have_both_languages_and_the_beep(self):
         sounds = ROOT / PRIVATE / "sounds"
