@@ -1,0 +1,32 @@
+#pragma once
+// The few server requests the endpoint volume needs, each waiting for its
+// answer on a bounded connection. Results are endpoint result codes.
+
+#include <pulse/volume.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "PulseConnection.h"
+
+namespace pulse {
+
+struct SinkReading {
+    uint32_t index = 0;
+    bool muted = false;
+    pa_cvolume volume{};
+};
+
+// The name of the server's default sink; none when the server has no sink or
+// does not answer.
+std::optional<std::string> defaultSinkName(Connection& connection, Clock::time_point deadline);
+
+int32_t readSink(Connection& connection, const std::string& sink, Clock::time_point deadline,
+                 SinkReading& reading);
+int32_t setSinkMute(Connection& connection, const std::string& sink, int32_t mute,
+                    Clock::time_point deadline);
+int32_t setSinkVolume(Connection& connection, const std::string& sink, const pa_cvolume& volume,
+                      Clock::time_point deadline);
+
+}  // namespace pulse
