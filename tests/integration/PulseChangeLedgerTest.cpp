@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "platform/pulse/PulseChangeLedger.h"
 
 namespace {
@@ -41,6 +43,10 @@ struct Move {
     std::string sink;
     bool explained;
 };
+
+void PrintTo(const Move& m, std::ostream* os) {
+    *os << m.label;
+}
 
 class Moves : public testing::TestWithParam<Move> {};
 

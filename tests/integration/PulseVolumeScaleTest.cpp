@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
 
 #include "platform/pulse/PulseVolumeScale.h"
 
@@ -16,6 +17,10 @@ struct ScalarCase {
     float scalar;
     std::optional<pa_volume_t> volume;
 };
+
+void PrintTo(const ScalarCase& c, std::ostream* os) {
+    *os << "scalar " << c.scalar;
+}
 
 class ScalarToVolume : public testing::TestWithParam<ScalarCase> {};
 
@@ -40,6 +45,10 @@ struct DbCase {
     float db;
     std::optional<pa_volume_t> volume;
 };
+
+void PrintTo(const DbCase& c, std::ostream* os) {
+    *os << c.db << " dB";
+}
 
 class DbToVolume : public testing::TestWithParam<DbCase> {};
 
@@ -75,6 +84,10 @@ struct StepCase {
     pa_volume_t volume;
     uint32_t step;
 };
+
+void PrintTo(const StepCase& c, std::ostream* os) {
+    *os << "volume " << c.volume;
+}
 
 class Steps : public testing::TestWithParam<StepCase> {};
 

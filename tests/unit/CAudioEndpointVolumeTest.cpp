@@ -7,6 +7,7 @@
 #include <bit>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -179,12 +180,21 @@ class NoticeSink : public IAudioEndpointVolumeCallback {
 
 // ---- construction and destruction ----
 
+void PrintTo(FailAt f, std::ostream* os) {
+    const char* names[] = {"nothing", "enumerator", "device", "activation"};
+    *os << "fails at " << names[static_cast<int>(f)];
+}
+
 struct Chain {
     FailAt failAt;
     bool complete;
     std::vector<std::string> afterConstruction;
     std::vector<std::string> afterDestruction;
 };
+
+void PrintTo(const Chain& c, std::ostream* os) {
+    PrintTo(c.failAt, os);
+}
 
 class ConstructionChain : public testing::TestWithParam<Chain> {};
 
@@ -254,6 +264,10 @@ struct Setter {
     Call expected;
 };
 
+void PrintTo(const Setter& s, std::ostream* os) {
+    *os << s.label;
+}
+
 class Setters : public testing::TestWithParam<Setter> {};
 
 TEST_P(Setters, ForwardTheirValuesAndTheEventContext) {
@@ -317,6 +331,10 @@ struct Getter {
     Call expected;
     double answer;  // what the scripted endpoint writes
 };
+
+void PrintTo(const Getter& g, std::ostream* os) {
+    *os << g.label;
+}
 
 class Getters : public testing::TestWithParam<Getter> {};
 
@@ -482,6 +500,10 @@ struct GuidText {
     const char* text;
     Guid expected;
 };
+
+void PrintTo(const GuidText& g, std::ostream* os) {
+    *os << (*g.text ? g.text : "empty text");
+}
 
 class GuidParsing : public testing::TestWithParam<GuidText> {};
 
