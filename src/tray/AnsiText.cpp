@@ -74,6 +74,7 @@ std::string ansiToUtf8(std::string_view ansi) {
     for (char c : ansi) {
         const auto b = static_cast<uint8_t>(c);
         const char32_t cp = (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : b;
+        // 0 here is NUL or an undefined byte.
         appendUtf8(out, cp == 0 ? U'?' : cp);
     }
     return out;

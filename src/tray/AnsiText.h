@@ -9,5 +9,6 @@
 // or a malformed UTF-8 sequence, becomes '?'.
 std::string toAnsi(std::string_view utf8);
 
-// Windows-1252 to UTF-8. The five bytes the code page leaves undefined become '?'.
+// Windows-1252 to UTF-8. The five bytes the code page leaves undefined become '?',
+// and so does NUL: a field's text ends before its NUL, so one here is stray.
 std::string ansiToUtf8(std::string_view ansi);

@@ -44,6 +44,7 @@ TEST(AnsiText, BackToUtf8) {
               "e");
     EXPECT_EQ(ansiToUtf8("\x80\x9C\x99"), "\xE2\x82\xAC\xC5\x93\xE2\x84\xA2");
     EXPECT_EQ(ansiToUtf8("\x81\x8D\x8F\x90\x9D"), "?????");
+    EXPECT_EQ(ansiToUtf8(std::string("a\0b", 3)), "a?b");
 }
 
 TEST(AnsiText, EveryDefinedByteSurvivesTheRoundTrip) {
