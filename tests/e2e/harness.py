@@ -191,6 +191,14 @@ class Trayer:
         return [w for w in self.display.tree(self.window)
                 if w["id"] != self.window and w["width"] > 1 and w["height"] > 1]
 
+    def find_panel(self):
+        """trayer's panel: the window of class "trayer" named "panel"."""
+        for wid in self.display.xdotool("search", "--class", "trayer", check=False).split():
+            if self.display.prop(wid, "WM_NAME").endswith('"panel"'):
+                self.window = int(wid)
+                return self.window
+        return None
+
 
 @contextlib.contextmanager
 def trayer(display):
@@ -201,10 +209,7 @@ def trayer(display):
                             stderr=subprocess.DEVNULL)
     host = Trayer(display, proc)
     try:
-        def panel():
-            out = display.xdotool("search", "--class", "trayer", check=False).split()
-            return out[0] if out else None
-        host.window = int(poll(panel, 10, "trayer's panel window"))
+        poll(host.find_panel, 10, "trayer's panel window")
         yield host
     finally:
         stop_process(proc)
@@ -327,6 +332,51 @@ def load_wav(path, rate=RATE):
 def trim_silence(data, level=0.01):
     loud = np.nonzero(np.abs(data) > level)[0]
     return data[loud[0]: loud[-1] + 1] if len(loud) else data
+
+
+def loud_bands(noise, rate=RATE, below_peak_db=30.0, frame=4096):
+    """Where a sound such as the beep has its energy: a boolean per bin of a
+    `frame`-point spectrum, true within `below_peak_db` of its strongest bin
+    (widened by a few bins)."""
+    noise = np.asarray(noise, dtype=np.float64)
+    if len(noise) < frame:
+        noise = np.concatenate((noise, np.zeros(frame - len(noise))))
+    window = np.hanning(frame)
+    hop = frame // 2
+    power = np.zeros(frame // 2 + 1)
+    for start in range(0, len(noise) - frame + 1, hop):
+        power += np.abs(np.fft.rfft(noise[start: start + frame] * window)) ** 2
+    loud = power > power.max() * 10 ** (-below_peak_db / 10)
+    widened = loud.copy()
+    for shift in range(1, 4):
+        widened[shift:] |= loud[:-shift]
+        widened[:-shift] |= loud[shift:]
+    return widened
+
+
+def band_stop(signal, bands, rate=RATE):
+    """`signal` with the frequencies marked in `bands` (from loud_bands) removed."""
+    if len(signal) == 0:
+        return signal
+    grid = np.linspace(0, rate / 2, len(bands))
+    spectrum = np.fft.rfft(signal)
+    freqs = np.fft.rfftfreq(len(signal), 1.0 / rate)
+    spectrum[np.interp(freqs, grid, bands.astype(np.float64)) > 0.0] = 0
+    return np.fft.irfft(spectrum, len(signal))
+
+
+def band_share(signal, bands, rate=RATE, frame_s=0.05):
+    """Per frame of `frame_s` seconds: the share of the frame's energy that lies
+    in `bands` (0 for quiet frames). A frame of the beep alone scores near 1."""
+    inside = band_stop(signal, ~bands, rate)
+    n = int(frame_s * rate)
+    count = len(signal) // n
+    if count == 0:
+        return np.zeros(0)
+    total = (signal[: count * n] ** 2).reshape(count, n).sum(axis=1)
+    part = (inside[: count * n] ** 2).reshape(count, n).sum(axis=1)
+    quiet = total < n * 1e-6  # frame RMS below -60 dBFS
+    return np.where(quiet, 0.0, part / np.where(quiet, 1.0, total))
 
 
 def normalized_xcorr(signal, template):

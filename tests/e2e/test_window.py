@@ -84,6 +84,8 @@ class ClockWindow(unittest.TestCase):
         try:
             face = harness.poll(shown_now, 5, "the face to show %s %s" % (hhmm, half))
         except harness.Timeout:
+            face = None
+        if face is None:
             faces = harness.shown_faces(app.log())[seen_before:]
             self.fail("shown %s while the clock read %s" % (faces[-3:], app.clock.now()))
         say("   shown %s %s" % tuple(face))
