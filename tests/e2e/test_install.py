@@ -9,19 +9,19 @@ through the launcher, from an unrelated working directory, must show its
 window, render with the installed fonts and play the installed voice clips.
 """
 
+import contextlib
 import os
 import re
 import shutil
-import signal
 import struct
 import subprocess
-import sys
 import tempfile
-import threading
-import time
 import unittest
 import xml.etree.ElementTree as ET
 from pathlib import Path
+
+import harness
+from harness import say
 
 SOURCE = Path(os.environ.get("ALARM_SOURCE_DIR", Path(__file__).resolve().parents[2]))
 BUILD = Path(os.environ["ALARM_BUILD_DIR"])
@@ -33,7 +33,6 @@ ICON_SIZES = [16, 32, 48, 64, 128]
 DATA_FILES = (["bg.jpg", "on.jpg", "off.jpg", "settings.jpg", "track.jpg", "buzz.jpg", "song.jpg",
                "icon.ico", "icon.svg", "OFL.txt"] + FONTS
               + ["icon-%d.png" % size for size in ICON_SIZES])
-SINK = "test_null"
 
 ROOT = Path()  # the DESTDIR, set by setUpModule
 
@@ -177,168 +176,80 @@ class DesktopIntegration(unittest.TestCase):
         self.assertEqual(root.find("releases/release").get("version"), project_version())
 
 
-# --- The installed program running on a private X server and sound server. ---
+# --- The installed program, on a private X server and sound server. ---
 
-def start_xvfb():
-    read_end, write_end = os.pipe()
-    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                             "-nolisten", "tcp"], pass_fds=[write_end],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    number = b""
-    with os.fdopen(read_end, "rb") as pipe:
-        while not number.endswith(b"\n"):
-            chunk = pipe.read(1)
-            if not chunk:
-                raise RuntimeError("Xvfb did not report a display")
-            number += chunk
-    return proc, ":" + number.decode().strip()
-
-
-def start_pulse(runtime_dir):
-    socket = os.path.join(runtime_dir, "pulse", "native")
-    env = dict(os.environ, XDG_RUNTIME_DIR=runtime_dir, HOME=runtime_dir)
-    proc = subprocess.Popen(
-        ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-         "--disallow-exit", "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + socket,
-         "-L", "module-null-sink sink_name=" + SINK],
-        env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    server = "unix:" + socket
-    deadline = time.monotonic() + 10
-    while time.monotonic() < deadline:
-        sinks = subprocess.run(["pactl", "list", "short", "sinks"], capture_output=True, text=True,
-                               env=dict(env, PULSE_SERVER=server))
-        if SINK in sinks.stdout:
-            return proc, server
-        time.sleep(0.02)
-    proc.kill()
-    raise RuntimeError("PulseAudio did not come up")
-
-
-def stop(proc):
-    if proc and proc.poll() is None:
-        proc.send_signal(signal.SIGTERM)
-        try:
-            proc.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
-
-
-class MonitorRecorder:
-    """Records the null sink's monitor and notes when sound first appears."""
-
-    def __init__(self, env):
-        self.heard = threading.Event()
-        self.peak = 0
-        self.proc = subprocess.Popen(
-            ["parec", "-d", SINK + ".monitor", "--raw", "--format=s16le", "--rate=44100",
-             "--channels=2", "--latency-msec=20"], env=env, stdout=subprocess.PIPE,
-            stderr=subprocess.DEVNULL)
-        self.thread = threading.Thread(target=self.read, daemon=True)
-        self.thread.start()
-
-    def read(self):
-        while True:
-            chunk = self.proc.stdout.read(4410)
-            if not chunk:
-                return
-            samples = struct.unpack("<%dh" % (len(chunk) // 2), chunk[: len(chunk) // 2 * 2])
-            peak = max((abs(s) for s in samples), default=0)
-            self.peak = max(self.peak, peak)
-            if peak > 500:
-                self.heard.set()
-
-    def stop(self):
-        stop(self.proc)
+BUT_ON_OFF = (49, 76)  # centre of butOnOff, in window pixels
+CLIP_MATCH = 0.6  # normalized cross-correlation that counts as "heard"
 
 
 class InstalledProgramRuns(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.tmp = Path(tempfile.mkdtemp(prefix="alarm-run-"))
-        runtime = cls.tmp / "runtime"
-        runtime.mkdir(mode=0o700)
-        cls.xvfb = cls.pulse = cls.app = None
-        try:
-            cls.xvfb, display = start_xvfb()
-            cls.pulse, server = start_pulse(str(runtime))
-            env = {k: v for k, v in os.environ.items()
-                   if not k.startswith(("ALARM_", "QT_", "PULSE_"))}
-            env.update(DISPLAY=display, PULSE_SERVER=server, XDG_RUNTIME_DIR=str(runtime),
-                       HOME=str(cls.tmp), QT_LOGGING_RULES="alarmclock.*=true")
-            cls.env = env
-            # Started through the launcher from a folder that holds nothing: the
-            # program must find its data through its own resolved path.
-            workdir = cls.tmp / "elsewhere"
-            workdir.mkdir()
-            cls.log = open(cls.tmp / "app.log", "w+")
-            cls.app = subprocess.Popen([str(ROOT / "usr/bin/alarm-clock")], cwd=workdir, env=env,
-                                       stdout=cls.log, stderr=subprocess.STDOUT)
-            found = cls.xdotool("search", "--sync", "--onlyvisible", "--name", "^Alarm Clock$",
-                                timeout=30)
-            cls.window = found.split()[0]
-        except Exception:
-            cls.tearDownClass()
-            raise
+    def setUp(self):
+        self.stack = contextlib.ExitStack()
+        self.addCleanup(self.stack.close)
+        self.workdir = self.stack.enter_context(harness.temp_dir("alarm-installed-"))
+        self.display = self.stack.enter_context(harness.xvfb())
+        self.pulse = self.stack.enter_context(harness.pulseaudio(self.workdir / "runtime"))
+        self.app = self.start()
 
-    @classmethod
-    def tearDownClass(cls):
-        stop(cls.app)
-        stop(cls.pulse)
-        stop(cls.xvfb)
-        if hasattr(cls, "log"):
-            cls.log.close()
-        shutil.rmtree(cls.tmp, ignore_errors=True)
-
-    @classmethod
-    def xdotool(cls, *args, timeout=10):
-        result = subprocess.run(["xdotool", *args], env=cls.env, capture_output=True, text=True,
-                                timeout=timeout)
-        if result.returncode != 0:
-            raise RuntimeError("xdotool %s: %s" % (" ".join(args), result.stderr))
-        return result.stdout
-
-    def app_log(self):
-        self.log.flush()
-        self.log.seek(0)
-        return self.log.read()
+    def start(self):
+        """The installed program, started through the launcher from a folder
+        that holds nothing of it: it must find its data through its own
+        resolved path. No variable of the build tree reaches it."""
+        elsewhere = self.workdir / "elsewhere"
+        elsewhere.mkdir()
+        env = {k: v for k, v in os.environ.items()
+               if not k.startswith(("QT_", "PULSE_", "ALARM_", "LD_PRELOAD"))}
+        env.update(DISPLAY=self.display.name, PULSE_SERVER=self.pulse.server,
+                   XDG_RUNTIME_DIR=str(self.pulse.runtime_dir), HOME=str(elsewhere),
+                   LANG="C.UTF-8", LC_ALL="C.UTF-8", QT_QPA_PLATFORM="xcb",
+                   QT_LOGGING_RULES="alarmclock.*=true", QT_ACCESSIBILITY="0", NO_AT_BRIDGE="1")
+        log_path = self.workdir / "alarm-clock.log"
+        log = self.stack.enter_context(open(log_path, "w"))
+        proc = subprocess.Popen([str(ROOT / "usr/bin/alarm-clock")], cwd=str(elsewhere),
+                                env=env, stdout=log, stderr=subprocess.STDOUT)
+        app = harness.App(self.display, proc, log_path, clock=None)
+        self.stack.callback(app.stop)
+        return app
 
     def mapped_files(self):
         try:
-            maps = Path("/proc/%d/maps" % self.app.pid).read_text()
+            maps = Path("/proc/%d/maps" % self.app.proc.pid).read_text()
         except OSError:
             return set()
-        return {line.split(None, 5)[5].strip() for line in maps.splitlines()
-                if len(line.split(None, 5)) == 6}
+        return {fields[5].strip() for fields in (line.split(None, 5) for line in maps.splitlines())
+                if len(fields) == 6}
 
-    def test_window_is_shown_by_the_running_program(self):
-        self.assertIsNone(self.app.poll(), "the program exited:\n" + self.app_log())
-        self.assertTrue(self.window)
-
-    def test_time_label_uses_the_installed_fonts(self):
-        # The font engine maps the font file that it draws the digits with.
-        installed = {str(ROOT / PRIVATE / name) for name in FONTS}
-        deadline = time.monotonic() + 10
-        while time.monotonic() < deadline and not (installed & self.mapped_files()):
-            time.sleep(0.1)
-        self.assertTrue(installed & self.mapped_files(),
-                        "no installed font file is in use; log:\n" + self.app_log())
-
-    def test_arming_plays_the_installed_switch_on_clip(self):
-        recorder = MonitorRecorder(self.env)
+    def test_window_fonts_and_switch_on_clip(self):
         try:
-            self.xdotool("mousemove", "--window", self.window, "49", "76", "click", "1")
-            dialog = self.xdotool("search", "--sync", "--onlyvisible", "--name", "^Set Alarm$",
-                                  timeout=10).split()[0]
-            self.xdotool("windowfocus", "--sync", dialog)
-            self.xdotool("type", "--delay", "30", "07:00 AM")
-            self.xdotool("key", "Return")
-            heard = recorder.heard.wait(timeout=10)
-        finally:
-            recorder.stop()
-        self.assertTrue(heard, "the sink stayed silent (peak %d); log:\n%s"
-                        % (recorder.peak, self.app_log()))
+            self.check_window_fonts_and_switch_on_clip()
+        except BaseException:
+            say("---- installed program output (tail) ----")
+            say(self.app.tail())
+            raise
+
+    def check_window_fonts_and_switch_on_clip(self):
+        window = self.app.find_window()
+        say("window %#x of the installed program" % window)
+
+        say("checks: the time label is drawn with a font file of the private folder")
+        installed_fonts = {str(ROOT / PRIVATE / name) for name in FONTS}
+        in_use = harness.poll(lambda: installed_fonts & self.mapped_files(), 10,
+                              "an installed font file mapped by the program")
+        say("   in use:", ", ".join(sorted(Path(f).name for f in in_use)))
+
+        say("checks: arming plays the installed switch-on clip")
+        clip = harness.load_wav(ROOT / PRIVATE / "sounds/en/alarm_set.wav")
+        with harness.Recorder(self.pulse, self.workdir / "monitor.raw") as rec:
+            self.app.click(*BUT_ON_OFF)
+            self.app.type_into(self.app.dialog("Set Alarm"), "07:00 AM")
+
+            def heard():
+                at, score = harness.best_match(rec.samples(), clip)
+                return (at, score) if score > CLIP_MATCH else None
+            at, score = harness.poll(heard, 15, "alarm_set.wav on the sink's monitor",
+                                     interval=0.3)
+        say("   alarm_set.wav at %.2f s (match %.2f)" % (at, score))
+        self.assertTrue(self.app.running(), "the program exited")
 
 
 if __name__ == "__main__":
