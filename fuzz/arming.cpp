@@ -2,7 +2,8 @@
 // minute in steps of one to 59 seconds and is switched off (between ticks, or
 // from inside an announcement), then runs on and closes; in either language,
 // with or without a track, a sound server or a playable track. The alarm's
-// rules are checked after every step.
+// rules are checked after every step. The clock steps forward one to 59 seconds
+// between ticks.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -90,7 +91,9 @@ class Run {
     void tick(int seconds) {
         const bool wasRinging = form().blnAlarm;
         m_elapsed += seconds;
-        rig->run(seconds);
+        // One tick after the step, as when the program was held up for a while.
+        rig->clock.advance(seconds);
+        form().tmrTime_Timer();
         if (m_armed && !m_off && form().butOnOff.Tag == "0") {
             // Switched off from inside the announcement.
             m_off = true;
