@@ -1,7 +1,5 @@
 // The language switch, the track choice and the hour and minute preset lists.
 
-#include <cstdio>
-
 #include "clock/frmMain.h"
 #include "ui/Texts.h"
 
@@ -45,15 +43,10 @@ void frmMain::addAlarmPresets() {
     lstMin.List.clear();
     const std::string tail = now.size() >= 2 ? now.substr(now.size() - 2) : now;
     const bool twelveHour = tail == "AM" || tail == "PM";
-    char text[3];
-    for (int h = twelveHour ? 1 : 0; h <= (twelveHour ? 12 : 23); ++h) {
-        std::snprintf(text, sizeof text, "%02d", h);
-        lstHour.List.emplace_back(text);
-    }
-    for (int m = 0; m < 60; ++m) {
-        std::snprintf(text, sizeof text, "%02d", m);
-        lstMin.List.emplace_back(text);
-    }
+    const auto twoDigits = [](int n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+    for (int h = twelveHour ? 1 : 0; h <= (twelveHour ? 12 : 23); ++h)
+        lstHour.List.push_back(twoDigits(h));
+    for (int m = 0; m < 60; ++m) lstMin.List.push_back(twoDigits(m));
     if (strLang == "eng") {
         lstHour.Text = "Hour";
         lstMin.Text = "Minute";
