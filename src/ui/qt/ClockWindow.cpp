@@ -1,0 +1,203 @@
+#include "ui/qt/ClockWindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QTime>
+
+#include "clock/frmMain.h"
+#include "ui/qt/Layout.h"
+
+Q_LOGGING_CATEGORY(lcUi, "alarmclock.ui", QtWarningMsg)
+
+namespace {
+
+constexpr const char* kCyanOnBlack = "color: #00FFFF; background-color: #000000;";
+constexpr const char* kBlackOnGrey = "color: #000000; background-color: #A2A2A2;";
+// The corner marks in light grey, so they can be seen on their black boxes.
+constexpr const char* kOnBlack = "color: #D0D0D0; background-color: #000000;";
+
+int buttonState(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+           (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
+float twips(qreal px) {
+    return static_cast<float>(px * layout::kTwipsPerPixel);
+}
+
+}  // namespace
+
+ClockWindow::ClockWindow(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint) {
+    setWindowTitle("Alarm Clock");
+    setFixedSize(layout::kWidth, layout::kHeight);
+    setMouseTracking(true);
+
+    // Created bottom-most first, so later widgets lie on top.
+    m_bg = makePicture(layout::bg);
+    m_bg->setMouseTracking(true);
+    m_lblTime = makeLabel(layout::lblTime, Qt::AlignCenter, kCyanOnBlack);
+    m_lblAMPM = makeLabel(layout::lblAMPM, Qt::AlignCenter, kCyanOnBlack);
+    m_lblClose = makeLabel(layout::lblClose, Qt::AlignCenter, kOnBlack);
+    m_lblMinimize = makeLabel(layout::lblMinimize, Qt::AlignCenter, kOnBlack);
+    m_butSong = makePicture(layout::butSong);
+    m_butBuzz = makePicture(layout::butBuzz);
+    m_butTrack = makePicture(layout::butTrack);
+    m_lblTrack = makeLabel(layout::lblTrack, Qt::AlignLeft | Qt::AlignVCenter, kBlackOnGrey);
+    m_butSettings = makePicture(layout::butSettings);
+    m_butOnOff = makePicture(layout::butOnOff);
+    m_lblAlarm = makeLabel(layout::lblAlarm, Qt::AlignLeft | Qt::AlignVCenter, kCyanOnBlack);
+
+    m_tick.setSingleShot(true);
+    m_tick.setTimerType(Qt::PreciseTimer);
+    connect(&m_tick, &QTimer::timeout, this, &ClockWindow::tick);
+    m_set.setSingleShot(true);
+    m_set.setTimerType(Qt::PreciseTimer);
+    connect(&m_set, &QTimer::timeout, this, [this] {
+        if (m_form) dispatch([this] { m_form->tmrSet_Timer(); });
+    });
+}
+
+QLabel* ClockWindow::makeLabel(const QRect& rect, Qt::Alignment align, const QString& style) {
+    auto* label = new QLabel(this);
+    label->setGeometry(rect);
+    label->setAlignment(align);
+    label->setStyleSheet(style);
+    label->setAutoFillBackground(true);
+    label->installEventFilter(this);
+    return label;
+}
+
+QLabel* ClockWindow::makePicture(const QRect& rect) {
+    auto* picture = new QLabel(this);
+    picture->setGeometry(rect);
+    picture->installEventFilter(this);
+    return picture;
+}
+
+void ClockWindow::dispatch(const std::function<void()>& handler) {
+    if (!m_form) return;
+    handler();
+    refresh();
+}
+
+void ClockWindow::startTicking() {
+    tick();
+}
+
+void ClockWindow::tick() {
+    if (m_form && m_form->tmrTime.Enabled) {
+        dispatch([this] { m_form->tmrTime_Timer(); });
+        qCDebug(lcUi) << "lblTime" << m_lblTime->text() << "lblAMPM" << m_lblAMPM->text();
+    }
+    // Fire just after the next wall-clock second, so the display changes with it.
+    const int msec = QTime::currentTime().msec();
+    m_tick.start(1000 - msec + 5);
+}
+
+QPixmap ClockWindow::pixmap(const std::string& name) {
+    auto found = m_pixmaps.find(name);
+    if (found != m_pixmaps.end()) return found->second;
+    const QString path =
+        QCoreApplication::applicationDirPath() + '/' + QString::fromStdString(name);
+    QPixmap loaded(path);  // a missing picture leaves the control empty
+    m_pixmaps.emplace(name, loaded);
+    return loaded;
+}
+
+void ClockWindow::showLabel(QLabel* widget, const Label& label, int pixelSize) {
+    widget->setText(QString::fromStdString(label.Caption));
+    QFont font(QString::fromStdString(label.FontName));
+    font.setPixelSize(pixelSize);
+    font.setBold(label.FontBold);
+    widget->setFont(font);
+    widget->setVisible(label.Visible);
+}
+
+void ClockWindow::showPicture(QLabel* widget, const PictureControl& picture) {
+    widget->setPixmap(pixmap(picture.Picture));
+    widget->setVisible(picture.Visible);
+}
+
+void ClockWindow::refresh() {
+    if (!m_form) return;
+    const frmMain& f = *m_form;
+    showPicture(m_bg, f.bg);
+    showPicture(m_butOnOff, f.butOnOff);
+    showPicture(m_butSettings, f.butSettings);
+    showPicture(m_butTrack, f.butTrack);
+    showPicture(m_butBuzz, f.butBuzz);
+    showPicture(m_butSong, f.butSong);
+    showLabel(m_lblTime, f.lblTime, layout::kDisplayPx);
+    showLabel(m_lblAMPM, f.lblAMPM, layout::kDisplayPx);
+    showLabel(m_lblAlarm, f.lblAlarm, layout::kAlarmPx);
+    showLabel(m_lblTrack, f.lblTrack, layout::kTrackPx);
+    showLabel(m_lblMinimize, f.lblMinimize, layout::kCornerPx);
+    showLabel(m_lblClose, f.lblClose, layout::kCornerPx);
+    // The mute timer follows its enabled flag.
+    if (f.tmrSet.Enabled && !m_set.isActive())
+        m_set.start(f.tmrSet.Interval);
+    else if (!f.tmrSet.Enabled)
+        m_set.stop();
+}
+
+bool ClockWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (!m_form) return false;
+    frmMain& f = *m_form;
+    const auto* mouse = dynamic_cast<QMouseEvent*>(event);
+    if (!mouse) return false;
+    const QPointF at = mouse->position();
+    const float x = twips(at.x()), y = twips(at.y());
+
+    if (watched == m_bg) {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+                dispatch([&] { f.bg_MouseDown(buttonState(mouse->button()), x, y); });
+                return true;
+            case QEvent::MouseMove:
+                dispatch([&] { f.bg_MouseMove(buttonState(mouse->buttons()), x, y); });
+                return true;
+            case QEvent::MouseButtonRelease:
+                dispatch([&] { f.bg_MouseUp(buttonState(mouse->button()), x, y); });
+                if (m_bg->rect().contains(at.toPoint())) dispatch([&] { f.bg_Click(); });
+                return true;
+            default:
+                return false;
+        }
+    }
+    // A click is a left-button release over the control that was pressed.
+    if (event->type() != QEvent::MouseButtonRelease || mouse->button() != Qt::LeftButton)
+        return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (!widget->rect().contains(at.toPoint())) return false;
+    if (watched == m_butOnOff)
+        dispatch([&] { f.butOnOff_Click(); });
+    else if (watched == m_butSettings)
+        dispatch([&] { f.butSettings_Click(); });
+    else if (watched == m_butTrack)
+        dispatch([&] { f.butTrack_Click(); });
+    else if (watched == m_lblMinimize)
+        dispatch([&] { f.lblMinimize_Click(); });
+    else if (watched == m_lblClose)
+        dispatch([&] { f.lblClose_Click(); });
+    else
+        return false;
+    return true;
+}
+
+void ClockWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (m_form) {
+        const QPointF at = event->position();
+        dispatch([&] {
+            m_form->Form_MouseMove(buttonState(event->buttons()), twips(at.x()), twips(at.y()));
+        });
+    }
+}
+
+void ClockWindow::closeEvent(QCloseEvent* event) {
+    if (m_form) m_form->Form_Unload();
+    m_tick.stop();
+    m_set.stop();
+    event->accept();
+    QCoreApplication::quit();
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The borderless clock-radio window. It draws frmMain's controls, turns Qt's
+// mouse events into frmMain's (in twips), and runs its two timers.
+
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <map>
+
+#include "clock/Controls.h"
+
+class frmMain;
+
+Q_DECLARE_LOGGING_CATEGORY(lcUi)
+
+class ClockWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit ClockWindow(QWidget* parent = nullptr);
+    void setForm(frmMain* form) { m_form = form; }
+    // Runs a handler of the form, then shows what it changed.
+    void dispatch(const std::function<void()>& handler);
+    // Starts the clock tick, aligned to the wall-clock second.
+    void startTicking();
+    void refresh();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QLabel* makeLabel(const QRect& rect, Qt::Alignment align, const QString& style);
+    QLabel* makePicture(const QRect& rect);
+    void showLabel(QLabel* widget, const Label& label, int pixelSize);
+    void showPicture(QLabel* widget, const PictureControl& picture);
+    void tick();
+    QPixmap pixmap(const std::string& name);
+
+    frmMain* m_form = nullptr;
+    QLabel* m_bg;
+    QLabel* m_butBuzz;
+    QLabel* m_butSong;
+    QLabel* m_butOnOff;
+    QLabel* m_butSettings;
+    QLabel* m_butTrack;
+    QLabel* m_lblTrack;
+    QLabel* m_lblAlarm;
+    QLabel* m_lblTime;
+    QLabel* m_lblAMPM;
+    QLabel* m_lblMinimize;
+    QLabel* m_lblClose;
+    QTimer m_tick;
+    QTimer m_set;
+    std::map<std::string, QPixmap> m_pixmaps;
+};

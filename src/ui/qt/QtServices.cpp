@@ -1,0 +1,101 @@
+#include "ui/qt/QtServices.h"
+
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QInputDialog>
+#include <QLocale>
+#include <QMessageBox>
+
+#include "ui/qt/Layout.h"
+
+namespace {
+
+// The dialogs show plain line breaks.
+QString displayText(const std::string& text) {
+    return QString::fromStdString(text).replace("\r\n", "\n");
+}
+
+}  // namespace
+
+std::string QtTimeSource::longTimeText() {
+    return QLocale::c().toString(QTime::currentTime(), "h:mm:ss AP").toStdString();
+}
+
+std::string QtTimeSource::dateTimeText() {
+    return QLocale::system()
+        .toString(QDateTime::currentDateTime(), QLocale::ShortFormat)
+        .toStdString();
+}
+
+std::string QtDialogs::inputBox(const std::string& prompt, const std::string& title) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(m_parent, QString::fromStdString(title),
+                                               displayText(prompt), QLineEdit::Normal, {}, &ok);
+    return ok ? text.toStdString() : std::string();
+}
+
+int QtDialogs::askYesNo(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), displayText(text),
+                    QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes ? Yes : No;
+}
+
+void QtDialogs::message(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), displayText(text),
+                    QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+std::string QtDialogs::openFile(const std::string& title, const std::string& filter,
+                                const std::string& defaultExt, const std::string& initialPath) {
+    QFileDialog dialog(m_parent, QString::fromStdString(title));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(QString::fromStdString(filter));
+    dialog.setDefaultSuffix(QString::fromStdString(defaultExt));
+    if (!initialPath.empty()) dialog.selectFile(QString::fromStdString(initialPath));
+    // The filter's text is shown as it stands; the files listed under it are the
+    // music the player plays, in any letter case.
+    if (auto* model = dialog.findChild<QFileSystemModel*>()) {
+        model->setNameFilters(
+            {"*.mp3", "*.wmv", "*.wma", "*.ogg", "*.oga", "*.flac", "*.wav", "*.m4a", "*.opus"});
+        model->setFilter(model->filter() & ~QDir::CaseSensitive);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first().toStdString();
+}
+
+int QtWindowHost::left() const {
+    return m_window ? m_window->x() * layout::kTwipsPerPixel : 0;
+}
+
+int QtWindowHost::top() const {
+    return m_window ? m_window->y() * layout::kTwipsPerPixel : 0;
+}
+
+void QtWindowHost::move(int left, int top) {
+    if (m_window) m_window->move(left / layout::kTwipsPerPixel, top / layout::kTwipsPerPixel);
+}
+
+void QtWindowHost::show() {
+    if (m_window) m_window->show();
+}
+
+void QtWindowHost::hide() {
+    if (m_window) m_window->hide();
+}
+
+bool QtWindowHost::isVisible() const {
+    return m_window && m_window->isVisible();
+}
+
+void QtWindowHost::close() {
+    if (m_window) m_window->close();
+}
+
+unsigned long long QtWindowHost::hWnd() const {
+    return m_window ? static_cast<unsigned long long>(m_window->winId()) : 0;
+}

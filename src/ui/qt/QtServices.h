@@ -1,0 +1,46 @@
+#pragma once
+// The wall clock, the dialogs and the window host on Qt.
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+#include "clock/Services.h"
+
+class QtTimeSource : public TimeSource {
+  public:
+    std::string longTimeText() override;
+    std::string dateTimeText() override;
+};
+
+class QtDialogs : public Dialogs {
+  public:
+    explicit QtDialogs(QWidget* parent) : m_parent(parent) {}
+    std::string inputBox(const std::string& prompt, const std::string& title) override;
+    int askYesNo(const std::string& text, const std::string& title) override;
+    void message(const std::string& text, const std::string& title) override;
+    std::string openFile(const std::string& title, const std::string& filter,
+                         const std::string& defaultExt, const std::string& initialPath) override;
+
+  private:
+    QPointer<QWidget> m_parent;
+};
+
+class QtWindowHost : public WindowHost {
+  public:
+    explicit QtWindowHost(QWidget* window) : m_window(window) {}
+    int left() const override;
+    int top() const override;
+    void move(int left, int top) override;
+    void show() override;
+    void hide() override;
+    bool isVisible() const override;
+    void close() override;
+    unsigned long long hWnd() const override;
+    unsigned long long hIcon() const override { return m_icon; }
+    void setIconHandle(unsigned long long handle) { m_icon = handle; }
+
+  private:
+    QPointer<QWidget> m_window;
+    unsigned long long m_icon = 0;
+};

@@ -1,0 +1,96 @@
+// Starts the clock: wires the Qt front end and the PulseAudio backends to
+// frmMain, loads it, shows the window and runs the event loop.
+
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QApplication>
+#include <QFontDatabase>
+#include <QIcon>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <csignal>
+
+#include "audio/CAudioEndpointVolume.h"
+#include "clock/frmMain.h"
+#include "platform/pulse/ClipPlayerFactory.h"
+#include "platform/pulse/PulseEndpointSystem.h"
+#include "ui/TrayDispatch.h"
+#include "ui/qt/ClockWindow.h"
+#include "ui/qt/QtServices.h"
+#include "ui/qt/QtTrackPlayer.h"
+#include "ui/qt/QtTrayBackend.h"
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// SIGINT, SIGTERM and SIGHUP close the window, so the shut-down runs and the
+// output is never left muted.
+void closeOnSignals(ClockWindow& window) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char byte;
+        [[maybe_unused]] const auto got = ::read(g_signalPipe[0], &byte, 1);
+        window.close();
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
+}
+
+std::string appFolder() {
+    return QCoreApplication::applicationDirPath().toStdString();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("alarm-clock");
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    ClockWindow window;
+    const QIcon icon(QCoreApplication::applicationDirPath() + "/icon.ico");
+    window.setWindowIcon(icon);
+
+    QtTimeSource clock;
+    std::unique_ptr<ClipPlayer> clips = makeClipPlayer();
+    QtTrackPlayer wmp;
+    QtDialogs dialogs(&window);
+    QtWindowHost host(&window);
+    QtTrayBackend tray;
+    host.setIconHandle(tray.registerIcon(icon));
+    setEndpointSystem(&pulseEndpointSystem());
+
+    frmMain form(Platform{clock, *clips, wmp, dialogs, host, tray,
+                          [] { return std::make_unique<CAudioEndpointVolume>(); },
+                          [](const std::string& path) {
+                              QFontDatabase::addApplicationFont(QString::fromStdString(path));
+                          },
+                          appFolder, [] { QCoreApplication::processEvents(); }});
+    window.setForm(&form);
+
+    wmp.onError = [&] { window.dispatch([&] { form.wmp_Error(); }); };
+    tray.onNotification = [&](int number) {
+        window.dispatch([&] { deliverTrayNotification(form, number); });
+    };
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&](QSessionManager&) { form.Form_Unload(); });
+    closeOnSignals(window);
+
+    window.dispatch([&] { form.Form_Load(); });
+    window.show();
+    window.startTicking();
+    const int status = app.exec();
+    form.Form_Unload();
+    setEndpointSystem(nullptr);
+    return status;
+}
