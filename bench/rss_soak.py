@@ -5,8 +5,9 @@ The clock runs on a private X server (Xvfb) and a private PulseAudio with a
 null sink, under libfaketime at 100 times real speed from 2026-12-08 06:59:00,
 so 30 minutes of real time are 50 hours of the clock's time. Unless told not
 to, it arms an alarm a few minutes of clock time ahead through the real dialog
-(xdotool), so that most of the run is spent ringing and announcing. VmRSS (and
-the count of open files) is read from /proc every 10 s.
+(xdotool), so that most of the run is spent ringing and announcing. VmRSS, the
+count of open files and the playback streams on the server are sampled every
+10 s.
 
     bench/rss_soak.py            30 minutes
     bench/rss_soak.py 2          2 minutes
@@ -47,6 +48,12 @@ def status_kb(pid, field):
 
 def open_files(pid):
     return len(os.listdir("/proc/%d/fd" % pid))
+
+
+def streams(pulse):
+    """Playback streams on the sound server: 1 or more while the alarm sounds."""
+    result = harness.run(["pactl", "list", "short", "sink-inputs"], pulse.env, check=False)
+    return len(result.stdout.splitlines()) if result.returncode == 0 else -1
 
 
 class FastClock:
@@ -118,7 +125,7 @@ def main():
         raise SystemExit("no program at %s (build the release preset or set ALARM_BIN)"
                          % harness.APP_BIN)
 
-    samples = []  # (real seconds, clock time, VmRSS kB, open files)
+    samples = []  # (real seconds, clock time, VmRSS kB, open files, streams)
     with harness.temp_dir("alarm-rss-") as workdir, harness.xvfb() as display, \
             harness.pulseaudio(workdir / "runtime") as pulse:
         clock = FastClock(START, args.speed)
@@ -131,17 +138,19 @@ def main():
                 arm(app, clock, ahead_minutes=5)
             started = time.monotonic()
             end = started + args.minutes * 60
-            say("%8s %19s %10s %6s" % ("real s", "clock time", "VmRSS kB", "files"))
+            say("%8s %19s %10s %6s %8s" % ("real s", "clock time", "VmRSS kB", "files",
+                                           "streams"))
             while True:
                 if not app.running():
                     raise SystemExit("the program exited with %s; output tail:\n%s"
                                      % (app.proc.returncode, app.tail()))
                 now = time.monotonic()
                 sample = (now - started, clock.now(), status_kb(app.proc.pid, "VmRSS"),
-                          open_files(app.proc.pid))
+                          open_files(app.proc.pid), streams(pulse))
                 samples.append(sample)
-                say("%8.0f %19s %10d %6d" % (sample[0], sample[1].strftime("%Y-%m-%d %H:%M:%S"),
-                                            sample[2], sample[3]))
+                say("%8.0f %19s %10d %6d %8d" % (sample[0],
+                                                sample[1].strftime("%Y-%m-%d %H:%M:%S"),
+                                                sample[2], sample[3], sample[4]))
                 if now >= end:
                     break
                 time.sleep(min(args.interval, max(0.0, end - now)))
