@@ -102,8 +102,10 @@ class InstallTree(unittest.TestCase):
                 self.assertTrue(clips, "no clips in sounds/%s" % lang)
                 for clip in clips + [sounds / "beep.wav"]:
                     self.assertEqual(clip.read_bytes()[:4], b"RIFF", clip)
-        self.assertEqual(sorted(p.name for p in (sounds / "en").glob("*.wav")),
-                         sorted(p.name for p in (sounds / "fr").glob("*.wav")))
+        # The two languages share the day-half clips but not their words.
+        for lang in ["en", "fr"]:
+            names = {p.name for p in (sounds / lang).glob("*.wav")}
+            self.assertTrue({"am.wav", "pm.wav"} <= names, lang)
 
     def test_launcher_is_a_relative_link_to_the_private_executable(self):
         launcher = ROOT / "usr/bin/alarm-clock"
