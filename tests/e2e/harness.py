@@ -293,6 +293,19 @@ class Recorder:
         stop_process(self.proc)
         self.file.close()
 
+    def keep(self, name):
+        """Saves what was recorded as a WAV artefact; returns its path."""
+        ARTIFACTS.mkdir(parents=True, exist_ok=True)
+        path = ARTIFACTS / name
+        data = (np.clip(self.samples(), -1, 1 - 1 / 32768) * 32768).astype("<i2")
+        with wave.open(str(path), "wb") as out:
+            out.setnchannels(1)
+            out.setsampwidth(2)
+            out.setframerate(RATE)
+            out.writeframes(data.tobytes())
+        say("  recording kept:", path)
+        return path
+
     def __enter__(self):
         # The monitor delivers samples as soon as it is connected.
         poll(lambda: self.path.stat().st_size > 0 or self.proc.poll() is not None, 10,

@@ -19,6 +19,7 @@ ANNOUNCEMENT = ["seven.wav", "am.wav", "wake_up.wav"]
 NEXT_MINUTE = "2026-12-08 07:00:58"
 NEXT_ANNOUNCEMENT = ["seven.wav", "zero.wav", "one.wav", "am.wav", "wake_up.wav"]
 PAUSE_GRACE = 0.3  # seconds of the track that may still sound after it was paused
+AFTER_ANNOUNCEMENT = 3.0  # seconds listened to after an announcement for the track
 SILENCE = 1e-3  # RMS below -60 dBFS
 FRAME = 0.05  # seconds per frame of the beep detector
 BEEP_ALONE = 0.5  # share of a frame's energy in the beep's bands: the beep sounds
@@ -75,6 +76,42 @@ class TalkingAlarm(unittest.TestCase):
             "search", "--onlyvisible", "--name", "^Set Alarm$", check=False).strip(),
             10, "the dialog to close")
 
+    def hear_announcement(self, ears, rec, since, names):
+        """Waits until `names` were heard after `since` s of the recording and
+        AFTER_ANNOUNCEMENT s more were recorded; checks they came whole, in
+        order and one after the other. Returns (heard, [(start, match)], end),
+        times counted from `since`."""
+        rate = harness.RATE
+
+        def done():
+            heard = rec.samples()[int(since * rate):]
+            found = [ears.find(heard, name) for name in names]
+            at, score = found[-1]
+            if score < CLIP_MATCH:
+                return None
+            end = at + ears.length(names[-1])
+            return (heard, found, end) if len(heard) / rate >= end + AFTER_ANNOUNCEMENT else None
+
+        heard, found, end = harness.poll(done, 25, "the announcement " + ", ".join(names),
+                                         interval=0.3)
+        for name, (at, score) in zip(names, found):
+            say("   %s at %.2f s (match %.2f)" % (name, since + at, score))
+        for name, (at, score) in zip(names, found):
+            self.assertGreater(score, CLIP_MATCH, "%s was not heard" % name)
+        onsets = [at for at, _ in found]
+        self.assertEqual(onsets, sorted(onsets), "not heard in the order " + ", ".join(names))
+        for (at, _), (next_at, _), name in zip(found, found[1:], names):
+            self.assertGreaterEqual(next_at + 0.05, at + ears.length(name),
+                                    "%s overlaps the next clip" % name)
+        return heard, found, end
+
+    def check_track_goes_on(self, ears, heard, end):
+        with self.subTest("the beep goes on after the announcement"):
+            again = ears.beep_starts(heard, after=end)
+            self.assertIsNotNone(again, "no beep within %.1f s after the announcement"
+                                 % AFTER_ANNOUNCEMENT)
+            say("   beep again %.2f s after wake_up.wav ended" % (again - end))
+
     def test_arm_ring_announce_switch_off(self):
         harness.require_program()
         ears = Ears()
@@ -82,115 +119,87 @@ class TalkingAlarm(unittest.TestCase):
         with harness.rig(START) as (app, display, pulse, _, workdir):
             self.assertFalse(pulse.muted(), "the sink starts muted")
             with harness.Recorder(pulse, workdir / "monitor.raw") as rec:
-                self.arm(app)
+                try:
+                    self.journey(app, display, pulse, rec, ears, rate)
+                finally:
+                    rec.keep("test_alarm-monitor.wav")
 
-                say("checks: alarm_set.wav is heard whole, then the sink is muted 1.5 s later")
-                muted_at = harness.poll(lambda: pulse.muted() and len(rec.samples()), 15,
-                                        "the sink to be muted") / rate
-                at, score = ears.find(rec.samples(), "alarm_set.wav")
-                say("   alarm_set.wav at %.2f s (match %.2f)" % (at, score))
-                self.assertGreater(score, CLIP_MATCH, "the switch-on clip was not heard whole")
-                after_clip = muted_at - (at + ears.length("alarm_set.wav"))
-                say("   muted at %.2f s, %.2f s after the clip ended" % (muted_at, after_clip))
-                self.assertGreater(after_clip, 1.2, "muted before 1.5 s had passed")
-                self.assertLess(after_clip, 2.5, "muted later than 2.5 s after the clip")
-                self.assertTrue(app.running())
+    def journey(self, app, display, pulse, rec, ears, rate):
+        self.arm(app)
 
-                say("checks: still muted at 6:59:57, unmuted at 7:00:00")
-                app.clock.set(JUST_BEFORE)
-                self.assertTrue(pulse.muted())
-                harness.poll(lambda: not pulse.muted(), 10, "the mute to be cleared at 7:00")
-                ring_fake = app.clock.now()
-                say("   unmuted at fake %s" % ring_fake.strftime("%H:%M:%S.%f")[:-3])
-                self.assertEqual((ring_fake.hour, ring_fake.minute), (7, 0))
-                ring_from = len(rec.samples()) / rate - 0.5
+        say("checks: alarm_set.wav is heard whole, then the sink is muted 1.5 s later")
+        muted_at = harness.poll(lambda: pulse.muted() and len(rec.samples()), 15,
+                                "the sink to be muted") / rate
+        at, score = ears.find(rec.samples(), "alarm_set.wav")
+        say("   alarm_set.wav at %.2f s (match %.2f)" % (at, score))
+        self.assertGreater(score, CLIP_MATCH, "the switch-on clip was not heard whole")
+        after_clip = muted_at - (at + ears.length("alarm_set.wav"))
+        say("   muted at %.2f s, %.2f s after the clip ended" % (muted_at, after_clip))
+        self.assertGreater(after_clip, 1.2, "muted before 1.5 s had passed")
+        self.assertLess(after_clip, 2.5, "muted later than 2.5 s after the clip")
+        self.assertTrue(app.running())
 
-                say("checks: the beep, then %s in order, then the beep again"
-                    % ", ".join(ANNOUNCEMENT))
+        say("checks: still muted at 6:59:57, unmuted at 7:00:00")
+        app.clock.set(JUST_BEFORE)
+        self.assertTrue(pulse.muted())
+        harness.poll(lambda: not pulse.muted(), 10, "the mute to be cleared at 7:00")
+        ring_fake = app.clock.now()
+        say("   unmuted at fake %s" % ring_fake.strftime("%H:%M:%S.%f")[:-3])
+        self.assertEqual((ring_fake.hour, ring_fake.minute), (7, 0))
+        ring_from = len(rec.samples()) / rate - 0.5
 
-                def announced():
-                    heard = rec.samples()[int(ring_from * rate):]
-                    found = [ears.find(heard, name) for name in ANNOUNCEMENT]
-                    if found[-1][1] < CLIP_MATCH:
-                        return None
-                    end = found[-1][0] + ears.length(ANNOUNCEMENT[-1])
-                    again = ears.beep_starts(heard, after=end)
-                    return (heard, found, end, again) if again is not None else None
+        say("checks: the beep, then %s in order, then the beep again" % ", ".join(ANNOUNCEMENT))
+        heard, found, end = self.hear_announcement(ears, rec, ring_from, ANNOUNCEMENT)
+        first_beep = ears.beep_starts(heard)
+        say("   beep first heard at %s" % ("never" if first_beep is None
+                                           else "%.2f s" % (ring_from + first_beep)))
+        # The first announcement may start while the player is still opening
+        # the beep, and so be heard over it: the beep must have begun by the
+        # end of the first clip.
+        with self.subTest("the beep is heard by the end of %s" % ANNOUNCEMENT[0]):
+            limit = found[0][0] + ears.length(ANNOUNCEMENT[0])
+            self.assertIsNotNone(first_beep, "the beep was never heard")
+            self.assertLessEqual(first_beep, limit, "the beep began %.2f s after %s began"
+                                 % (first_beep - found[0][0], ANNOUNCEMENT[0]))
+        self.check_track_goes_on(ears, heard, end)
+        self.assertFalse(pulse.muted())
 
-                heard, found, end, again = harness.poll(
-                    announced, 20, "the announcement and the beep after it", interval=0.3)
-                first_beep = ears.beep_starts(heard)
-                say("   beep first heard at %.2f s" % (ring_from + first_beep))
-                for name, (at, score) in zip(ANNOUNCEMENT, found):
-                    say("   %s at %.2f s (match %.2f)" % (name, ring_from + at, score))
-                say("   beep again %.2f s after wake_up.wav ended" % (again - end))
-                for name, (at, score) in zip(ANNOUNCEMENT, found):
-                    self.assertGreater(score, CLIP_MATCH, "%s was not heard" % name)
-                onsets = [at for at, _ in found]
-                self.assertEqual(onsets, sorted(onsets),
-                                 "not heard in the order %s" % ", ".join(ANNOUNCEMENT))
-                # The first announcement may start while the player is still
-                # opening the beep, and so be heard over it: the beep must have
-                # begun by the end of the first clip.
-                self.assertLessEqual(first_beep, onsets[0] + ears.length(ANNOUNCEMENT[0]),
-                                     "the beep began only after %s" % ANNOUNCEMENT[0])
-                for (at, _), (next_at, _), name in zip(found, found[1:], ANNOUNCEMENT):
-                    self.assertGreaterEqual(next_at + 0.05, at + ears.length(name),
-                                            "%s overlaps the next clip" % name)
-                self.assertFalse(pulse.muted())
+        say("checks: at 7:01 the track is paused, %s are heard in order, and the track goes on"
+            % ", ".join(NEXT_ANNOUNCEMENT))
+        app.clock.set(NEXT_MINUTE)
+        minute_from = len(rec.samples()) / rate
+        heard, found, end = self.hear_announcement(ears, rec, minute_from, NEXT_ANNOUNCEMENT)
+        with self.subTest("the track is paused during the announcement"):
+            self.assertFalse(ears.beep_during(heard, found[0][0] + PAUSE_GRACE, end),
+                             "the track sounded during the announcement")
+        self.check_track_goes_on(ears, heard, end)
 
-                say("checks: at 7:01 the track is paused, %s are heard in order, and the "
-                    "track goes on" % ", ".join(NEXT_ANNOUNCEMENT))
-                app.clock.set(NEXT_MINUTE)
-                minute_from = len(rec.samples()) / rate
+        say("checks: a click on butOnOff switches off without a dialog: alarm_off.wav over "
+            "the beep, then silence")
+        clicked_from = len(rec.samples()) / rate
+        app.click(*BUT_ON_OFF)
 
-                def announced_again():
-                    heard = rec.samples()[int(minute_from * rate):]
-                    found = [ears.find(heard, name) for name in NEXT_ANNOUNCEMENT]
-                    if found[-1][1] < CLIP_MATCH:
-                        return None
-                    end = found[-1][0] + ears.length(NEXT_ANNOUNCEMENT[-1])
-                    again = ears.beep_starts(heard, after=end)
-                    return (heard, found, end, again) if again is not None else None
+        def switched_off():
+            heard = rec.samples()[int(clicked_from * rate):]
+            at, score = ears.find(heard, "alarm_off.wav")
+            if score < CLIP_MATCH:
+                return None
+            end = at + ears.length("alarm_off.wav")
+            tail = heard[int((end + 0.3) * rate):]
+            return (heard, at, score, end, tail) if len(tail) >= rate else None
 
-                heard, found, end, again = harness.poll(
-                    announced_again, 20, "the 7:01 announcement and the beep after it",
-                    interval=0.3)
-                for name, (at, score) in zip(NEXT_ANNOUNCEMENT, found):
-                    say("   %s at %.2f s (match %.2f)" % (name, minute_from + at, score))
-                    self.assertGreater(score, CLIP_MATCH, "%s was not heard" % name)
-                onsets = [at for at, _ in found]
-                self.assertEqual(onsets, sorted(onsets), "not heard in order")
-                self.assertFalse(ears.beep_during(heard, found[0][0] + PAUSE_GRACE, end),
-                                 "the track sounded during the announcement")
-                say("   beep again %.2f s after wake_up.wav ended" % (again - end))
-
-                say("checks: a click on butOnOff switches off without a dialog: alarm_off.wav "
-                    "over the beep, then silence")
-                clicked_from = len(rec.samples()) / rate
-                app.click(*BUT_ON_OFF)
-
-                def switched_off():
-                    heard = rec.samples()[int(clicked_from * rate):]
-                    at, score = ears.find(heard, "alarm_off.wav")
-                    if score < CLIP_MATCH:
-                        return None
-                    end = at + ears.length("alarm_off.wav")
-                    tail = heard[int((end + 0.3) * rate):]
-                    return (heard, at, score, end, tail) if len(tail) >= rate else None
-
-                heard, at, score, end, tail = harness.poll(
-                    switched_off, 15, "alarm_off.wav and a second after it", interval=0.3)
-                say("   alarm_off.wav %.2f s after the click (match %.2f)" % (at, score))
-                self.assertFalse(display.xdotool("search", "--onlyvisible", "--name",
-                                                 "^Set Alarm$", check=False).strip(),
-                                 "switching off opened the dialog")
-                self.assertTrue(ears.beep_during(heard, at, end),
-                                "the beep had stopped before the switch-off clip")
-                say("   from 0.3 s after it: RMS %.5f" % harness.rms(tail))
-                self.assertLess(harness.rms(tail), SILENCE, "the player still sounds")
-                self.assertFalse(pulse.muted(), "switched off yet muted")
-                self.assertTrue(app.running())
+        heard, at, score, end, tail = harness.poll(
+            switched_off, 15, "alarm_off.wav and a second after it", interval=0.3)
+        say("   alarm_off.wav %.2f s after the click (match %.2f)" % (at, score))
+        self.assertFalse(display.xdotool("search", "--onlyvisible", "--name", "^Set Alarm$",
+                                         check=False).strip(), "switching off opened the dialog")
+        with self.subTest("the switch-off clip is heard over the still playing beep"):
+            self.assertTrue(ears.beep_during(heard, at, end),
+                            "the beep had stopped before the switch-off clip")
+        say("   from 0.3 s after it: RMS %.5f" % harness.rms(tail))
+        self.assertLess(harness.rms(tail), SILENCE, "the player still sounds")
+        self.assertFalse(pulse.muted(), "switched off yet muted")
+        self.assertTrue(app.running())
 
     def test_sigterm_while_muted_unmutes(self):
         harness.require_program()
