@@ -3,6 +3,7 @@
 
 #include <QAudioOutput>
 #include <QMediaPlayer>
+#include <QTimer>
 #include <functional>
 
 #include "clock/Services.h"
@@ -23,9 +24,15 @@ class QtTrackPlayer : public TrackPlayer {
 
   private:
     void reportError();
+    void keepLooping();
 
     QMediaPlayer m_player;
     QAudioOutput m_output;
     std::string m_url;
     bool m_failed = false;
+    bool m_loop = false;
+    // Looping playback can stall under load; a watchdog reopens a stuck track.
+    QTimer m_watchdog;
+    qint64 m_lastPosition = -1;
+    int m_stalledChecks = 0;
 };
