@@ -12,6 +12,8 @@ inline QApplication& qtApp() {
     static int argc = 1;
     static char name[] = "qt_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: tearing Qt down in the exit handlers crashes in its
+    // thread storage, and the process ends anyway.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
