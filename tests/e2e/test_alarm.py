@@ -188,7 +188,7 @@ class TalkingAlarm(unittest.TestCase):
         app.clock.set(NEXT_MINUTE)
         minute_from = len(rec.samples()) / rate
         heard, found, end = self.hear_announcement(ears, rec, minute_from, NEXT_ANNOUNCEMENT)
-        with self.subTest("the track is paused during the announcement"):
+        with self.trackCheck("the track is paused during the announcement"):
             self.assertFalse(ears.beep_during(heard, found[0][0] + PAUSE_GRACE, end),
                              "the track sounded during the announcement")
         self.check_track_goes_on(ears, heard, end)
