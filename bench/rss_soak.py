@@ -6,8 +6,9 @@ null sink, under libfaketime at 100 times real speed from 2026-12-08 06:59:00,
 so 30 minutes of real time are 50 hours of the clock's time. Unless told not
 to, it arms an alarm a few minutes of clock time ahead through the real dialog
 (xdotool), so that most of the run is spent ringing and announcing. VmRSS, the
-count of open files and the playback streams on the server are sampled every
-10 s.
+count of open files, the playback streams on the server and the processor time
+used are sampled every 10 s (a program that stops using processor time is hung,
+and its flat memory means nothing).
 
     bench/rss_soak.py            30 minutes
     bench/rss_soak.py 2          2 minutes
@@ -44,6 +45,13 @@ def status_kb(pid, field):
             if line.startswith(field + ":"):
                 return int(line.split()[1])
     return 0
+
+
+def cpu_seconds(pid):
+    """User and system time the program has used so far."""
+    with open("/proc/%d/stat" % pid) as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def open_files(pid):
@@ -125,7 +133,7 @@ def main():
         raise SystemExit("no program at %s (build the release preset or set ALARM_BIN)"
                          % harness.APP_BIN)
 
-    samples = []  # (real seconds, clock time, VmRSS kB, open files, streams)
+    samples = []  # (real seconds, clock time, VmRSS kB, open files, streams, cpu seconds)
     with harness.temp_dir("alarm-rss-") as workdir, harness.xvfb() as display, \
             harness.pulseaudio(workdir / "runtime") as pulse:
         clock = FastClock(START, args.speed)
@@ -138,19 +146,19 @@ def main():
                 arm(app, clock, ahead_minutes=5)
             started = time.monotonic()
             end = started + args.minutes * 60
-            say("%8s %19s %10s %6s %8s" % ("real s", "clock time", "VmRSS kB", "files",
-                                           "streams"))
+            say("%8s %19s %10s %6s %8s %8s" % ("real s", "clock time", "VmRSS kB", "files",
+                                                "streams", "cpu s"))
             while True:
                 if not app.running():
                     raise SystemExit("the program exited with %s; output tail:\n%s"
                                      % (app.proc.returncode, app.tail()))
                 now = time.monotonic()
                 sample = (now - started, clock.now(), status_kb(app.proc.pid, "VmRSS"),
-                          open_files(app.proc.pid), streams(pulse))
+                          open_files(app.proc.pid), streams(pulse), cpu_seconds(app.proc.pid))
                 samples.append(sample)
-                say("%8.0f %19s %10d %6d %8d" % (sample[0],
-                                                sample[1].strftime("%Y-%m-%d %H:%M:%S"),
-                                                sample[2], sample[3], sample[4]))
+                say("%8.0f %19s %10d %6d %8d %8.1f" % (sample[0],
+                                                      sample[1].strftime("%Y-%m-%d %H:%M:%S"),
+                                                      sample[2], sample[3], sample[4], sample[5]))
                 if now >= end:
                     break
                 time.sleep(min(args.interval, max(0.0, end - now)))
@@ -171,6 +179,13 @@ def main():
         slope = (half[-1][2] - half[0][2]) / max(1e-9, (half[-1][0] - half[0][0]) / 3600.0)
         say("second half: %+.0f kB per real hour" % slope)
     say("open files: first %d, last %d" % (first[3], last[3]))
+    # A program that ticks uses some processor time in every interval.
+    still = 0
+    for before, after in zip(samples, samples[1:]):
+        still = still + 1 if after[5] - before[5] < 0.01 else 0
+    if still >= 3:
+        say("WARNING: no processor time used in the last %d samples: the program looks hung"
+            % still)
     say("clock time covered: %s to %s" % (first[1].strftime("%Y-%m-%d %H:%M"),
                                          last[1].strftime("%Y-%m-%d %H:%M")))
 
