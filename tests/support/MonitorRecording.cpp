@@ -69,6 +69,16 @@ MonitorRecording::~MonitorRecording() {
     std::filesystem::remove_all(m_dir, ec);
 }
 
+bool MonitorRecording::waitForSound(std::chrono::milliseconds sound) {
+    const std::uintmax_t target = static_cast<std::uintmax_t>(m_rate) * 2 * sound.count() / 1000;
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (m_pid > 0 && Clock::now() < deadline) {
+        if (sizeOf(m_file) >= target) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return false;
+}
+
 std::vector<std::int16_t> MonitorRecording::finish(std::chrono::milliseconds tail) {
     const std::uintmax_t tailBytes = static_cast<std::uintmax_t>(m_rate) * 2 * tail.count() / 1000;
     const std::uintmax_t target = sizeOf(m_file) + tailBytes;

@@ -22,6 +22,9 @@ class MonitorRecording {
 
     bool started() const { return m_started; }
     int rate() const { return m_rate; }
+    // Returns once the recording holds `sound` worth of samples (the monitor
+    // delivers only while the sink plays); false when it has not within 5 s.
+    bool waitForSound(std::chrono::milliseconds sound);
     // Lets the recording run on until `tail` more sound has come in (or the
     // monitor has gone quiet for a moment), stops it and gives the samples.
     std::vector<std::int16_t> finish(

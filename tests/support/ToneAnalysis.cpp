@@ -25,9 +25,15 @@ constexpr double holeMs = 3.0;
 }  // namespace
 
 bool writeToneWav(const std::string& path, double hertz, double seconds, int rate, int channels) {
+    return writeTonesWav(path, {{hertz, seconds}}, rate, channels);
+}
+
+bool writeTonesWav(const std::string& path, const std::vector<Tone>& tones, int rate,
+                   int channels) {
     std::ofstream out(path, std::ios::binary);
     if (!out) return false;
-    const auto frames = static_cast<std::uint32_t>(seconds * rate);
+    std::uint32_t frames = 0;
+    for (const Tone& tone : tones) frames += static_cast<std::uint32_t>(tone.seconds * rate);
     const std::uint32_t dataBytes = frames * channels * 2;
     out.write("RIFF", 4);
     put32(out, 36 + dataBytes);
@@ -41,10 +47,14 @@ bool writeToneWav(const std::string& path, double hertz, double seconds, int rat
     put16(out, 16);
     out.write("data", 4);
     put32(out, dataBytes);
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        const double value = 16384.0 * std::sin(2 * std::numbers::pi * hertz * i / rate);
-        for (int c = 0; c < channels; ++c)
-            put16(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(value))));
+    for (const Tone& tone : tones) {
+        const auto count = static_cast<std::uint32_t>(tone.seconds * rate);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const double value = 16384.0 * std::sin(2 * std::numbers::pi * tone.hertz * i / rate);
+            for (int c = 0; c < channels; ++c)
+                put16(out,
+                      static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(value))));
+        }
     }
     return static_cast<bool>(out);
 }

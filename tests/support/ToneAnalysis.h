@@ -11,6 +11,14 @@
 bool writeToneWav(const std::string& path, double hertz, double seconds, int rate = 22050,
                   int channels = 1);
 
+struct Tone {
+    double hertz;
+    double seconds;
+};
+// Writes the tones one after the other into one such file.
+bool writeTonesWav(const std::string& path, const std::vector<Tone>& tones, int rate = 22050,
+                   int channels = 1);
+
 struct ToneSegment {
     double hertz;  // the matched tone, or 0 for other loud sound
     double startMs;

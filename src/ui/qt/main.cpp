@@ -15,9 +15,9 @@
 #include "platform/pulse/ClipPlayerFactory.h"
 #include "platform/pulse/PulseEndpointSystem.h"
 #include "ui/TrayDispatch.h"
+#include "ui/qt/AlarmTrackPlayer.h"
 #include "ui/qt/ClockWindow.h"
 #include "ui/qt/QtServices.h"
-#include "ui/qt/QtTrackPlayer.h"
 #include "ui/qt/QtTrayBackend.h"
 
 namespace {
@@ -63,7 +63,7 @@ int main(int argc, char* argv[]) {
 
     QtTimeSource clock;
     std::unique_ptr<ClipPlayer> clips = makeClipPlayer();
-    QtTrackPlayer wmp;
+    AlarmTrackPlayer wmp;
     QtDialogs dialogs(&window);
     QtWindowHost host(&window);
     QtTrayBackend tray;

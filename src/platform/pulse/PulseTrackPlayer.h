@@ -1,0 +1,72 @@
+#pragma once
+// The alarm track on PulseAudio, for every file libsndfile decodes. The player
+// runs its own PulseAudio thread, which decodes the file as the server asks for
+// sound and starts it over at its end, so a busy window can never starve the
+// track. Pause and play cork and uncork the stream and keep the position.
+// Callers never wait on the server: a server that is missing, frozen or gone
+// leaves the track silent, and the player connects again every few seconds
+// and goes on where the track was.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "clock/Services.h"
+
+struct pa_threaded_mainloop;
+struct pa_context;
+struct pa_stream;
+struct pa_time_event;
+class TrackFile;
+
+class PulseTrackPlayer : public TrackPlayer {
+  public:
+    PulseTrackPlayer();
+    ~PulseTrackPlayer() override;
+    PulseTrackPlayer(const PulseTrackPlayer&) = delete;
+    PulseTrackPlayer& operator=(const PulseTrackPlayer&) = delete;
+
+    // Opens the file and starts it from its beginning when libsndfile decodes
+    // it; otherwise returns false and leaves the player as it was.
+    bool tryOpen(const std::string& path);
+
+    void setLoop(bool loop) override;
+    // As tryOpen(); a file that cannot be decoded is reported through onError.
+    void open(const std::string& path) override;
+    std::string url() const override;
+    int playState() const override;
+    void pause() override;
+    void play() override;
+    void stop() override;
+
+    // True while the track's stream is connected to the server.
+    bool streaming() const;
+
+    // Called when the track cannot be played (it stopped giving sound). It may
+    // run on the player's own thread, with the player locked: it must only
+    // hand the news on, never call back into the player.
+    std::function<void()> onError;
+
+  private:
+    static void contextChanged(pa_context* context, void* self);
+    static void streamChanged(pa_stream* stream, void* self);
+    static void streamWants(pa_stream* stream, std::size_t bytes, void* self);
+    void connect();
+    void dropContext();
+    void startStream();
+    void dropStream();
+    void retryLater();
+    void retryNow();
+    void feed(std::size_t bytes);
+    void applyCork();
+    void fail();
+
+    pa_threaded_mainloop* m_thread = nullptr;
+    pa_context* m_context = nullptr;
+    pa_stream* m_stream = nullptr;
+    pa_time_event* m_retry = nullptr;
+    std::unique_ptr<TrackFile> m_file;
+    std::string m_url;
+    int m_state = 1;  // 1 stopped, 2 paused, 3 playing, 0 failed
+    bool m_loop = false;
+};
