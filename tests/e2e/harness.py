@@ -34,6 +34,8 @@ BUILD_DIR = Path(os.environ.get("ALARM_BUILD_DIR", SOURCE_DIR / "build" / "dev")
 APP_BIN = Path(os.environ.get("ALARM_BIN", BUILD_DIR / "alarm-clock"))
 APP_DIR = APP_BIN.parent
 ARTIFACTS = BUILD_DIR / "artifacts"
+# What the leak check of a sanitizer build leaves to the system libraries.
+LSAN_SUPPRESSIONS = Path(__file__).resolve().parent / "lsan.supp"
 
 
 def say(*parts):
@@ -586,7 +588,8 @@ def alarm_clock(display, pulse, workdir, start, extra_env=None):
                QT_ACCESSIBILITY="0", NO_AT_BRIDGE="1",
                # An AddressSanitizer build must accept libfaketime ahead of it.
                ASAN_OPTIONS=":".join(filter(None, [os.environ.get("ASAN_OPTIONS"),
-                                                    "verify_asan_link_order=0"])))
+                                                    "verify_asan_link_order=0"])),
+               LSAN_OPTIONS="suppressions=%s:print_suppressions=0" % LSAN_SUPPRESSIONS)
     env.update(extra_env or {})
     log_path = workdir / "alarm-clock.log"
     log = open(log_path, "w")
