@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "StreamBuffer.h"
+
 PulseClipPlayer::PulseClipPlayer() : PulseClipPlayer(Timing{}) {}
 
 PulseClipPlayer::PulseClipPlayer(Timing timing) : m_timing(timing) {
@@ -92,12 +94,7 @@ bool PulseClipPlayer::open(Clock::time_point deadline) {
     // A small target buffer, and the sink's latency brought down to match it.
     const auto bufferUsec =
         std::chrono::duration_cast<std::chrono::microseconds>(m_timing.bufferLength).count();
-    pa_buffer_attr attr;
-    attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(bufferUsec, &spec));
-    attr.prebuf = static_cast<uint32_t>(-1);
-    attr.minreq = static_cast<uint32_t>(-1);
-    attr.fragsize = static_cast<uint32_t>(-1);
+    const pa_buffer_attr attr = playbackBuffer(static_cast<pa_usec_t>(bufferUsec), spec);
     const auto flags =
         static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
     if (pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {

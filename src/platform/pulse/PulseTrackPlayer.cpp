@@ -6,6 +6,7 @@
 #include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
 
+#include "StreamBuffer.h"
 #include "TrackFile.h"
 
 namespace {
@@ -174,12 +175,7 @@ void PulseTrackPlayer::startStream() {
     if (!m_stream) return retryLater();
     pa_stream_set_state_callback(m_stream, streamChanged, this);
     pa_stream_set_write_callback(m_stream, streamWants, this);
-    pa_buffer_attr attr;
-    attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(bufferUsec, &spec));
-    attr.prebuf = static_cast<uint32_t>(-1);
-    attr.minreq = static_cast<uint32_t>(-1);
-    attr.fragsize = static_cast<uint32_t>(-1);
+    const pa_buffer_attr attr = playbackBuffer(bufferUsec, spec);
     auto flags = PA_STREAM_ADJUST_LATENCY;
     if (m_state != Playing) flags = static_cast<pa_stream_flags_t>(flags | PA_STREAM_START_CORKED);
     if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
