@@ -19,6 +19,7 @@ import sys
 import tempfile
 import time
 import wave
+import zoneinfo
 from pathlib import Path
 
 import numpy as np
@@ -222,6 +223,7 @@ def trayer(display):
 class Pulse:
     def __init__(self, runtime_dir):
         self.runtime_dir = runtime_dir
+        self.proc = None  # the server process, while the fixture runs one
         self.server = "unix:%s/pulse/native" % runtime_dir
         self.env = dict(os.environ, XDG_RUNTIME_DIR=str(runtime_dir), PULSE_SERVER=self.server)
 
@@ -254,6 +256,7 @@ def pulseaudio(runtime_dir):
          "module-native-protocol-unix auth-anonymous=1 socket=%s/pulse/native" % runtime_dir,
          "-L", "module-null-sink sink_name=%s" % SINK],
         env=env, stdout=log, stderr=subprocess.STDOUT)
+    pulse.proc = proc
     try:
         def ready():
             result = run(["pactl", "list", "short", "sinks"], pulse.env, check=False)
@@ -448,11 +451,12 @@ def rms(data):
 
 class FakeClock:
     """The program's wall clock, as an offset from the real one in a file that
-    libfaketime re-reads on every call. Times are naive local times; the
-    program runs with TZ=UTC so that local time is UTC."""
+    libfaketime re-reads on every call. Times are naive local times of `zone`
+    (a tz database name), in which the program runs; UTC unless told."""
 
-    def __init__(self, path, start):
+    def __init__(self, path, start, zone=None):
         self.path = Path(path)
+        self.zone = zone
         self.offset = 0
         self.set(start)
 
@@ -460,18 +464,25 @@ class FakeClock:
     def parse(text):
         return datetime.datetime.strptime(text, "%Y-%m-%d %H:%M:%S")
 
-    def set(self, when):
+    def set(self, when, fold=0):
         """Moves the clock so that it reads `when` now (to the real clock's
-        fraction of a second) and then runs on."""
+        fraction of a second) and then runs on. In an hour that a zone's clock
+        shows twice, fold=1 picks the second time."""
         if isinstance(when, str):
             when = self.parse(when)
-        target = calendar.timegm(when.timetuple())
+        if self.zone:
+            target = int(when.replace(tzinfo=zoneinfo.ZoneInfo(self.zone), fold=fold).timestamp())
+        else:
+            target = calendar.timegm(when.timetuple())
         self.offset = target - int(time.time())
         tmp = self.path.with_suffix(".new")
         tmp.write_text("%+d\n" % self.offset)
         os.replace(tmp, self.path)
 
     def now(self):
+        if self.zone:
+            return datetime.datetime.fromtimestamp(
+                time.time() + self.offset, zoneinfo.ZoneInfo(self.zone)).replace(tzinfo=None)
         return datetime.datetime.utcfromtimestamp(time.time() + self.offset)
 
     def env(self):
@@ -479,10 +490,11 @@ class FakeClock:
                 "FAKETIME_NO_CACHE": "1",
                 # Timers, the sound server client and the media pipeline keep
                 # the real monotonic clock; only the wall clock is faked.
-                "FAKETIME_DONT_FAKE_MONOTONIC": "1", "TZ": "UTC"}
+                "FAKETIME_DONT_FAKE_MONOTONIC": "1", "TZ": self.zone or "UTC"}
 
 
-# The front end logs what it shows, e.g. `alarmclock.ui: lblTime "06:59:41" lblAMPM "AM"`.
+# The front end logs what it shows each second, e.g.
+# `alarmclock.ui: lblTime "06:59:41" lblAMPM "AM" butOnOff "1" blnAlarm false`.
 SHOWN = re.compile(r'lblTime\W+(\d{1,2}:\d{2}:\d{2})\W+lblAMPM\W+(AM|PM)')
 
 
@@ -570,12 +582,13 @@ class App:
 
 
 @contextlib.contextmanager
-def alarm_clock(display, pulse, workdir, start, extra_env=None):
-    """The program under a fake clock starting at `start`, its debug categories
-    on and its output captured to a file. On failure the output's tail is
-    printed."""
+def alarm_clock(display, pulse, workdir, start, extra_env=None, zone=None, program=None):
+    """The program (APP_BIN unless told) under a fake clock starting at
+    `start` in `zone`, its debug categories on and its output captured to a
+    file. On failure the output's tail is printed."""
     workdir = Path(workdir)
-    clock = FakeClock(workdir / "faketime.rc", start)
+    program = Path(program or APP_BIN)
+    clock = FakeClock(workdir / "faketime.rc", start, zone)
     home = workdir / "home"
     home.mkdir(exist_ok=True)
     env = {k: v for k, v in os.environ.items()
@@ -593,8 +606,8 @@ def alarm_clock(display, pulse, workdir, start, extra_env=None):
     env.update(extra_env or {})
     log_path = workdir / "alarm-clock.log"
     log = open(log_path, "w")
-    say("starting", APP_BIN, "at fake time", clock.now().strftime("%Y-%m-%d %H:%M:%S"))
-    proc = subprocess.Popen([str(APP_BIN)], cwd=str(workdir), env=env, stdout=log,
+    say("starting", program, "at fake time", clock.now().strftime("%Y-%m-%d %H:%M:%S"))
+    proc = subprocess.Popen([str(program)], cwd=str(workdir), env=env, stdout=log,
                             stderr=subprocess.STDOUT)
     app = App(display, proc, log_path, clock)
     try:
@@ -614,7 +627,7 @@ def alarm_clock(display, pulse, workdir, start, extra_env=None):
 
 
 @contextlib.contextmanager
-def rig(start, tray=False):
+def rig(start, tray=False, zone=None, program=None):
     """Everything a test needs: a temp folder, X, PulseAudio, optionally the
     tray host, and the program. Yields (app, display, pulse, tray host or None, workdir)."""
     with contextlib.ExitStack() as stack:
@@ -622,7 +635,8 @@ def rig(start, tray=False):
         display = stack.enter_context(xvfb())
         host = stack.enter_context(trayer(display)) if tray else None
         pulse = stack.enter_context(pulseaudio(workdir / "runtime"))
-        app = stack.enter_context(alarm_clock(display, pulse, workdir, start))
+        app = stack.enter_context(alarm_clock(display, pulse, workdir, start, zone=zone,
+                                              program=program))
         yield app, display, pulse, host, workdir
 
 

@@ -88,7 +88,10 @@ void ClockWindow::startTicking() {
 void ClockWindow::tick() {
     if (m_form && m_form->tmrTime.Enabled) {
         dispatch([this] { m_form->tmrTime_Timer(); });
-        qCDebug(lcUi) << "lblTime" << m_lblTime->text() << "lblAMPM" << m_lblAMPM->text();
+        // What the window shows each second, and whether the alarm is armed and rings.
+        qCDebug(lcUi) << "lblTime" << m_lblTime->text() << "lblAMPM" << m_lblAMPM->text()
+                      << "butOnOff" << m_form->butOnOff.Tag.c_str() << "blnAlarm"
+                      << m_form->blnAlarm;
     }
     // Fire just after the next wall-clock second, so the display changes with it.
     const int msec = QTime::currentTime().msec();
@@ -131,7 +134,9 @@ void ClockWindow::refresh() {
     showLabel(m_lblTime, f.lblTime, layout::kDisplayPx);
     showLabel(m_lblAMPM, f.lblAMPM, layout::kDisplayPx);
     showLabel(m_lblAlarm, f.lblAlarm, layout::kAlarmPx);
+    const QString track = m_lblTrack->text();
     showLabel(m_lblTrack, f.lblTrack, layout::kTrackPx);
+    if (m_lblTrack->text() != track) qCDebug(lcUi) << "lblTrack" << m_lblTrack->text();
     showLabel(m_lblMinimize, f.lblMinimize, layout::kCornerPx);
     showLabel(m_lblClose, f.lblClose, layout::kCornerPx);
     // The mute timer follows its enabled flag.
