@@ -211,7 +211,7 @@ class TalkingAlarm(unittest.TestCase):
             app.proc.send_signal(signal.SIGTERM)
             harness.poll(lambda: app.proc.poll() is not None, 15, "the program to end")
             say("   exit status %s" % app.proc.returncode)
-            # Zero: the shut-down ran to its end (and a sanitizer build found no leak).
+            # Zero: the shut-down ran to its end without a sanitizer report.
             self.assertEqual(app.proc.returncode, 0, "the program did not end cleanly")
             self.assertFalse(pulse.muted(), "the program left the sink muted")
 

@@ -94,7 +94,7 @@ class WindowChrome(unittest.TestCase):
             app.click(*CLOSE)
             harness.poll(lambda: not app.running(), 15, "the program to end")
             say("   exit status %s" % app.proc.returncode)
-            # Zero: the shut-down ran to its end (and a sanitizer build found no leak).
+            # Zero: the shut-down ran to its end without a sanitizer report.
             self.assertEqual(app.proc.returncode, 0, "the program did not end cleanly")
             harness.poll(lambda: not [w for w in host.icons() if w["id"] == icon["id"]], 10,
                          "the tray icon to go")
