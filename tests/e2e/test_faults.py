@@ -148,6 +148,12 @@ def arm(app, watch, text):
     watch.until(lambda row: row[3], 5, "the alarm to show armed")
 
 
+def arm_muted(app, pulse, watch, text):
+    """Arms the alarm and waits for the mute that follows the switch-on clip."""
+    arm(app, watch, text)
+    harness.poll(pulse.muted, 6, "the sink to be muted after arming")
+
+
 def switch_off(app, watch):
     app.click(*BUT_ON_OFF)
     watch.until(lambda row: not row[3] and not row[4], 5, "the alarm to be switched off")
@@ -234,8 +240,7 @@ def watched(start=START, **options):
 def ring_at_seven(app, pulse, watch, rec):
     """Arms 07:00 AM, waits for the mute, moves the clock to the minute and
     waits for ringing; gives the recording's length just before the minute."""
-    arm(app, watch, "07:00 AM")
-    harness.poll(pulse.muted, 6, "the sink to be muted after arming")
+    arm_muted(app, pulse, watch, "07:00 AM")
     before = rec.seconds()
     app.clock.set("2026-12-08 06:59:58")
     watch.until(lambda row: row[4], 6, "the alarm to ring")
@@ -274,8 +279,7 @@ def no_server_then_server():
                 note = responsive(watch, since)
                 with harness.pulseaudio(runtime) as pulse, \
                         harness.Recorder(pulse, workdir / "monitor.raw") as rec:
-                    arm(app, watch, "07:00 AM")
-                    harness.poll(pulse.muted, 6, "the new server's sink to be muted")
+                    arm_muted(app, pulse, watch, "07:00 AM")
                     app.clock.set("2026-12-08 06:59:58")
                     watch.until(lambda row: row[4], 6, "the alarm to ring")
                     harness.poll(lambda: not pulse.muted(), 3, "the mute to be cleared")
@@ -427,8 +431,7 @@ def no_tray_host():
 @case("jump_forward_10_min", "the clock jumps 10 minutes past the alarm: it rings once, late")
 def jump_forward_10_min():
     with watched() as (app, pulse, _, watch, rec, _):
-        arm(app, watch, "07:00 AM")
-        harness.poll(pulse.muted, 6, "the sink to be muted")
+        arm_muted(app, pulse, watch, "07:00 AM")
         since = time.monotonic()
         heard_from = rec.seconds()
         app.clock.set("2026-12-08 07:10:00")
@@ -447,8 +450,7 @@ def jump_forward_10_min():
       "and muted, no track and no beep")
 def jump_forward_2_hours():
     with watched() as (app, pulse, _, watch, rec, _):
-        arm(app, watch, "07:00 AM")
-        harness.poll(pulse.muted, 6, "the sink to be muted")
+        arm_muted(app, pulse, watch, "07:00 AM")
         since, heard_from = time.monotonic(), rec.seconds()
         app.clock.set("2026-12-08 09:00:00")
         watch.shows("09:00:04", "AM")
@@ -464,8 +466,7 @@ def jump_forward_2_hours():
       "once, when 07:00 comes")
 def set_back_while_waiting():
     with watched() as (app, pulse, _, watch, _, _):
-        arm(app, watch, "07:00 AM")
-        harness.poll(pulse.muted, 6, "the sink to be muted")
+        arm_muted(app, pulse, watch, "07:00 AM")
         since = time.monotonic()
         app.clock.set("2026-12-08 05:59:50")
         watch.shows("05:59:53", "AM")
@@ -514,8 +515,7 @@ PARIS = "Europe/Paris"
       "at 03:00, 30 minutes late, as for any clock that stepped over it")
 def dst_skipped_hour():
     with watched("2027-03-28 01:59:30", zone=PARIS) as (app, pulse, _, watch, _, _):
-        arm(app, watch, "02:30")
-        harness.poll(pulse.muted, 6, "the sink to be muted")
+        arm_muted(app, pulse, watch, "02:30")
         app.clock.set("2027-03-28 01:59:57")
         row = watch.until(lambda row: row[4], 8, "the alarm to ring after the skip")
         assert row[1].startswith("03:00:"), "rang at %s" % row[1]
@@ -531,8 +531,7 @@ def dst_skipped_hour():
 def ring_at_first_half_past_two(app, pulse, watch):
     """Arms 02:30 on the night the hour repeats and waits for the ring at the
     first 02:30 (summer time); gives the ring's row."""
-    arm(app, watch, "02:30")
-    harness.poll(pulse.muted, 6, "the sink to be muted")
+    arm_muted(app, pulse, watch, "02:30")
     app.clock.set("2026-10-25 02:29:58")
     row = watch.until(lambda row: row[4], 5, "the alarm to ring")
     assert row[1].startswith("02:30:"), "rang at %s" % row[1]
@@ -579,8 +578,7 @@ def signal_while_muted(sig):
             ours = {int(w) for w in app.pids_windows()}
             return [w for w in host.icons() if w["id"] in ours]
         harness.poll(our_icon, 15, "the program's tray icon")
-        arm(app, watch, "07:00 AM")
-        harness.poll(pulse.muted, 6, "the sink to be muted")
+        arm_muted(app, pulse, watch, "07:00 AM")
         app.proc.send_signal(sig)
         harness.poll(lambda: not app.running(), 15, "the program to end")
         assert app.proc.returncode == 0, "exit status %s" % app.proc.returncode

@@ -20,6 +20,7 @@
 #include "platform/pulse/PulseClipPlayer.h"
 #include "support/MonitorRecording.h"
 #include "support/PulseServer.h"
+#include "support/ScratchFolder.h"
 #include "support/ToneAnalysis.h"
 
 namespace {
@@ -41,24 +42,16 @@ double millisOf(Action action) {
 // A scratch folder with the test tones.
 class Tones {
   public:
-    Tones() : m_dir(makeDir()) {
+    Tones() {
         writeToneWav(low440, low, toneMs / 1000);
         writeToneWav(high880, high, toneMs / 1000);
         writeToneWav(long440, low, 0.5);
         std::ofstream(garbage) << "RIFF, but no sound in here";
     }
-    ~Tones() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_dir, ec);
-    }
-    std::string path(const char* name) const { return m_dir + "/" + name; }
+    std::string path(const char* name) const { return m_folder.path(name); }
 
   private:
-    static std::string makeDir() {
-        char templ[] = "/tmp/clip-test-XXXXXX";
-        return mkdtemp(templ);
-    }
-    std::string m_dir;
+    ScratchFolder m_folder;
 
   public:
     const std::string low440 = path("low.wav");

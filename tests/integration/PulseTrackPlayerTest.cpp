@@ -18,6 +18,7 @@
 #include "platform/pulse/TrackFile.h"
 #include "support/MonitorRecording.h"
 #include "support/PulseServer.h"
+#include "support/ScratchFolder.h"
 #include "support/ToneAnalysis.h"
 
 namespace {
@@ -61,7 +62,7 @@ bool streamCorked() {
 // A scratch folder with the test tracks.
 class Tracks {
   public:
-    Tracks() : m_dir(makeDir()) {
+    Tracks() {
         writeToneWav(low300, low, 0.3);
         writeTonesWav(lowThenHigh, {{low, 0.4}, {high, 0.4}});
         writeToneWav(stereo, high, 0.5, 44100, 2);
@@ -69,18 +70,10 @@ class Tracks {
         std::ofstream(garbage) << "RIFF, but no sound in here";
         std::ofstream{empty};
     }
-    ~Tracks() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_dir, ec);
-    }
-    std::string path(const char* name) const { return m_dir + "/" + name; }
+    std::string path(const char* name) const { return m_folder.path(name); }
 
   private:
-    static std::string makeDir() {
-        char templ[] = "/tmp/track-test-XXXXXX";
-        return mkdtemp(templ);
-    }
-    std::string m_dir;
+    ScratchFolder m_folder;
 
   public:
     const std::string low300 = path("low300.wav");

@@ -8,32 +8,15 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
 #include "support/PulseServer.h"
 #include "support/QtApp.h"
+#include "support/ScratchFolder.h"
 #include "support/ToneAnalysis.h"
 #include "ui/qt/AlarmTrackPlayer.h"
 
 namespace {
-
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        char templ[] = "/tmp/alarm-track-XXXXXX";
-        m_dir = mkdtemp(templ);
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_dir, ec);
-    }
-    std::string path(const char* name) const { return m_dir + "/" + name; }
-
-  private:
-    std::string m_dir;
-};
 
 // Runs the event loop until `done` or 10 s have passed.
 template <typename Done>

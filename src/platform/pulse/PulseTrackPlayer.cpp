@@ -111,10 +111,8 @@ void PulseTrackPlayer::play() {
     Locked locked(m_thread);
     if (!m_file || m_state == failed) return;
     m_state = Playing;
-    if (m_stream)
-        applyCork();
-    else
-        startStream();
+    applyCork();    // a stream that is there
+    startStream();  // or one that is not yet
 }
 
 void PulseTrackPlayer::stop() {

@@ -18,7 +18,6 @@ void AlarmTrackPlayer::setLoop(bool loop) {
 }
 
 void AlarmTrackPlayer::open(const std::string& path) {
-    m_url = path;
     ++m_opened;
     m_current->stop();
     if (m_pcm.tryOpen(path)) {

@@ -18,7 +18,7 @@ class AlarmTrackPlayer : public TrackPlayer {
     AlarmTrackPlayer();
     void setLoop(bool loop) override;
     void open(const std::string& path) override;
-    std::string url() const override { return m_url; }
+    std::string url() const override { return m_current->url(); }
     int playState() const override { return m_current->playState(); }
     void pause() override { m_current->pause(); }
     void play() override { m_current->play(); }
@@ -35,7 +35,6 @@ class AlarmTrackPlayer : public TrackPlayer {
     PulseTrackPlayer m_pcm;
     std::unique_ptr<QtTrackPlayer> m_media;
     TrackPlayer* m_current = &m_pcm;
-    std::string m_url;
     bool m_loop = false;
     // Counts the files opened, so that news of an earlier one is dropped.
     std::atomic<int> m_opened = 0;
