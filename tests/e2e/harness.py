@@ -7,7 +7,6 @@ are polls against a deadline; nothing here sleeps to let the program's time
 pass: the fake clock is moved instead.
 """
 
-import calendar
 import contextlib
 import datetime
 import os
@@ -456,7 +455,7 @@ class FakeClock:
 
     def __init__(self, path, start, zone=None):
         self.path = Path(path)
-        self.zone = zone
+        self.zone = zoneinfo.ZoneInfo(zone or "UTC")
         self.offset = 0
         self.set(start)
 
@@ -470,31 +469,26 @@ class FakeClock:
         shows twice, fold=1 picks the second time."""
         if isinstance(when, str):
             when = self.parse(when)
-        if self.zone:
-            target = int(when.replace(tzinfo=zoneinfo.ZoneInfo(self.zone), fold=fold).timestamp())
-        else:
-            target = calendar.timegm(when.timetuple())
+        target = int(when.replace(tzinfo=self.zone, fold=fold).timestamp())
         self.offset = target - int(time.time())
         tmp = self.path.with_suffix(".new")
         tmp.write_text("%+d\n" % self.offset)
         os.replace(tmp, self.path)
 
     def now(self):
-        if self.zone:
-            return datetime.datetime.fromtimestamp(
-                time.time() + self.offset, zoneinfo.ZoneInfo(self.zone)).replace(tzinfo=None)
-        return datetime.datetime.utcfromtimestamp(time.time() + self.offset)
+        return datetime.datetime.fromtimestamp(time.time() + self.offset,
+                                               self.zone).replace(tzinfo=None)
 
     def env(self):
         return {"LD_PRELOAD": LIBFAKETIME, "FAKETIME_TIMESTAMP_FILE": str(self.path),
                 "FAKETIME_NO_CACHE": "1",
                 # Timers, the sound server client and the media pipeline keep
                 # the real monotonic clock; only the wall clock is faked.
-                "FAKETIME_DONT_FAKE_MONOTONIC": "1", "TZ": self.zone or "UTC"}
+                "FAKETIME_DONT_FAKE_MONOTONIC": "1", "TZ": self.zone.key}
 
 
 # The front end logs what it shows each second, e.g.
-# `alarmclock.ui: lblTime "06:59:41" lblAMPM "AM" butOnOff "1" blnAlarm false`.
+# `alarmclock.ui: lblTime "06:59:41" lblAMPM "AM" butOnOff 1 blnAlarm false`.
 SHOWN = re.compile(r'lblTime\W+(\d{1,2}:\d{2}:\d{2})\W+lblAMPM\W+(AM|PM)')
 
 
