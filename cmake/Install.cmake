@@ -19,7 +19,6 @@ if(NOT TARGET alarm-clock)
     return()
 endif()
 
-set(ALARM_APP_ID io.github.alarmclock.AlarmClock)
 set(ALARM_EXECUTABLE_NAME alarm-clock)
 # A private folder, not CMAKE_INSTALL_LIBDIR: that is multiarch under /usr on
 # Debian, and the launcher's relative link must not depend on it.
@@ -29,17 +28,11 @@ set(ALARM_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/alarm-clock)
 # The data that the build tree lays flat beside the executable
 # (assets/CMakeLists.txt), installed the same way beside the installed one.
 set(ALARM_BUILT_DATA ${CMAKE_BINARY_DIR})
-set(ALARM_ICON_SIZES 16 32 48 64 128)
-set(ALARM_DATA_FILES
-    bg.jpg on.jpg off.jpg settings.jpg track.jpg buzz.jpg song.jpg icon.ico icon.svg
-    DS-DIGI.TTF DS-DIGIB.TTF DS-DIGII.TTF DS-DIGIT.TTF OFL.txt)
-foreach(size IN LISTS ALARM_ICON_SIZES)
-    list(APPEND ALARM_DATA_FILES icon-${size}.png)
-endforeach()
-list(TRANSFORM ALARM_DATA_FILES PREPEND ${ALARM_BUILT_DATA}/)
+set(ALARM_BUILT_FILES ${ALARM_DATA_NAMES})
+list(TRANSFORM ALARM_BUILT_FILES PREPEND ${ALARM_BUILT_DATA}/)
 
 install(TARGETS alarm-clock RUNTIME DESTINATION ${ALARM_INSTALL_APPDIR})
-install(FILES ${ALARM_DATA_FILES} DESTINATION ${ALARM_INSTALL_APPDIR})
+install(FILES ${ALARM_BUILT_FILES} DESTINATION ${ALARM_INSTALL_APPDIR})
 install(DIRECTORY ${ALARM_BUILT_DATA}/sounds DESTINATION ${ALARM_INSTALL_APPDIR})
 
 # The launcher: a relative symlink, made in the build tree and installed as is.

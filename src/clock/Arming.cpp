@@ -2,26 +2,25 @@
 
 #include "clock/AlarmTime.h"
 #include "clock/frmMain.h"
+#include "lang/Languages.h"
 #include "ui/Texts.h"
 
 namespace {
 
 std::string switchedOnClip(const std::string& lang) {
-    if (lang == "eng") return "alarm_set.wav";
-    if (lang == "fra") return "sonnerie_active.wav";
-    return {};
+    const Language* language = findLanguage(lang);
+    return language ? std::string(language->switchedOnClip) : std::string();
 }
 
 std::string switchedOffClip(const std::string& lang) {
-    if (lang == "eng") return "alarm_off.wav";
-    if (lang == "fra") return "sonnerie_deactive.wav";
-    return {};
+    const Language* language = findLanguage(lang);
+    return language ? std::string(language->switchedOffClip) : std::string();
 }
 
 }  // namespace
 
 void frmMain::butOnOff_Click() {
-    if (butOnOff.Tag == "0")
+    if (butOnOff.Tag == onOffTag::off)
         arm();
     else
         switchOff();
@@ -36,7 +35,7 @@ void frmMain::arm() {
         return;
     }
     lblAlarm.Caption = strAlarm;
-    butOnOff.Tag = "1";
+    butOnOff.Tag = onOffTag::on;
     butOnOff.Picture = imgOn.Picture;
     playClip(strLang, switchedOnClip(strLang));
     // Enabled only now, so the mute follows the end of the clip.
@@ -48,7 +47,7 @@ void frmMain::switchOff() {
     tmrSet.Enabled = false;
     setMute(0);
     blnAlarm = false;
-    butOnOff.Tag = "0";
+    butOnOff.Tag = onOffTag::off;
     butOnOff.Picture = imgOff.Picture;
     // Heard over the still-playing track; the track stops after it.
     playClip(strLang, switchedOffClip(strLang));
@@ -58,5 +57,5 @@ void frmMain::switchOff() {
 void frmMain::tmrSet_Timer() {
     tmrSet.Enabled = false;
     // Mute only while the alarm still waits: not after a switch-off, not while ringing.
-    if (butOnOff.Tag == "1" && !blnAlarm) setMute(1);
+    if (armed() && !blnAlarm) setMute(1);
 }

@@ -20,6 +20,12 @@ struct PictureControl {
     bool Visible = true;
 };
 
+// The tag of the on/off switch: whether the alarm is armed.
+namespace onOffTag {
+inline constexpr const char* off = "0";
+inline constexpr const char* on = "1";
+}  // namespace onOffTag
+
 struct Timer {
     bool Enabled = false;
     int Interval = 0;

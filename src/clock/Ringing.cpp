@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "clock/frmMain.h"
+#include "lang/Languages.h"
 
 namespace {
 
@@ -16,9 +17,8 @@ void skipOnFailure(Step&& step) {
 }
 
 std::string wakeUpClip(const std::string& lang) {
-    if (lang == "eng") return "wake_up.wav";
-    if (lang == "fra") return "reveille.wav";
-    return {};
+    const Language* language = findLanguage(lang);
+    return language ? std::string(language->wakeUpClip) : std::string();
 }
 
 }  // namespace

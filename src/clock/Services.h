@@ -6,7 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "tray/TrayWindow.h"
+
 class CAudioEndpointVolume;
+class EndpointSystem;
 class TrayBackend;
 
 // The wall clock, rendered as the platform renders it.
@@ -32,15 +35,16 @@ class ClipPlayer {
 // The media player that loops the alarm track (the window's `wmp`).
 class TrackPlayer {
   public:
-    enum PlayState { Paused = 2, Playing = 3 };
+    // The player's play states, numbered as the window's media player numbers them.
+    enum PlayState { Undefined = 0, Stopped = 1, Paused = 2, Playing = 3 };
     virtual ~TrackPlayer() = default;
     virtual void setLoop(bool loop) = 0;
     // Opens the local file at `path` and starts it from its beginning.
     virtual void open(const std::string& path) = 0;
     // The file last opened, empty when none.
     virtual std::string url() const = 0;
-    // 2 paused, 3 playing; any other value means neither.
-    virtual int playState() const = 0;
+    // Undefined while a file opens or after it failed.
+    virtual PlayState playState() const = 0;
     virtual void pause() = 0;
     virtual void play() = 0;
     virtual void stop() = 0;
@@ -64,9 +68,8 @@ class Dialogs {
 };
 
 // The top-level window as the platform sees it. Positions are in twips.
-class WindowHost {
+class WindowHost : public TrayWindow {
   public:
-    virtual ~WindowHost() = default;
     virtual int left() const = 0;
     virtual int top() const = 0;
     virtual void move(int left, int top) = 0;
@@ -75,9 +78,6 @@ class WindowHost {
     virtual bool isVisible() const = 0;
     // Unloads the window; the program ends with it.
     virtual void close() = 0;
-    // Handles that the tray manager puts into its icon record.
-    virtual unsigned long long hWnd() const = 0;
-    virtual unsigned long long hIcon() const = 0;
 };
 
 // Everything frmMain needs from the platform, wired once at start-up.
@@ -97,3 +97,11 @@ struct Platform {
     // Lets pending window events run once.
     std::function<void()> doEvents;
 };
+
+// The sound backend this build was configured with (ALARM_AUDIO): each backend
+// folder under platform/ defines these three in one factory file.
+std::unique_ptr<ClipPlayer> makeClipPlayer();
+// `onError` is called, on any thread, when the file last opened cannot be
+// played; it must only hand the news on.
+std::unique_ptr<TrackPlayer> makeTrackPlayer(std::function<void()> onError);
+EndpointSystem& soundEndpointSystem();

@@ -70,7 +70,7 @@ void frmMain::tmrTime_Timer() {
 
     const bool newMinute = getMinutePart(timeText) != strMinute;
     const std::optional<int> now = minuteOfDay(timeText, lblAMPM.Caption);
-    if (newMinute && butOnOff.Tag == "1") {
+    if (newMinute && armed()) {
         const std::optional<int> alarm = parseAlarmTime(strAlarm);
         if (alarm && now && alarmDue(*alarm, lastMinuteOfDay, *now)) startRinging();
     }

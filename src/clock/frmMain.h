@@ -45,7 +45,7 @@ class frmMain {
     PictureControl bg{pictures::bg};
     PictureControl imgOn{pictures::on, "", false};
     PictureControl imgOff{pictures::off, "", false};
-    PictureControl butOnOff{pictures::off, "0"};
+    PictureControl butOnOff{pictures::off, onOffTag::off};
     PictureControl butSettings{pictures::settings};
     PictureControl butTrack{pictures::track};
     PictureControl butBuzz{pictures::buzz, "", false};
@@ -80,6 +80,8 @@ class frmMain {
     void SysTray_DoubleClick();
     // The media player could not play the file it was given.
     void wmp_Error();
+    // A notification of the tray icon, delivered as the mouse move the shell makes of it.
+    void SysTray_Notification(int number);
 
     // --- window procedures ---
     void playClip(const std::string& lang, const std::string& clip);
@@ -93,11 +95,11 @@ class frmMain {
     void addAlarmPresets();
 
     bool trackChosen() const;
+    bool armed() const { return butOnOff.Tag == onOffTag::on; }
     std::string beepPath() const;
 
-    Platform& platform() { return m_platform; }
-
   private:
+    void handOnToTray(int button, float x);
     void setMute(int bMute);
     void switchOff();
     void arm();

@@ -5,6 +5,8 @@
 #include <array>
 #include <filesystem>
 
+#include "lang/Languages.h"
+
 namespace {
 
 constexpr char separator = static_cast<char>(std::filesystem::path::preferred_separator);
@@ -131,9 +133,10 @@ bool isBlank(char c) {
 }  // namespace
 
 std::optional<std::string> clipFolder(std::string_view lang) {
-    const char* code = lang == "eng" ? "en" : lang == "fra" ? "fr" : nullptr;
-    if (!code) return std::nullopt;
-    return std::string(1, separator) + "sounds" + separator + code + separator;
+    const Language* language = findLanguage(lang);
+    if (!language) return std::nullopt;
+    return std::string(1, separator) + "sounds" + separator + std::string(language->clipFolder) +
+           separator;
 }
 
 std::string numberKey(std::string_view text) {

@@ -26,6 +26,22 @@ struct NotifyIconData {
 enum NotifyMessage : uint32_t { NIM_ADD = 0, NIM_MODIFY = 1, NIM_DELETE = 2 };
 enum NotifyFlag : uint32_t { NIF_MESSAGE = 1, NIF_ICON = 2, NIF_TIP = 4, NIF_INFO = 16 };
 
+// The shell's notification numbers: what the tray icon reports back, in the
+// callback message's mouse-move form.
+namespace shell {
+inline constexpr int WM_MOUSEMOVE = 512;
+inline constexpr int WM_LBUTTONDOWN = 513;
+inline constexpr int WM_LBUTTONUP = 514;
+inline constexpr int WM_LBUTTONDBLCLK = 515;
+inline constexpr int WM_RBUTTONDOWN = 516;
+inline constexpr int WM_RBUTTONUP = 517;
+inline constexpr int WM_RBUTTONDBLCLK = 518;
+inline constexpr int WM_MBUTTONUP = 520;
+inline constexpr int NIN_BALLOONHIDE = 1027;
+inline constexpr int NIN_BALLOONTIMEOUT = 1028;
+inline constexpr int NIN_BALLOONUSERCLICK = 1029;
+}  // namespace shell
+
 // A picture as 24-bit colours 0x00BBGGRR, row by row from the top-left pixel.
 struct Picture {
     int width = 0;

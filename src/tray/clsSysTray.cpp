@@ -10,16 +10,7 @@ namespace {
 
 constexpr uint32_t kRecordSize = 488;  // the single-byte NOTIFYICONDATA
 constexpr uint32_t kIconId = 1;
-constexpr uint32_t WM_MOUSEMOVE = 512;
 constexpr int kMaskedSide = 32;  // the transparent colour is looked for in this corner
-
-// Shell notifications as they arrive in the x coordinate of a mouse move.
-constexpr int32_t WM_LBUTTONUP = 514;
-constexpr int32_t WM_LBUTTONDBLCLK = 515;
-constexpr int32_t WM_RBUTTONUP = 517;
-constexpr int32_t NIN_BALLOONHIDE = 1027;
-constexpr int32_t NIN_BALLOONTIMEOUT = 1028;
-constexpr int32_t NIN_BALLOONUSERCLICK = 1029;
 
 // The text and one NUL, left-aligned and cut to the field; spaces fill the rest.
 template <std::size_t N>
@@ -86,37 +77,38 @@ void clsSysTray::DrawIcon(const Picture& ppic, int32_t plngTransparentColor) {
     m_backend.destroyIcon(icon);
 }
 
-void clsSysTray::Init(WindowHost& pfrm, const std::string& pstrTooltip) {
+void clsSysTray::Init(TrayWindow& pfrm, const std::string& pstrTooltip) {
     m_record = NotifyIconData{};
     m_record.cbSize = kRecordSize;
     m_record.hWnd = pfrm.hWnd();
     m_record.hIcon = pfrm.hIcon();
     m_record.uID = kIconId;
     m_record.uFlags = NIF_MESSAGE;
-    m_record.uCallbackMessage = WM_MOUSEMOVE;
+    m_record.uCallbackMessage = shell::WM_MOUSEMOVE;
     m_backend.notifyIcon(NIM_ADD, m_record);
     SetIcon(pfrm);
     TooltipText(pstrTooltip);
 }
 
-void clsSysTray::MouseMove(int16_t& /*Button*/, int32_t X, WindowHost& /*pfrm*/) {
+void clsSysTray::MouseMove(int16_t& /*Button*/, int32_t X, TrayWindow& /*pfrm*/) {
+    // Shell notifications arrive as the x coordinate of a mouse move.
     switch (X) {
-        case WM_LBUTTONUP:
+        case shell::WM_LBUTTONUP:
             raise(LeftClick);
             break;
-        case WM_LBUTTONDBLCLK:
+        case shell::WM_LBUTTONDBLCLK:
             raise(DoubleClick);
             break;
-        case WM_RBUTTONUP:
+        case shell::WM_RBUTTONUP:
             raise(RightClick);
             break;
-        case NIN_BALLOONHIDE:
+        case shell::NIN_BALLOONHIDE:
             raise(BalloonHide);
             break;
-        case NIN_BALLOONTIMEOUT:
+        case shell::NIN_BALLOONTIMEOUT:
             raise(BalloonTimeOut);
             break;
-        case NIN_BALLOONUSERCLICK:
+        case shell::NIN_BALLOONUSERCLICK:
             raise(BalloonClicked);
             break;
         default:
@@ -124,7 +116,7 @@ void clsSysTray::MouseMove(int16_t& /*Button*/, int32_t X, WindowHost& /*pfrm*/)
     }
 }
 
-void clsSysTray::SetIcon(WindowHost& pfrm) {
+void clsSysTray::SetIcon(TrayWindow& pfrm) {
     m_record.hIcon = pfrm.hIcon();
     ApplyIcon();
 }

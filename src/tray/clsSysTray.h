@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "clock/Services.h"
 #include "tray/TrayBackend.h"
+#include "tray/TrayWindow.h"
 
 class clsSysTray {
   public:
@@ -19,10 +19,10 @@ class clsSysTray {
     // Builds the tray icon from a picture; a colour >= 0 becomes transparent in
     // the top-left 32 x 32 pixels. Leaves the picture as it was.
     void DrawIcon(const Picture& ppic, int32_t plngTransparentColor = -1);
-    void Init(WindowHost& pfrm, const std::string& pstrTooltip);
+    void Init(TrayWindow& pfrm, const std::string& pstrTooltip);
     // Raises at most one event, synchronously, from the notification number X.
-    void MouseMove(int16_t& Button, int32_t X, WindowHost& pfrm);
-    void SetIcon(WindowHost& pfrm);
+    void MouseMove(int16_t& Button, int32_t X, TrayWindow& pfrm);
+    void SetIcon(TrayWindow& pfrm);
     // Throws std::out_of_range, before anything is sent, when plngTimeout does
     // not fit in 32 bits.
     void ShowBalloonTip(const std::string& pstrMessage, int32_t penIcon = 0,

@@ -1,18 +1,23 @@
 #pragma once
 // Every text the program writes for the user, per language.
 
+#include <array>
 #include <string>
 #include <string_view>
 
 namespace texts {
 
-inline constexpr const char* caption = "Alarm Clock";
+inline constexpr const char* caption = "Alarm Clock";  // window title and tray tooltip
 inline constexpr const char* setAlarmTitle = "Set Alarm";
 inline constexpr const char* optionsTitle = "Options";
-inline constexpr const char* noTrackEng = "No Track Selected";
-inline constexpr const char* noTrackFra = "Aucune Chanson S\u00e9lection\u00e9e";
 inline constexpr const char* selectFileTitle = "Select A File";
 inline constexpr const char* musicFilter = "Music (*.mp3, *.wmv)";
+inline constexpr const char* musicDefaultExt = "mp3";
+// The files the track dialog lists under its filter (any letter case): the
+// music the player plays.
+inline constexpr std::array<const char*, 12> musicPatterns{"*.mp3", "*.wmv",  "*.wma",  "*.ogg",
+                                                           "*.oga", "*.opus", "*.flac", "*.wav",
+                                                           "*.m4a", "*.aac",  "*.mp4",  "*.asf"};
 inline constexpr const char* crlf = "\r\n";
 
 // The alarm prompt of a language; empty for an unknown code.
@@ -23,6 +28,7 @@ std::string notATimeMessage(std::string_view lang);
 std::string languageQuestion(std::string_view lang);
 // The no-track caption of a language; empty for an unknown code.
 std::string noTrackText(std::string_view lang);
+// True for the no-track caption of any language.
 bool isNoTrackText(std::string_view caption);
 
 }  // namespace texts

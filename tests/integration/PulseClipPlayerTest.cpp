@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "clock/Services.h"
 #include "platform/pulse/ClipAudio.h"
-#include "platform/pulse/ClipPlayerFactory.h"
 #include "platform/pulse/PulseClipPlayer.h"
 #include "support/MonitorRecording.h"
 #include "support/PulseServer.h"

@@ -9,11 +9,11 @@
 #include <QImage>
 #include <QLabel>
 
+#include "app/qt/ClockWindow.h"
+#include "app/qt/QtServices.h"
 #include "clock/frmMain.h"
 #include "support/Fakes.h"
 #include "support/QtApp.h"
-#include "ui/qt/ClockWindow.h"
-#include "ui/qt/QtServices.h"
 
 namespace {
 

@@ -61,10 +61,10 @@ class FakeTrack : public TrackPlayer {
     void open(const std::string& path) override {
         m_log.push_back("track-open " + path);
         m_url = path;
-        state = opensPaused ? 0 : Playing;
+        state = opensPaused ? Undefined : Playing;
     }
     std::string url() const override { return m_url; }
-    int playState() const override { return state; }
+    PlayState playState() const override { return state; }
     void pause() override {
         m_log.push_back("track-pause");
         state = Paused;
@@ -75,9 +75,9 @@ class FakeTrack : public TrackPlayer {
     }
     void stop() override {
         m_log.push_back("track-stop");
-        state = 1;
+        state = Stopped;
     }
-    int state = 0;
+    PlayState state = Undefined;
     bool looping = false;
     // When set, open() leaves the player still opening (neither playing nor paused).
     bool opensPaused = false;

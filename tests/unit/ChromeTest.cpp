@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "support/ClockRig.h"
-#include "ui/TrayDispatch.h"
+#include "tray/TrayBackend.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ TEST(TrayNotifications, AnyClickShowsTheWindowAndNoneHidesIt) {
                        shell::WM_RBUTTONUP, shell::WM_MBUTTONUP}) {
         ClockRig rig;
         rig.form.lblMinimize_Click();
-        deliverTrayNotification(rig.form, number);
+        rig.form.SysTray_Notification(number);
         EXPECT_TRUE(rig.window.visible) << number;
         EXPECT_EQ(rig.window.x, 0);
     }
@@ -82,7 +82,7 @@ TEST(TrayNotifications, BalloonClicksReachOnlyTheTrayManager) {
     int clicked = 0;
     rig.form.SysTray->BalloonClicked = [&] { ++clicked; };
     rig.form.lblMinimize_Click();
-    deliverTrayNotification(rig.form, shell::NIN_BALLOONUSERCLICK);
+    rig.form.SysTray_Notification(shell::NIN_BALLOONUSERCLICK);
     EXPECT_FALSE(rig.window.visible);
     // Handed on in twips, the number no longer matches the decode table.
     EXPECT_EQ(clicked, 0);

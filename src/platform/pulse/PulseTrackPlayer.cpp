@@ -95,9 +95,9 @@ std::string PulseTrackPlayer::url() const {
     return m_url;
 }
 
-int PulseTrackPlayer::playState() const {
+TrackPlayer::PlayState PulseTrackPlayer::playState() const {
     Locked locked(m_thread);
-    return m_state;
+    return static_cast<PlayState>(m_state);
 }
 
 void PulseTrackPlayer::pause() {

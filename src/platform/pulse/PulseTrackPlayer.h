@@ -34,7 +34,7 @@ class PulseTrackPlayer : public TrackPlayer {
     // As tryOpen(); a file that cannot be decoded is reported through onError.
     void open(const std::string& path) override;
     std::string url() const override;
-    int playState() const override;
+    PlayState playState() const override;
     void pause() override;
     void play() override;
     void stop() override;

@@ -1,38 +1,25 @@
 // The borderless window's own chrome: dragging by the background, hiding,
 // closing, and the tray's notifications that arrive as mouse moves.
 
-#include <cmath>
 #include <cstdint>
-#include <limits>
 
 #include "clock/frmMain.h"
+#include "ui/WindowGeometry.h"
 
-namespace {
+using geometry::roundTwips;
 
-// Past these edges (in twips) a dragged window is sent home to 0,0.
-constexpr int kHomeLeftLimit = 23700;
-constexpr int kHomeTopLimit = 10110;
-
-int32_t roundToInt32(float x) {
-    if (!(x > std::numeric_limits<int32_t>::min() && x < std::numeric_limits<int32_t>::max()))
-        return 0;
-    return static_cast<int32_t>(std::lrint(x));
-}
-
-void handOnToTray(frmMain& form, int button, float x) {
-    if (!form.SysTray) return;
+void frmMain::handOnToTray(int button, float x) {
+    if (!SysTray) return;
     int16_t state = static_cast<int16_t>(button);
-    form.SysTray->MouseMove(state, roundToInt32(x), form.platform().window);
+    SysTray->MouseMove(state, roundTwips(x), m_platform.window);
 }
-
-}  // namespace
 
 void frmMain::Form_MouseMove(int Button, float X, float) {
-    handOnToTray(*this, Button, X);
+    handOnToTray(Button, X);
 }
 
 void frmMain::pic_MouseMove(int Button, float X, float) {
-    handOnToTray(*this, Button, X);
+    handOnToTray(Button, X);
 }
 
 void frmMain::bg_MouseDown(int, float, float) {
@@ -40,10 +27,10 @@ void frmMain::bg_MouseDown(int, float, float) {
 }
 
 void frmMain::bg_MouseMove(int Button, float X, float Y) {
-    handOnToTray(*this, Button, X);
+    handOnToTray(Button, X);
     WindowHost& window = m_platform.window;
     if (blnMove)
-        window.move(window.left() + roundToInt32(X), window.top() + roundToInt32(Y));
+        window.move(window.left() + roundTwips(X), window.top() + roundTwips(Y));
     else
         window.show();
 }
@@ -51,8 +38,8 @@ void frmMain::bg_MouseMove(int Button, float X, float Y) {
 void frmMain::bg_MouseUp(int, float, float) {
     blnMove = false;
     WindowHost& window = m_platform.window;
-    if (window.left() >= kHomeLeftLimit) window.move(0, 0);
-    if (window.top() >= kHomeTopLimit) window.move(0, 0);
+    if (window.left() >= geometry::kHomeLeftLimit) window.move(0, 0);
+    if (window.top() >= geometry::kHomeTopLimit) window.move(0, 0);
 }
 
 void frmMain::bg_Click() {
@@ -77,4 +64,15 @@ void frmMain::SysTray_DoubleClick() {
 
 void frmMain::SysTray_RightClick() {
     m_platform.window.hide();
+}
+
+void frmMain::SysTray_Notification(int number) {
+    // The number is the x coordinate in pixels, y is 0, the left button is
+    // down. A point inside the background lands on `bg`, any other on the form.
+    constexpr int kLeftButton = 1;
+    const float x = static_cast<float>(number * geometry::kTwipsPerPixel);
+    if (number >= 0 && number < geometry::kWidthPx)
+        bg_MouseMove(kLeftButton, x, 0.0f);
+    else
+        Form_MouseMove(kLeftButton, x, 0.0f);
 }

@@ -1,5 +1,6 @@
-#include "ui/qt/QtServices.h"
+#include "app/qt/QtServices.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -7,7 +8,8 @@
 #include <QLocale>
 #include <QMessageBox>
 
-#include "ui/qt/Layout.h"
+#include "app/qt/Layout.h"
+#include "ui/Texts.h"
 
 namespace {
 
@@ -17,6 +19,10 @@ QString displayText(const std::string& text) {
 }
 
 }  // namespace
+
+std::string appFolder() {
+    return QCoreApplication::applicationDirPath().toStdString();
+}
 
 std::string QtTimeSource::longTimeText() {
     return QLocale::c().toString(QTime::currentTime(), "h:mm:ss AP").toStdString();
@@ -60,8 +66,9 @@ std::string QtDialogs::openFile(const std::string& title, const std::string& fil
     // The filter's text is shown as it stands; the files listed under it are the
     // music the player plays, in any letter case.
     if (auto* model = dialog.findChild<QFileSystemModel*>()) {
-        model->setNameFilters(
-            {"*.mp3", "*.wmv", "*.wma", "*.ogg", "*.oga", "*.flac", "*.wav", "*.m4a", "*.opus"});
+        QStringList patterns;
+        for (const char* pattern : texts::musicPatterns) patterns << pattern;
+        model->setNameFilters(patterns);
         model->setFilter(model->filter() & ~QDir::CaseSensitive);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};

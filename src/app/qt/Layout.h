@@ -4,11 +4,13 @@
 
 #include <QRect>
 
+#include "ui/WindowGeometry.h"
+
 namespace layout {
 
-inline constexpr int kWidth = 600;
-inline constexpr int kHeight = 300;
-inline constexpr int kTwipsPerPixel = 15;
+inline constexpr int kWidth = geometry::kWidthPx;
+inline constexpr int kHeight = geometry::kHeightPx;
+inline constexpr int kTwipsPerPixel = geometry::kTwipsPerPixel;
 
 inline constexpr QRect lblTime{104, 144, 339, 97};
 inline constexpr QRect lblAMPM{456, 144, 105, 97};

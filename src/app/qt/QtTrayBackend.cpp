@@ -1,16 +1,13 @@
-#include "ui/qt/QtTrayBackend.h"
+#include "app/qt/QtTrayBackend.h"
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QLoggingCategory>
 #include <QPixmap>
 #include <algorithm>
 #include <string>
 
+#include "app/qt/QtLog.h"
 #include "tray/AnsiText.h"
-#include "ui/TrayDispatch.h"
-
-Q_LOGGING_CATEGORY(lcTray, "alarmclock.tray", QtWarningMsg)
 
 namespace {
 

@@ -1,5 +1,5 @@
-// Starts the clock: wires the Qt front end and the PulseAudio backends to
-// frmMain, loads it, shows the window and runs the event loop.
+// Starts the clock: wires the Qt front end and the configured sound backend
+// to frmMain, loads it, shows the window and runs the event loop.
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -10,15 +10,12 @@
 #include <QSocketNotifier>
 #include <csignal>
 
+#include "app/qt/ClockWindow.h"
+#include "app/qt/QtLog.h"
+#include "app/qt/QtServices.h"
+#include "app/qt/QtTrayBackend.h"
 #include "audio/CAudioEndpointVolume.h"
 #include "clock/frmMain.h"
-#include "platform/pulse/ClipPlayerFactory.h"
-#include "platform/pulse/PulseEndpointSystem.h"
-#include "ui/TrayDispatch.h"
-#include "ui/qt/AlarmTrackPlayer.h"
-#include "ui/qt/ClockWindow.h"
-#include "ui/qt/QtServices.h"
-#include "ui/qt/QtTrayBackend.h"
 
 namespace {
 
@@ -46,31 +43,36 @@ void closeOnSignals(ClockWindow& window) {
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
 }
 
-std::string appFolder() {
-    return QCoreApplication::applicationDirPath().toStdString();
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("alarm-clock");
+    QApplication::setApplicationVersion(ALARM_VERSION);
+    // Matches the window to its desktop entry (task bars, Wayland).
+    QGuiApplication::setDesktopFileName(ALARM_APP_ID);
     QApplication::setQuitOnLastWindowClosed(false);
+    installQtLogSink();
 
     ClockWindow window;
-    const QIcon icon(QCoreApplication::applicationDirPath() + "/icon.ico");
+    const QIcon icon(QString::fromStdString(appFolder() + "/icon.ico"));
     window.setWindowIcon(icon);
 
+    // The track player reports on its own thread; the form hears it on the window's.
+    std::function<void()> onTrackError;
     QtTimeSource clock;
     std::unique_ptr<ClipPlayer> clips = makeClipPlayer();
-    AlarmTrackPlayer wmp;
+    std::unique_ptr<TrackPlayer> wmp = makeTrackPlayer([&window, &onTrackError] {
+        QMetaObject::invokeMethod(
+            &window, [&onTrackError] { onTrackError(); }, Qt::QueuedConnection);
+    });
     QtDialogs dialogs(&window);
     QtWindowHost host(&window);
     QtTrayBackend tray;
     host.setIconHandle(tray.registerIcon(icon));
-    setEndpointSystem(&pulseEndpointSystem());
+    setEndpointSystem(&soundEndpointSystem());
 
-    frmMain form(Platform{clock, *clips, wmp, dialogs, host, tray,
+    frmMain form(Platform{clock, *clips, *wmp, dialogs, host, tray,
                           [] { return std::make_unique<CAudioEndpointVolume>(); },
                           [](const std::string& path) {
                               QFontDatabase::addApplicationFont(QString::fromStdString(path));
@@ -78,9 +80,9 @@ int main(int argc, char* argv[]) {
                           appFolder, [] { QCoreApplication::processEvents(); }});
     window.setForm(&form);
 
-    wmp.onError = [&] { window.dispatch([&] { form.wmp_Error(); }); };
+    onTrackError = [&] { window.dispatch([&] { form.wmp_Error(); }); };
     tray.onNotification = [&](int number) {
-        window.dispatch([&] { deliverTrayNotification(form, number); });
+        window.dispatch([&] { form.SysTray_Notification(number); });
     };
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&](QSessionManager&) { form.Form_Unload(); });

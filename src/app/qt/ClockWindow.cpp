@@ -1,14 +1,15 @@
-#include "ui/qt/ClockWindow.h"
+#include "app/qt/ClockWindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QTime>
 
+#include "app/qt/Layout.h"
+#include "app/qt/QtLog.h"
+#include "app/qt/QtServices.h"
 #include "clock/frmMain.h"
-#include "ui/qt/Layout.h"
-
-Q_LOGGING_CATEGORY(lcUi, "alarmclock.ui", QtWarningMsg)
+#include "ui/Texts.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ float twips(qreal px) {
 }  // namespace
 
 ClockWindow::ClockWindow(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint) {
-    setWindowTitle("Alarm Clock");
+    setWindowTitle(texts::caption);
     setFixedSize(layout::kWidth, layout::kHeight);
     setMouseTracking(true);
 
@@ -101,8 +102,7 @@ void ClockWindow::tick() {
 QPixmap ClockWindow::pixmap(const std::string& name) {
     auto found = m_pixmaps.find(name);
     if (found != m_pixmaps.end()) return found->second;
-    const QString path =
-        QCoreApplication::applicationDirPath() + '/' + QString::fromStdString(name);
+    const QString path = QString::fromStdString(appFolder() + '/' + name);
     QPixmap loaded(path);  // a missing picture leaves the control empty
     m_pixmaps.emplace(name, loaded);
     return loaded;

@@ -3,7 +3,6 @@
 // mouse events into frmMain's (in twips), and runs its two timers.
 
 #include <QLabel>
-#include <QLoggingCategory>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -12,8 +11,6 @@
 #include "clock/Controls.h"
 
 class frmMain;
-
-Q_DECLARE_LOGGING_CATEGORY(lcUi)
 
 class ClockWindow : public QWidget {
     Q_OBJECT

@@ -7,6 +7,9 @@
 
 #include "clock/Services.h"
 
+// The folder of the executable, where the program's data lies.
+std::string appFolder();
+
 class QtTimeSource : public TimeSource {
   public:
     std::string longTimeText() override;

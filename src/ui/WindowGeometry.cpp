@@ -1,0 +1,14 @@
+#include "ui/WindowGeometry.h"
+
+#include <cmath>
+#include <limits>
+
+namespace geometry {
+
+int32_t roundTwips(float x) {
+    if (!(x > std::numeric_limits<int32_t>::min() && x < std::numeric_limits<int32_t>::max()))
+        return 0;
+    return static_cast<int32_t>(std::lrint(x));
+}
+
+}  // namespace geometry

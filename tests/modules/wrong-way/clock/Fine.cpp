@@ -1,0 +1,3 @@
+// Includes that point down the module order pass.
+#include "clock/Services.h"
+#include "speech/SpokenTime.h"

@@ -1,0 +1,3 @@
+// A bottom module that reaches up into the clock: the include check refuses it.
+#include "clock/frmMain.h"
+#include "lang/Languages.h"
