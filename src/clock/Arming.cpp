@@ -35,6 +35,8 @@ void frmMain::arm() {
         return;
     }
     lblAlarm.Caption = strAlarm;
+    noteUserMute();
+    keepAwake();
     butOnOff.Tag = onOffTag::on;
     butOnOff.Picture = imgOn.Picture;
     playClip(strLang, switchedOnClip(strLang));
@@ -45,7 +47,8 @@ void frmMain::arm() {
 void frmMain::switchOff() {
     // A pending mute must not fire after the alarm is off.
     tmrSet.Enabled = false;
-    setMute(0);
+    putBackMute();
+    allowSleep();
     blnAlarm = false;
     butOnOff.Tag = onOffTag::off;
     butOnOff.Picture = imgOff.Picture;

@@ -80,6 +80,16 @@ class WindowHost : public TrayWindow {
     virtual void close() = 0;
 };
 
+// Keeps the computer awake while an alarm waits. Taking it again while it is
+// held changes nothing; a lock the process holds goes with the process.
+class SleepInhibitor {
+  public:
+    virtual ~SleepInhibitor() = default;
+    // `reason` is shown to the user where the system lists what keeps it awake.
+    virtual void inhibit(const std::string& reason) = 0;
+    virtual void release() = 0;
+};
+
 // Everything frmMain needs from the platform, wired once at start-up.
 struct Platform {
     TimeSource& clock;
@@ -96,6 +106,8 @@ struct Platform {
     std::function<std::string()> appFolder;
     // Lets pending window events run once.
     std::function<void()> doEvents;
+    // Keeps the computer awake while the alarm is armed; none where the platform has none.
+    SleepInhibitor* sleep = nullptr;
 };
 
 // The sound backend this build was configured with (ALARM_AUDIO): each backend

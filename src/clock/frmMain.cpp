@@ -49,8 +49,9 @@ void frmMain::Form_Load() {
 void frmMain::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
-    // Leave the output as the user had it: clear only a mute this clock set.
-    if (blnMutedByUs) setMute(0);
+    // Leave the output as the user had it: undo only a mute this clock set.
+    if (blnMutedByUs) putBackMute();
+    allowSleep();
     tmrTime.Enabled = false;
     tmrSet.Enabled = false;
     m_platform.wmp.stop();

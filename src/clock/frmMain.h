@@ -103,8 +103,15 @@ class frmMain {
     void setMute(int bMute);
     void switchOff();
     void arm();
+    // The output's mute as the user had it at arming, and putting it back (OutputMute.cpp).
+    void noteUserMute();
+    void putBackMute();
+    // The computer kept awake from arming to switching off (SleepLock.cpp).
+    void keepAwake();
+    void allowSleep();
 
     Platform m_platform;
     bool m_inTick = false;
     bool m_unloaded = false;
+    int m_userMute = 0;  // the mute found at arming: 1 muted
 };

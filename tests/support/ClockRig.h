@@ -15,6 +15,7 @@ struct ClockRig {
     FakeWindow window{log};
     NullTrayBackend tray;
     FakeEndpointSystem endpoints{log};
+    FakeSleepInhibitor sleep;
     std::vector<std::string> fonts;
     int eventPasses = 0;
     std::function<void()> onEvents;  // what a pass of the event loop delivers
@@ -29,7 +30,8 @@ struct ClockRig {
                                   onEvents = nullptr;
                                   events();
                               }
-                          }}};
+                          },
+                          &sleep}};
 
     explicit ClockRig(int hour = 6, int minute = 59, int second = 0) {
         clock.set(hour, minute, second);

@@ -168,6 +168,20 @@ class NullTrayBackend : public TrayBackend {
     std::vector<NotifyMessage> messages;
 };
 
+// A sleep lock that counts what was asked of it.
+class FakeSleepInhibitor : public SleepInhibitor {
+  public:
+    void inhibit(const std::string& reason) override {
+        held = true;
+        ++taken;
+        reasons.push_back(reason);
+    }
+    void release() override { held = false; }
+    bool held = false;
+    int taken = 0;
+    std::vector<std::string> reasons;
+};
+
 // An endpoint system whose one device logs every mute change, or one with no
 // audio service at all.
 class FakeEndpointSystem : public EndpointSystem {

@@ -23,6 +23,9 @@ TEST(AlarmJourney, EnglishFromArmingToSwitchingOff) {
     rig.form.tmrSet_Timer();
     EXPECT_FALSE(rig.form.tmrSet.Enabled);
     EXPECT_EQ(rig.endpoints.muted, 1);
+    // Armed: one lock keeps the computer awake until the alarm is switched off.
+    EXPECT_TRUE(rig.sleep.held);
+    EXPECT_EQ(rig.sleep.reasons, (std::vector<std::string>{"An alarm is set for 07:00 AM"}));
 
     rig.log.clear();
     rig.run(1);  // 6:59:59
@@ -52,6 +55,8 @@ TEST(AlarmJourney, EnglishFromArmingToSwitchingOff) {
     EXPECT_EQ(rig.form.butOnOff.Picture, rig.form.imgOff.Picture);
     EXPECT_EQ(rig.endpoints.muted, 0);
     EXPECT_EQ(rig.form.strAlarm, "07:00 AM");
+    EXPECT_FALSE(rig.sleep.held);
+    EXPECT_EQ(rig.sleep.taken, 1);
 
     // Switched off, the same time of day does not ring again.
     rig.log.clear();
@@ -118,6 +123,7 @@ TEST(Arming, CancelLeavesTheAlarmOffAndSilent) {
     EXPECT_EQ(rig.form.butOnOff.Tag, "0");
     EXPECT_FALSE(rig.form.tmrSet.Enabled);
     EXPECT_TRUE(rig.log.empty());
+    EXPECT_EQ(rig.sleep.taken, 0);
 }
 
 TEST(Arming, TextThatIsNoTimeIsRefusedWithAMessage) {
@@ -133,6 +139,7 @@ TEST(Arming, TextThatIsNoTimeIsRefusedWithAMessage) {
             EXPECT_EQ(rig.form.lblAlarm.Caption, "before");
             EXPECT_FALSE(rig.form.tmrSet.Enabled);
             EXPECT_TRUE(rig.clipsPlayed().empty());
+            EXPECT_EQ(rig.sleep.taken, 0);
             ASSERT_EQ(rig.dialogs.messages.size(), 1u);
             EXPECT_EQ(rig.dialogs.messages[0].title, "Set Alarm");
             const std::string example = std::string(lang) == "eng"
@@ -274,6 +281,7 @@ TEST(NeverLeftMuted, ShutDownClearsOnlyTheClocksOwnMute) {
         rig.arm("07:00 AM");
         rig.form.Form_Unload();
         EXPECT_EQ(rig.endpoints.muted, 0);
+        EXPECT_FALSE(rig.sleep.held);
         rig.form.Form_Unload();  // runs once
         EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "mute 0"), 1);
     }
@@ -286,6 +294,38 @@ TEST(NeverLeftMuted, ShutDownClearsOnlyTheClocksOwnMute) {
         EXPECT_EQ(rig.endpoints.muted, 0);
         EXPECT_TRUE(rig.logged("track-stop"));
         EXPECT_EQ(rig.endpoints.objectsAlive, 0);
+    }
+}
+
+struct MuteCase {
+    const char* name;
+    int userMute;  // the output's mute before arming
+    bool rings;    // the alarm rings before the end
+    bool closes;   // the clock closes instead of being switched off
+    int after;     // the output's mute at the end
+};
+
+TEST(UsersOwnMute, IsPutBackUnlessTheAlarmRang) {
+    const MuteCase cases[] = {
+        {"muted, switched off while waiting", 1, false, false, 1},
+        {"unmuted, switched off while waiting", 0, false, false, 0},
+        {"muted, closed while waiting", 1, false, true, 1},
+        {"unmuted, closed while waiting", 0, false, true, 0},
+        {"muted, switched off after ringing", 1, true, false, 0},
+        {"muted, closed while ringing", 1, true, true, 0},
+    };
+    for (const MuteCase& c : cases) {
+        ClockRig rig(6, 59, 58);
+        rig.endpoints.muted = c.userMute;
+        rig.arm("07:00 AM");
+        ASSERT_EQ(rig.endpoints.muted, 1) << c.name;
+        if (c.rings) rig.run(2);
+        ASSERT_EQ(rig.form.blnAlarm, c.rings) << c.name;
+        if (c.closes)
+            rig.form.Form_Unload();
+        else
+            rig.form.butOnOff_Click();
+        EXPECT_EQ(rig.endpoints.muted, c.after) << c.name;
     }
 }
 

@@ -1,0 +1,19 @@
+// The user's own mute: noted when the alarm is armed and put back when the alarm
+// is switched off before it rang or the clock closes while it waits. Once the
+// alarm has rung the output stays unmuted: the person has just been woken by it.
+
+#include "clock/frmMain.h"
+
+void frmMain::noteUserMute() {
+    m_userMute = 0;
+    if (!m_platform.newEndpointVolume) return;
+    const std::unique_ptr<CAudioEndpointVolume> volume = m_platform.newEndpointVolume();
+    // A volume object that reached no device reads 0: unmuted, as before.
+    if (volume && volume->GetMute() != 0) m_userMute = 1;
+}
+
+void frmMain::putBackMute() {
+    setMute(blnAlarm ? 0 : m_userMute);
+    // Whatever the output shows now is the user's, not this clock's.
+    blnMutedByUs = false;
+}
