@@ -3,6 +3,7 @@
 // alarm has rung the output stays unmuted: the person has just been woken by it.
 
 #include "clock/frmMain.h"
+#include "log/Log.h"
 
 void frmMain::noteUserMute() {
     m_userMute = 0;
@@ -10,6 +11,8 @@ void frmMain::noteUserMute() {
     const std::unique_ptr<CAudioEndpointVolume> volume = m_platform.newEndpointVolume();
     // A volume object that reached no device reads 0: unmuted, as before.
     if (volume && volume->GetMute() != 0) m_userMute = 1;
+    logDebug(LogCategory::audio,
+             m_userMute ? "the output was muted at arming" : "the output was not muted at arming");
 }
 
 void frmMain::putBackMute() {

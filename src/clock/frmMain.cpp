@@ -4,6 +4,7 @@
 
 #include "clock/AlarmTime.h"
 #include "clock/TimeText.h"
+#include "log/Log.h"
 #include "ui/Texts.h"
 
 namespace {
@@ -88,6 +89,7 @@ void frmMain::setMute(int bMute) {
     objVolume = m_platform.newEndpointVolume();
     if (objVolume) objVolume->SetMute(bMute);
     blnMutedByUs = bMute != 0;
+    logDebug(LogCategory::audio, bMute ? "output muted" : "output unmuted");
 }
 
 std::string frmMain::beepPath() const {

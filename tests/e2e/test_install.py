@@ -149,8 +149,12 @@ class DesktopIntegration(unittest.TestCase):
     def test_desktop_entry_validates(self):
         result = subprocess.run(["desktop-file-validate", str(self.desktop_entry())],
                                 capture_output=True, text=True)
-        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
-        self.assertEqual(result.stdout.strip(), "", "warnings: " + result.stdout)
+        # Debian 12's desktop-file-utils (0.26) predates the entry format 1.5 and
+        # its SingleMainWindow key; anything else it reports is a fault.
+        problems = [line for line in result.stdout.splitlines()
+                    if '"SingleMainWindow"' not in line]
+        self.assertEqual(problems, [], result.stdout + result.stderr)
+        self.assertEqual(result.stderr.strip(), "")
 
     def test_desktop_entry_launches_the_installed_program_with_its_icon(self):
         entry = dict(line.split("=", 1) for line in self.desktop_entry().read_text().splitlines()
@@ -160,6 +164,9 @@ class DesktopIntegration(unittest.TestCase):
         self.assertTrue((ROOT / "usr/bin" / entry["Exec"].split()[0]).exists(), entry["Exec"])
         self.assertEqual(entry["Icon"], APP_ID)
         self.assertIn("Utility;", entry["Categories"])
+        # One clock window, matched to this entry by its class.
+        self.assertEqual(entry["SingleMainWindow"], "true")
+        self.assertEqual(entry["StartupWMClass"], "alarm-clock")
 
     def test_metainfo_validates(self):
         result = subprocess.run(["appstreamcli", "validate", "--no-net", str(self.metainfo())],

@@ -4,11 +4,15 @@
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLocale>
 #include <QMessageBox>
+#include <QWindow>
 
+#include "app/qt/DisplayPlatform.h"
 #include "app/qt/Layout.h"
+#include "app/qt/QtLog.h"
 #include "ui/Texts.h"
 
 namespace {
@@ -84,15 +88,51 @@ int QtWindowHost::top() const {
 }
 
 void QtWindowHost::move(int left, int top) {
-    if (m_window) m_window->move(left / layout::kTwipsPerPixel, top / layout::kTwipsPerPixel);
+    if (!m_window) return;
+    if (!compositorPlacesWindows()) {
+        m_window->move(left / layout::kTwipsPerPixel, top / layout::kTwipsPerPixel);
+        return;
+    }
+    // The compositor moves the window while the button is held; the return home
+    // after the release is its business too.
+    if (QGuiApplication::mouseButtons() != Qt::NoButton && m_window->windowHandle())
+        m_window->windowHandle()->startSystemMove();
 }
 
 void QtWindowHost::show() {
-    if (m_window) m_window->show();
+    if (!m_window) return;
+    m_hiddenToTray = false;
+    if (m_window->isMinimized())
+        m_window->showNormal();
+    else
+        m_window->show();
 }
 
 void QtWindowHost::hide() {
-    if (m_window) m_window->hide();
+    if (!m_window) return;
+    if (trayShown()) {
+        m_window->hide();
+        m_hiddenToTray = true;
+    } else {
+        qCDebug(lcUi) << "no tray icon: minimised instead of hidden";
+        m_window->showMinimized();
+    }
+}
+
+void QtWindowHost::trayChanged() {
+    if (!m_window || !m_hiddenToTray || trayShown()) return;
+    qCDebug(lcUi) << "the tray icon went: the hidden window comes back minimised";
+    m_hiddenToTray = false;
+    m_window->showMinimized();
+}
+
+void QtWindowHost::bringToFront(const QByteArray& activationToken) {
+    if (!m_window) return;
+    // Qt's Wayland activation presents the token it finds here.
+    if (!activationToken.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", activationToken);
+    show();
+    m_window->raise();
+    m_window->activateWindow();
 }
 
 bool QtWindowHost::isVisible() const {

@@ -27,6 +27,13 @@ QString fieldText(const std::array<char, N>& field) {
 QtTrayBackend::QtTrayBackend(std::function<bool()> trayAvailable, QObject* parent)
     : QObject(parent), m_trayAvailable(std::move(trayAvailable)) {
     if (!m_trayAvailable) m_trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    // The X11 platform tells when a tray host starts or ends; Qt itself then puts a
+    // shown icon into the new host.
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    // QPlatformNativeInterface derives from QObject alone; its header is private to Qt.
+    auto* native = reinterpret_cast<QObject*>(QGuiApplication::platformNativeInterface());
+    if (native && native->metaObject()->indexOfSignal("systemTrayWindowChanged(QScreen*)") >= 0)
+        connect(native, SIGNAL(systemTrayWindowChanged(QScreen*)), this, SLOT(trayHostChanged()));
 }
 
 QtTrayBackend::~QtTrayBackend() {
@@ -103,11 +110,19 @@ QIcon QtTrayBackend::icon(uint64_t handle) const {
     return it == m_icons.end() ? QIcon() : it->second;
 }
 
+bool QtTrayBackend::iconShown() const {
+    return m_tray && m_tray->isVisible() && m_trayAvailable();
+}
+
+void QtTrayBackend::trayHostChanged() {
+    qCDebug(lcTray) << (m_trayAvailable() ? "a tray host appeared" : "the tray host went");
+    if (onTrayChanged) onTrayChanged();
+}
+
 void QtTrayBackend::createTrayIcon() {
-    if (!m_trayAvailable()) {
-        qCDebug(lcTray) << "no tray host; the icon waits for one";
-        return;
-    }
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+    // Made even with no tray host: Qt shows it in one that starts later.
+    if (!m_trayAvailable()) qCDebug(lcTray) << "no tray host; the icon waits for one";
     m_tray = new QSystemTrayIcon(this);
     connect(m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {

@@ -33,10 +33,17 @@ class QtTrayBackend : public QObject, public TrayBackend {
     static QSystemTrayIcon::MessageIcon messageIcon(uint32_t dwInfoFlags);
     // The icon in the tray, or null while none is shown.
     QSystemTrayIcon* trayIcon() const { return m_tray; }
+    // True while a tray host shows the icon.
+    bool iconShown() const;
+    // Called when a tray host appears or goes away (on X11).
+    std::function<void()> onTrayChanged;
 
     // Receives 514 click, 515 double click, 517 context click, 520 middle click
     // and 1029 balloon click.
     std::function<void(int)> onNotification;
+
+  private slots:
+    void trayHostChanged();
 
   private:
     void createTrayIcon();
@@ -48,7 +55,7 @@ class QtTrayBackend : public QObject, public TrayBackend {
 
     std::function<bool()> m_trayAvailable;
     QPointer<QSystemTrayIcon> m_tray;
-    // The icon was added but no tray host was there; it is made once one is.
+    // The icon was added (and not deleted).
     bool m_wanted = false;
     NotifyIconData m_state{};  // the image and tooltip last asked for
     std::map<uint64_t, QIcon> m_icons;

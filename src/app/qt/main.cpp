@@ -1,5 +1,6 @@
-// Starts the clock: wires the Qt front end and the configured sound backend
-// to frmMain, loads it, shows the window and runs the event loop.
+// Starts the clock: answers --help and --version, hands over to a clock that
+// already runs on this display, else wires the Qt front end and the configured
+// sound backend to frmMain, loads it, shows the window and runs the event loop.
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -10,10 +11,16 @@
 #include <QSocketNotifier>
 #include <csignal>
 
+#include "app/qt/AppIcon.h"
 #include "app/qt/ClockWindow.h"
+#include "app/qt/CommandLine.h"
+#include "app/qt/DBusSleepInhibitor.h"
+#include "app/qt/DisplayPlatform.h"
 #include "app/qt/QtLog.h"
 #include "app/qt/QtServices.h"
+#include "app/qt/QtTranslations.h"
 #include "app/qt/QtTrayBackend.h"
+#include "app/qt/SingleInstance.h"
 #include "audio/CAudioEndpointVolume.h"
 #include "clock/frmMain.h"
 
@@ -46,7 +53,11 @@ void closeOnSignals(ClockWindow& window) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> status = handleCommandLine(argc, argv, ALARM_VERSION))
+        return *status;
+    chooseDisplayPlatform();
     QApplication app(argc, argv);
+    // Also the window's class (WM_CLASS), which the desktop entry's StartupWMClass names.
     QApplication::setApplicationName("alarm-clock");
     QApplication::setApplicationVersion(ALARM_VERSION);
     // Matches the window to its desktop entry (task bars, Wayland).
@@ -54,8 +65,14 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     installQtLogSink();
 
+    // Before any sound, tick or tray icon: a second clock only wakes the first.
+    SingleInstance instance;
+    if (instance.handOverToRunningClock()) return 0;
+    loadQtTranslations();
+    qCDebug(lcUi) << "display platform" << QGuiApplication::platformName();
+
     ClockWindow window;
-    const QIcon icon(QString::fromStdString(appFolder() + "/icon.ico"));
+    const QIcon icon = appIcon(QString::fromStdString(appFolder()));
     window.setWindowIcon(icon);
 
     // The track player reports on its own thread; the form hears it on the window's.
@@ -70,6 +87,9 @@ int main(int argc, char* argv[]) {
     QtWindowHost host(&window);
     QtTrayBackend tray;
     host.setIconHandle(tray.registerIcon(icon));
+    host.setTrayShown([&tray] { return tray.iconShown(); });
+    tray.onTrayChanged = [&host] { host.trayChanged(); };
+    DBusSleepInhibitor sleep;
     setEndpointSystem(&soundEndpointSystem());
 
     frmMain form(Platform{clock, *clips, *wmp, dialogs, host, tray,
@@ -77,8 +97,11 @@ int main(int argc, char* argv[]) {
                           [](const std::string& path) {
                               QFontDatabase::addApplicationFont(QString::fromStdString(path));
                           },
-                          appFolder, [] { QCoreApplication::processEvents(); }});
+                          appFolder, [] { QCoreApplication::processEvents(); }, &sleep});
     window.setForm(&form);
+    // A computer that slept through the alarm minute rings as soon as it wakes.
+    sleep.onResume = [&window] { window.startTicking(); };
+    instance.onRaise = [&host](const QByteArray& token) { host.bringToFront(token); };
 
     onTrackError = [&] { window.dispatch([&] { form.wmp_Error(); }); };
     tray.onNotification = [&](int number) {
