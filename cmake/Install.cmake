@@ -8,7 +8,9 @@
 #   share/applications/<id>.desktop
 #   share/metainfo/<id>.metainfo.xml
 #   share/icons/hicolor/<size>/apps/<id>.png, scalable/apps/<id>.svg
-#   share/doc/alarm-clock/       LICENSE (the program), OFL.txt (the fonts)
+#   share/doc/alarm-clock/       LICENSE (the program), OFL.txt (the fonts),
+#                                copyright, changelog.gz (DebianDocs.cmake)
+#   share/man/man1/alarm-clock.1.gz
 #
 # The program finds its data through its resolved executable path, so the
 # launcher in bin/ can be a plain symlink.
@@ -64,3 +66,8 @@ install(FILES ${ALARM_BUILT_DATA}/icon.svg
 
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${ALARM_BUILT_DATA}/OFL.txt
     DESTINATION ${ALARM_INSTALL_DOCDIR})
+
+include(${CMAKE_CURRENT_LIST_DIR}/DebianDocs.cmake)
+install(FILES ${ALARM_DEBIAN_OUT}/copyright ${ALARM_DEBIAN_OUT}/changelog.gz
+    DESTINATION ${ALARM_INSTALL_DOCDIR})
+install(FILES ${ALARM_DEBIAN_OUT}/alarm-clock.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

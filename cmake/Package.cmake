@@ -4,8 +4,7 @@
 # the GStreamer plugins that the track player loads at run time are added by
 # hand, since no linked library names them.
 
-set(ALARM_PACKAGE_MAINTAINER "The Alarm Clock developers <alarm-clock@example.org>"
-    CACHE STRING "Maintainer field of the Debian package")
+# ALARM_PACKAGE_MAINTAINER is set in DebianDocs.cmake, whose changelog names it too.
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME alarm-clock)
