@@ -53,6 +53,7 @@ void frmMain::Form_Unload() {
     if (blnMutedByUs) setMute(0);
     tmrTime.Enabled = false;
     tmrSet.Enabled = false;
+    m_platform.clips.clear();
     m_platform.wmp.stop();
     SysTray.reset();
     objVolume.reset();

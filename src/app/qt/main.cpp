@@ -58,14 +58,18 @@ int main(int argc, char* argv[]) {
     const QIcon icon(QString::fromStdString(appFolder() + "/icon.ico"));
     window.setWindowIcon(icon);
 
-    // The track player reports on its own thread; the form hears it on the window's.
-    std::function<void()> onTrackError;
-    QtTimeSource clock;
-    std::unique_ptr<ClipPlayer> clips = makeClipPlayer();
-    std::unique_ptr<TrackPlayer> wmp = makeTrackPlayer([&window, &onTrackError] {
+    // The sound backends report on their own threads; the form hears them on
+    // the window's, through its dispatch (which draws what they changed).
+    const PostToWindow post = [&window](std::function<void()> handler) {
         QMetaObject::invokeMethod(
-            &window, [&onTrackError] { onTrackError(); }, Qt::QueuedConnection);
-    });
+            &window, [&window, handler = std::move(handler)] { window.dispatch(handler); },
+            Qt::QueuedConnection);
+    };
+    frmMain* formOf = nullptr;  // set once the form exists
+    QtTimeSource clock;
+    std::unique_ptr<ClipPlayer> clips = makeClipPlayer(post);
+    std::unique_ptr<TrackPlayer> wmp =
+        makeTrackPlayer([&post, &formOf] { post([&formOf] { formOf->wmp_Error(); }); });
     QtDialogs dialogs(&window);
     QtWindowHost host(&window);
     QtTrayBackend tray;
@@ -80,7 +84,7 @@ int main(int argc, char* argv[]) {
                           appFolder, [] { QCoreApplication::processEvents(); }});
     window.setForm(&form);
 
-    onTrackError = [&] { window.dispatch([&] { form.wmp_Error(); }); };
+    formOf = &form;
     tray.onNotification = [&](int number) {
         window.dispatch([&] { form.SysTray_Notification(number); });
     };
