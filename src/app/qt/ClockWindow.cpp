@@ -29,7 +29,8 @@ float twips(qreal px) {
 
 }  // namespace
 
-ClockWindow::ClockWindow(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint) {
+ClockWindow::ClockWindow(QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint), m_tick([this] { tick(); }) {
     setWindowTitle(texts::caption);
     setFixedSize(layout::kWidth, layout::kHeight);
     setMouseTracking(true);
@@ -49,9 +50,6 @@ ClockWindow::ClockWindow(QWidget* parent) : QWidget(parent, Qt::FramelessWindowH
     m_butOnOff = makePicture(layout::butOnOff);
     m_lblAlarm = makeLabel(layout::lblAlarm, Qt::AlignLeft | Qt::AlignVCenter, kCyanOnBlack);
 
-    m_tick.setSingleShot(true);
-    m_tick.setTimerType(Qt::PreciseTimer);
-    connect(&m_tick, &QTimer::timeout, this, &ClockWindow::tick);
     m_set.setSingleShot(true);
     m_set.setTimerType(Qt::PreciseTimer);
     connect(&m_set, &QTimer::timeout, this, [this] {
@@ -83,20 +81,18 @@ void ClockWindow::dispatch(const std::function<void()>& handler) {
 }
 
 void ClockWindow::startTicking() {
-    tick();
+    m_tick.start();
 }
 
 void ClockWindow::tick() {
-    if (m_form && m_form->tmrTime.Enabled) {
-        dispatch([this] { m_form->tmrTime_Timer(); });
-        // What the window shows each second, and whether the alarm is armed and rings.
-        qCDebug(lcUi) << "lblTime" << m_lblTime->text() << "lblAMPM" << m_lblAMPM->text()
-                      << "butOnOff" << m_form->butOnOff.Tag.c_str() << "blnAlarm"
-                      << m_form->blnAlarm;
-    }
-    // Fire just after the next wall-clock second, so the display changes with it.
-    const int msec = QTime::currentTime().msec();
-    m_tick.start(1000 - msec + 5);
+    if (!m_form || !m_form->tmrTime.Enabled) return;
+    dispatch([this] { m_form->tmrTime_Timer(); });
+    // The state line of each second: what the window shows, whether the alarm
+    // is armed (butOnOff's tag) and whether it rings. The end-to-end tests and
+    // benchmarks read it (QT_LOGGING_RULES="alarmclock.ui.debug=true"); keep
+    // its words as they are.
+    qCDebug(lcUi) << "lblTime" << m_lblTime->text() << "lblAMPM" << m_lblAMPM->text() << "butOnOff"
+                  << m_form->butOnOff.Tag.c_str() << "blnAlarm" << m_form->blnAlarm;
 }
 
 QPixmap ClockWindow::pixmap(const std::string& name) {
@@ -108,18 +104,29 @@ QPixmap ClockWindow::pixmap(const std::string& name) {
     return loaded;
 }
 
+// Each control is set only where it differs from what it shows, so that a
+// tick repaints the time and nothing else.
 void ClockWindow::showLabel(QLabel* widget, const Label& label, int pixelSize) {
-    widget->setText(QString::fromStdString(label.Caption));
-    QFont font(QString::fromStdString(label.FontName));
-    font.setPixelSize(pixelSize);
-    font.setBold(label.FontBold);
-    widget->setFont(font);
-    widget->setVisible(label.Visible);
+    const auto [shown, first] = m_shownLabels.try_emplace(widget, label);
+    const Label& was = shown->second;
+    if (first || was.Caption != label.Caption)
+        widget->setText(QString::fromStdString(label.Caption));
+    if (first || was.FontName != label.FontName || was.FontBold != label.FontBold) {
+        QFont font(QString::fromStdString(label.FontName));
+        font.setPixelSize(pixelSize);
+        font.setBold(label.FontBold);
+        widget->setFont(font);
+    }
+    if (first || was.Visible != label.Visible) widget->setVisible(label.Visible);
+    shown->second = label;
 }
 
 void ClockWindow::showPicture(QLabel* widget, const PictureControl& picture) {
-    widget->setPixmap(pixmap(picture.Picture));
-    widget->setVisible(picture.Visible);
+    const auto [shown, first] = m_shownPictures.try_emplace(widget, picture);
+    const PictureControl& was = shown->second;
+    if (first || was.Picture != picture.Picture) widget->setPixmap(pixmap(picture.Picture));
+    if (first || was.Visible != picture.Visible) widget->setVisible(picture.Visible);
+    shown->second = picture;
 }
 
 void ClockWindow::refresh() {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 
+#include "app/qt/WallClockTicker.h"
 #include "clock/Controls.h"
 
 class frmMain;
@@ -20,7 +21,7 @@ class ClockWindow : public QWidget {
     void setForm(frmMain* form) { m_form = form; }
     // Runs a handler of the form, then shows what it changed.
     void dispatch(const std::function<void()>& handler);
-    // Starts the clock tick, aligned to the wall-clock second.
+    // Ticks now, then at every wall-clock second.
     void startTicking();
     void refresh();
 
@@ -50,7 +51,10 @@ class ClockWindow : public QWidget {
     QLabel* m_lblAMPM;
     QLabel* m_lblMinimize;
     QLabel* m_lblClose;
-    QTimer m_tick;
+    WallClockTicker m_tick;
     QTimer m_set;
     std::map<std::string, QPixmap> m_pixmaps;
+    // What each control shows now.
+    std::map<QLabel*, Label> m_shownLabels;
+    std::map<QLabel*, PictureControl> m_shownPictures;
 };
