@@ -31,11 +31,10 @@ BUILD = Path(os.environ["ALARM_BUILD_DIR"])
 BUILD_BIN = Path(os.environ["ALARM_BIN"])
 APP_ID = "io.github.alarmclock.AlarmClock"
 PRIVATE = Path("usr/lib/alarm-clock")
-FONTS = ["DS-DIGI.TTF", "DS-DIGIB.TTF", "DS-DIGII.TTF", "DS-DIGIT.TTF"]
-ICON_SIZES = [16, 32, 48, 64, 128]
-DATA_FILES = (["bg.jpg", "on.jpg", "off.jpg", "settings.jpg", "track.jpg", "buzz.jpg", "song.jpg",
-               "icon.ico", "icon.svg", "OFL.txt"] + FONTS
-              + ["icon-%d.png" % size for size in ICON_SIZES])
+# The build's one list of the data laid beside the program (cmake/DataFiles.cmake).
+DATA_FILES = os.environ["ALARM_DATA_NAMES"].split(":")
+FONTS = [name for name in DATA_FILES if name.endswith(".TTF")]
+ICON_SIZES = [int(name[5:-4]) for name in DATA_FILES if re.fullmatch(r"icon-\d+\.png", name)]
 
 ROOT = Path()  # the DESTDIR, set by setUpModule
 
