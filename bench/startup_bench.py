@@ -125,7 +125,7 @@ print(f"idle {idle} s, window shown: CPU {shown[0]:.3f} % of one core, "
       f"{shown[1]:.2f} wake-ups/s")
 print(f"idle {idle} s, window hidden: CPU {hidden[0]:.3f} % of one core, "
       f"{hidden[1]:.2f} wake-ups/s")
-print(f"sink while the clock waits: {sink[4] if len(sink) > 4 else 'unknown'}")
+print(f"sink while the clock waits: {sink[-1] if sink else 'unknown'}")
 if lags:
     p99 = lags[min(len(lags) - 1, int(len(lags) * 0.99))]
     print(f"display lag behind the second: p50 {statistics.median(lags):.0f} ms, p99 {p99} ms "
