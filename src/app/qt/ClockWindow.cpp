@@ -13,10 +13,10 @@
 
 namespace {
 
-constexpr const char* kCyanOnBlack = "color: #00FFFF; background-color: #000000;";
-constexpr const char* kBlackOnGrey = "color: #000000; background-color: #A2A2A2;";
+constexpr LabelColours kCyanOnBlack{0x00FFFF, 0x000000};
+constexpr LabelColours kBlackOnGrey{0x000000, 0xA2A2A2};
 // The corner marks in light grey, so they can be seen on their black boxes.
-constexpr const char* kOnBlack = "color: #D0D0D0; background-color: #000000;";
+constexpr LabelColours kOnBlack{0xD0D0D0, 0x000000};
 
 int buttonState(Qt::MouseButtons buttons) {
     return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
@@ -57,11 +57,17 @@ ClockWindow::ClockWindow(QWidget* parent)
     });
 }
 
-QLabel* ClockWindow::makeLabel(const QRect& rect, Qt::Alignment align, const QString& style) {
+QLabel* ClockWindow::makeLabel(const QRect& rect, Qt::Alignment align,
+                               const LabelColours& colours) {
     auto* label = new QLabel(this);
     label->setGeometry(rect);
     label->setAlignment(align);
-    label->setStyleSheet(style);
+    // A palette, not a style sheet: the time label is repainted every second,
+    // and style sheets make each repaint several times dearer.
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(colours.text));
+    palette.setColor(QPalette::Window, QColor(colours.box));
+    label->setPalette(palette);
     label->setAutoFillBackground(true);
     label->installEventFilter(this);
     return label;

@@ -13,6 +13,12 @@
 
 class frmMain;
 
+// A label's text and box colours.
+struct LabelColours {
+    QRgb text;
+    QRgb box;
+};
+
 class ClockWindow : public QWidget {
     Q_OBJECT
 
@@ -31,7 +37,7 @@ class ClockWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    QLabel* makeLabel(const QRect& rect, Qt::Alignment align, const QString& style);
+    QLabel* makeLabel(const QRect& rect, Qt::Alignment align, const LabelColours& colours);
     QLabel* makePicture(const QRect& rect);
     void showLabel(QLabel* widget, const Label& label, int pixelSize);
     void showPicture(QLabel* widget, const PictureControl& picture);
