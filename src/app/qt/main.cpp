@@ -46,6 +46,10 @@ void closeOnSignals(ClockWindow& window) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // The window repaints a small label once a second: shared-memory images
+    // buy nothing there, and each one wakes the X event thread to hear the
+    // server has finished with it.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName("alarm-clock");
     QApplication::setApplicationVersion(ALARM_VERSION);
