@@ -40,12 +40,15 @@ os.environ.setdefault("ALARM_SOURCE_DIR", str(SOURCE_DIR))
 os.environ.setdefault("ALARM_BIN", str(SOURCE_DIR / "build" / "release" / "alarm-clock"))
 sys.path.insert(0, str(SOURCE_DIR / "tests" / "e2e"))
 
-import harness  # noqa: E402  (the end-to-end fixtures: Xvfb, PulseAudio, dialogs)
-from harness import say  # noqa: E402
+# The end-to-end fixtures: Xvfb, PulseAudio, the program and what it plays.
+from app import BUT_ON_OFF, alarm_clock  # noqa: E402
+from paths import APP_BIN, APP_DIR  # noqa: E402
+from procs import poll, say, stop_process, temp_dir  # noqa: E402
+from pulse import SINK, pulseaudio  # noqa: E402
+from sound import RATE, Ears  # noqa: E402
+from xserver import xvfb  # noqa: E402
 
 START = datetime.datetime(2026, 12, 8, 6, 59, 30)
-BUT_ON_OFF = (24 + 25, 64 + 12)  # centre of butOnOff, in window pixels
-RATE = harness.RATE
 CLIP_MATCH = 0.6
 
 
@@ -55,7 +58,7 @@ class TimedMonitor:
 
     def __init__(self, pulse):
         self.proc = subprocess.Popen(
-            ["parec", "-d", harness.SINK + ".monitor", "--raw", "--format=s16le",
+            ["parec", "-d", SINK + ".monitor", "--raw", "--format=s16le",
              "--rate=%d" % RATE, "--channels=1", "--latency-msec=10"],
             env=pulse.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.chunks = []  # (arrival time, samples)
@@ -92,7 +95,7 @@ class TimedMonitor:
         return np.concatenate(times), np.concatenate(samples)
 
     def stop(self):
-        harness.stop_process(self.proc)
+        stop_process(self.proc)
 
 
 class SinkChanges:
@@ -114,7 +117,7 @@ class SinkChanges:
         return later[0] if later else None
 
     def stop(self):
-        harness.stop_process(self.proc)
+        stop_process(self.proc)
 
 
 def mono_of_wall(wall_seconds):
@@ -122,19 +125,10 @@ def mono_of_wall(wall_seconds):
     return wall_seconds - (time.time() - time.monotonic())
 
 
-def arm(app, when):
-    app.click(*BUT_ON_OFF)
-    dialog = app.dialog("Set Alarm")
-    app.type_into(dialog, when.strftime("%I:%M %p"))
-    harness.poll(lambda: not app.display.xdotool(
-        "search", "--onlyvisible", "--name", "^Set Alarm$", check=False).strip(),
-        10, "the dialog to close")
-
-
-def one_round(app, pulse, monitor, changes, clips, bands, alarm):
+def one_round(app, pulse, monitor, changes, ears, alarm):
     app.clock.set(alarm - datetime.timedelta(seconds=25))
-    arm(app, alarm)
-    harness.poll(pulse.muted, 6, "the sink muted after arming")
+    app.set_alarm(alarm.strftime("%I:%M %p"))
+    poll(pulse.muted, 6, "the sink muted after arming")
     app.clock.set(alarm - datetime.timedelta(seconds=2))
     # The fake clock runs at real speed with a whole-second offset from it.
     minute = mono_of_wall((alarm - datetime.datetime(1970, 1, 1)).total_seconds()
@@ -149,22 +143,21 @@ def one_round(app, pulse, monitor, changes, clips, bands, alarm):
             return times, samples
         return None
 
-    times, samples = harness.poll(heard_all, 20, "the alarm minute to be heard", interval=0.1)
+    times, samples = poll(heard_all, 20, "the alarm minute to be heard", interval=0.1)
     ring = changes.first_after(minute)
-    cut = harness.band_stop(samples, bands)
-    at, score = harness.best_match(cut, clips["seven.wav"])
+    at, score = ears.find(samples, "seven.wav")
     speech = times[int(at * RATE)] if at is not None and score > CLIP_MATCH else None
     back = None
-    wake_at, wake_score = harness.best_match(cut, clips["wake_up.wav"])
+    wake_at, wake_score = ears.find(samples, "wake_up.wav")
     if wake_at is not None and wake_score > CLIP_MATCH:
-        end = wake_at + len(clips["wake_up.wav"]) / RATE
+        end = wake_at + ears.length("wake_up.wav")
         frame = 0.01
-        share = harness.band_share(samples, bands, frame_s=frame)
+        share = ears.beep(samples, frame)
         loud = [i for i in range(int(end / frame), len(share)) if share[i] > 0.5]
         if loud:
             back = (times[int(loud[0] * frame * RATE)] - times[int(end * RATE)]) * 1000
     app.click(*BUT_ON_OFF)
-    harness.poll(lambda: not pulse.muted(), 5, "the sink to stay unmuted")
+    poll(lambda: not pulse.muted(), 5, "the sink to stay unmuted")
     ring, speech = (None if t is None else (t - minute) * 1000 for t in (ring, speech))
     return ring, speech, back
 
@@ -177,29 +170,26 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("rounds", nargs="?", type=int, default=20)
     args = parser.parse_args()
-    if not harness.APP_BIN.exists():
+    if not APP_BIN.exists():
         raise SystemExit("no program at %s (build the release preset or set ALARM_BIN)"
-                         % harness.APP_BIN)
+                         % APP_BIN)
 
-    bands = harness.loud_bands(harness.load_wav(harness.APP_DIR / "sounds" / "beep.wav"))
-    clips = {name: harness.band_stop(harness.load_wav(harness.APP_DIR / "sounds" / "en" / name),
-                                     bands) for name in ("seven.wav", "wake_up.wav")}
+    ears = Ears(APP_DIR / "sounds")
     results = []
-    with harness.temp_dir("alarm-ring-") as workdir, harness.xvfb() as display, \
-            harness.pulseaudio(workdir / "runtime") as pulse:
+    with temp_dir("alarm-ring-") as workdir, xvfb() as display, \
+            pulseaudio(workdir / "runtime") as pulse:
         monitor = TimedMonitor(pulse)
         changes = SinkChanges(pulse)
         try:
-            with harness.alarm_clock(display, pulse, workdir,
-                                     START.strftime("%Y-%m-%d %H:%M:%S")) as app:
+            with alarm_clock(display, pulse, workdir,
+                             START.strftime("%Y-%m-%d %H:%M:%S")) as app:
                 app.find_window()
                 say("%5s %8s %10s %10s %10s" % ("round", "alarm", "ring ms", "speech ms",
                                                   "back ms"))
                 for index in range(args.rounds):
                     alarm = datetime.datetime(2026, 12, 8, 7, 0) + datetime.timedelta(
                         minutes=2 * index)
-                    ring, speech, back = one_round(app, pulse, monitor, changes, clips, bands,
-                                                   alarm)
+                    ring, speech, back = one_round(app, pulse, monitor, changes, ears, alarm)
                     results.append((ring, speech, back))
                     say("%5d %8s %10s %10s %10s" % (
                         index + 1, alarm.strftime("%H:%M"),

@@ -31,12 +31,15 @@ os.environ.setdefault("ALARM_SOURCE_DIR", str(SOURCE_DIR))
 os.environ.setdefault("ALARM_BIN", str(SOURCE_DIR / "build" / "release" / "alarm-clock"))
 sys.path.insert(0, str(SOURCE_DIR / "tests" / "e2e"))
 
-import harness  # noqa: E402  (the end-to-end fixtures: Xvfb, PulseAudio, dialogs)
-from harness import say  # noqa: E402
+# The end-to-end fixtures: Xvfb, PulseAudio, the program.
+from app import App, program_env  # noqa: E402
+from fakeclock import LIBFAKETIME  # noqa: E402
+from paths import APP_BIN  # noqa: E402
+from procs import run, say, temp_dir  # noqa: E402
+from pulse import pulseaudio  # noqa: E402
+from xserver import xvfb  # noqa: E402
 
 START = "2026-12-08 06:59:00"
-BUT_ON_OFF = (24 + 25, 64 + 12)  # centre of butOnOff, in window pixels
-LIBFAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 
 
 def status_kb(pid, field):
@@ -60,7 +63,7 @@ def open_files(pid):
 
 def streams(pulse):
     """Playback streams on the sound server: 1 or more while the alarm sounds."""
-    result = harness.run(["pactl", "list", "short", "sink-inputs"], pulse.env, check=False)
+    result = run(["pactl", "list", "short", "sink-inputs"], pulse.env, check=False)
     return len(result.stdout.splitlines()) if result.returncode == 0 else -1
 
 
@@ -87,32 +90,22 @@ class FastClock:
 
 
 def start_program(display, pulse, workdir, clock, real_monotonic):
-    env = {k: v for k, v in os.environ.items()
-           if not k.startswith(("QT_", "PULSE_", "FAKETIME", "LD_PRELOAD", "ALARM_"))}
-    env.update(DISPLAY=display.name, PULSE_SERVER=pulse.server,
-               XDG_RUNTIME_DIR=str(pulse.runtime_dir), HOME=str(workdir),
-               LANG="C.UTF-8", LC_ALL="C.UTF-8", QT_QPA_PLATFORM="xcb", QT_ACCESSIBILITY="0",
-               NO_AT_BRIDGE="1")
+    env = program_env(display, pulse, workdir)
     env.update(clock.env(real_monotonic))
     log = open(workdir / "alarm-clock.log", "w")
-    proc = subprocess.Popen([str(harness.APP_BIN)], cwd=str(workdir), env=env, stdout=log,
+    proc = subprocess.Popen([str(APP_BIN)], cwd=str(workdir), env=env, stdout=log,
                             stderr=subprocess.STDOUT)
     clock.started = time.monotonic()
-    return harness.App(display, proc, workdir / "alarm-clock.log", None), log
+    return App(display, proc, workdir / "alarm-clock.log", None), log
 
 
 def arm(app, clock, ahead_minutes):
     """Types an alarm `ahead_minutes` of clock time from now into the real dialog."""
     app.find_window()
-    app.click(*BUT_ON_OFF)
-    dialog = app.dialog("Set Alarm")
     # The dialog takes real seconds to type into: aim past them.
     when = clock.now() + datetime.timedelta(minutes=ahead_minutes)
     text = when.strftime("%I:%M %p")
-    app.type_into(dialog, text)
-    harness.poll(lambda: not app.display.xdotool(
-        "search", "--onlyvisible", "--name", "^Set Alarm$", check=False).strip(),
-        10, "the dialog to close")
+    app.set_alarm(text)
     say("armed for %s (clock time now %s)" % (text, clock.now().strftime("%H:%M:%S")))
 
 
@@ -129,15 +122,15 @@ def main():
                         help="fake only the wall clock: timers keep real time")
     args = parser.parse_args()
 
-    if not harness.APP_BIN.exists():
+    if not APP_BIN.exists():
         raise SystemExit("no program at %s (build the release preset or set ALARM_BIN)"
-                         % harness.APP_BIN)
+                         % APP_BIN)
 
     samples = []  # (real seconds, clock time, VmRSS kB, open files, streams, cpu seconds)
-    with harness.temp_dir("alarm-rss-") as workdir, harness.xvfb() as display, \
-            harness.pulseaudio(workdir / "runtime") as pulse:
+    with temp_dir("alarm-rss-") as workdir, xvfb() as display, \
+            pulseaudio(workdir / "runtime") as pulse:
         clock = FastClock(START, args.speed)
-        say("running %s for %g min at %gx from %s" % (harness.APP_BIN, args.minutes,
+        say("running %s for %g min at %gx from %s" % (APP_BIN, args.minutes,
                                                         args.speed, START))
         app, log = start_program(display, pulse, workdir, clock, args.real_monotonic)
         try:

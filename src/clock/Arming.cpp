@@ -40,8 +40,11 @@ void frmMain::arm() {
     butOnOff.Tag = onOffTag::on;
     butOnOff.Picture = imgOn.Picture;
     playClip(strLang, switchedOnClip(strLang));
-    // Enabled only now, so the mute follows the end of the clip.
-    tmrSet.Enabled = true;
+    // Enabled once the clip has been heard, so the mute follows its end; not
+    // when the alarm was switched off or rang in the meantime.
+    m_platform.clips.whenPlayed([this] {
+        if (armed() && !blnAlarm) tmrSet.Enabled = true;
+    });
 }
 
 void frmMain::switchOff() {
@@ -52,9 +55,12 @@ void frmMain::switchOff() {
     blnAlarm = false;
     butOnOff.Tag = onOffTag::off;
     butOnOff.Picture = imgOff.Picture;
-    // Heard over the still-playing track; the track stops after it.
+    // Heard over the still-playing track (after the words of an announcement
+    // under way, which keeps the track paused); the track stops after it.
     playClip(strLang, switchedOffClip(strLang));
-    m_platform.wmp.stop();
+    m_platform.clips.whenPlayed([this] {
+        if (!blnAlarm) m_platform.wmp.stop();
+    });
 }
 
 void frmMain::tmrSet_Timer() {

@@ -10,6 +10,7 @@ struct Label {
     std::string FontName{};
     bool FontBold = true;
     bool Visible = true;
+    friend bool operator==(const Label&, const Label&) = default;
 };
 
 // A picture, a picture button or a picture holder; `Picture` names an image file
@@ -18,6 +19,7 @@ struct PictureControl {
     std::string Picture{};
     std::string Tag{};
     bool Visible = true;
+    friend bool operator==(const PictureControl&, const PictureControl&) = default;
 };
 
 // The tag of the on/off switch: whether the alarm is armed.

@@ -48,8 +48,13 @@ void frmMain::announceTime(const std::string& timeText) {
         const std::string clip = wakeUpClip(strLang);
         if (!clip.empty()) playClip(strLang, clip);
     });
-    skipOnFailure([&] {
-        if (wmp.playState() == TrackPlayer::Paused) wmp.play();
+    // The track goes on once the words have been heard, unless the alarm was
+    // switched off meanwhile.
+    m_platform.clips.whenPlayed([this] {
+        TrackPlayer& player = m_platform.wmp;
+        skipOnFailure([&] {
+            if (blnAlarm && player.playState() == TrackPlayer::Paused) player.play();
+        });
     });
 }
 

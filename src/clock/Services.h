@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "speech/ClipPlayer.h"
 #include "tray/TrayWindow.h"
 
 class CAudioEndpointVolume;
@@ -20,16 +21,6 @@ class TimeSource {
     virtual std::string longTimeText() = 0;
     // The locale's general date-and-time text of the moment (for the preset lists).
     virtual std::string dateTimeText() = 0;
-};
-
-// Plays one voice clip to its end (blocking) or silences clip sound.
-class ClipPlayer {
-  public:
-    virtual ~ClipPlayer() = default;
-    // Returns when the clip has been played out. A file that cannot be played
-    // plays a short default chime instead; nothing is ever reported.
-    virtual void play(const std::string& path) = 0;
-    virtual void stop() = 0;
 };
 
 // The media player that loops the alarm track (the window's `wmp`).
@@ -112,7 +103,8 @@ struct Platform {
 
 // The sound backend this build was configured with (ALARM_AUDIO): each backend
 // folder under platform/ defines these three in one factory file.
-std::unique_ptr<ClipPlayer> makeClipPlayer();
+// Clip completions are handed to the window's thread through `post`.
+std::unique_ptr<ClipPlayer> makeClipPlayer(PostToWindow post);
 // `onError` is called, on any thread, when the file last opened cannot be
 // played; it must only hand the news on.
 std::unique_ptr<TrackPlayer> makeTrackPlayer(std::function<void()> onError);

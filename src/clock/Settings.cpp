@@ -36,6 +36,8 @@ void frmMain::butTrack_Click() {
         butBuzz.Visible = true;
         butSong.Visible = false;
     }
+    // A ringing alarm is never left silent: the beep takes the track's place.
+    if (blnAlarm) playTrackLooped(beepPath());
 }
 
 void frmMain::addAlarmPresets() {

@@ -16,7 +16,7 @@ void frmMain::stopClip() {
 }
 
 void frmMain::speakHour(const std::string& timeText) {
-    const std::string key = numberKey(getHourPart(timeText));
+    const std::string key = hourKey(getHourPart(timeText), lblAMPM.Caption, strLang);
     m_platform.doEvents();
     for (const std::string& clip : hourClips(key, strLang)) playClip(strLang, clip);
 }

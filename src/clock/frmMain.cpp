@@ -55,6 +55,7 @@ void frmMain::Form_Unload() {
     allowSleep();
     tmrTime.Enabled = false;
     tmrSet.Enabled = false;
+    m_platform.clips.clear();
     m_platform.wmp.stop();
     SysTray.reset();
     objVolume.reset();

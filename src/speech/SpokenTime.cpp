@@ -164,6 +164,12 @@ std::string numberKey(std::string_view text) {
     return key;
 }
 
+std::string hourKey(std::string_view hourText, std::string_view dayHalf, std::string_view lang) {
+    const std::string key = numberKey(hourText);
+    if (lang == "fra" && key == "12" && dayHalf == "AM") return "0";
+    return key;
+}
+
 ClipList hourClips(std::string_view key, std::string_view lang) {
     return lookUp(hourTable(), key, lang);
 }

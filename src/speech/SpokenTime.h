@@ -20,6 +20,9 @@ std::optional<std::string> clipFolder(std::string_view lang);
 // "1.5" -> "1.5", "-1" -> "-1".
 std::string numberKey(std::string_view text);
 
+// The hour key of a 12-hour clock's hour text and day half. French hours are
+// said on the 24-hour clock, where 12 in the morning is midnight: "0" then.
+std::string hourKey(std::string_view hourText, std::string_view dayHalf, std::string_view lang);
 // The clips of an hour key "0" to "24"; empty for any other key or language.
 ClipList hourClips(std::string_view key, std::string_view lang);
 // The clips of a minute key "1" to "59"; empty for any other key or language.

@@ -7,13 +7,16 @@ and hear the player stop. And: a SIGTERM while muted leaves the sink unmuted."""
 import signal
 import unittest
 
-import harness
-from harness import say
+from app import BUT_ON_OFF
+from paths import APP_DIR, require_program
+from procs import poll, say
+from pulse import Recorder
+from rig import rig
+from sound import RATE, Ears, rms
 
 START = "2026-12-08 06:59:40"
 JUST_BEFORE = "2026-12-08 06:59:57"
 ALARM_TEXT = "07:00 AM"
-BUT_ON_OFF = (24 + 25, 64 + 12)  # centre of butOnOff
 CLIP_MATCH = 0.6  # normalized cross-correlation that counts as "heard"
 ANNOUNCEMENT = ["seven.wav", "am.wav", "wake_up.wav"]
 NEXT_MINUTE = "2026-12-08 07:00:58"
@@ -26,73 +29,41 @@ BEEP_ALONE = 0.5  # share of a frame's energy in the beep's bands: the beep soun
 BEEP_UNDER = 0.3  # ... the beep sounds under speech
 
 
-class Ears:
-    """Listens to the monitor recording. Spoken clips are found by
-    cross-correlation after the beep's frequencies are cut from both the
-    recording and the clip, so that a clip is found over the beep too; the
-    beep is found by the share of energy in its own frequencies."""
+def beep_starts(ears, heard, after=0.0):
+    """When the beep is first heard alone after `after` s, or None."""
+    share = ears.beep(heard, FRAME)
+    loud = [i for i in range(int(after / FRAME), len(share)) if share[i] > BEEP_ALONE]
+    return loud[0] * FRAME if loud else None
 
-    def __init__(self):
-        self.bands = harness.loud_bands(harness.load_wav(harness.APP_DIR / "sounds" / "beep.wav"))
-        self.clips = {}
 
-    def clip(self, name):
-        if name not in self.clips:
-            data = harness.load_wav(harness.APP_DIR / "sounds" / "en" / name)
-            self.clips[name] = harness.band_stop(data, self.bands)
-        return self.clips[name]
-
-    def length(self, name):
-        return len(self.clip(name)) / harness.RATE
-
-    def find(self, heard, name):
-        """(start in s, match) of the best place of clip `name` in `heard`."""
-        return harness.best_match(harness.band_stop(heard, self.bands), self.clip(name))
-
-    def beep(self, heard):
-        """Per frame of FRAME seconds, the share of energy in the beep's bands."""
-        return harness.band_share(heard, self.bands, frame_s=FRAME)
-
-    def beep_starts(self, heard, after=0.0):
-        """When the beep is first heard alone after `after` s, or None."""
-        share = self.beep(heard)
-        first = int(after / FRAME)
-        loud = [i for i in range(first, len(share)) if share[i] > BEEP_ALONE]
-        return loud[0] * FRAME if loud else None
-
-    def beep_during(self, heard, start, end):
-        share = self.beep(heard)[int(start / FRAME): int(end / FRAME) + 1]
-        return len(share) > 0 and float(share.max()) > BEEP_UNDER
+def beep_during(ears, heard, start, end):
+    """Whether the beep sounds, under speech or alone, between `start` and `end` s."""
+    share = ears.beep(heard, FRAME)[int(start / FRAME): int(end / FRAME) + 1]
+    return len(share) > 0 and float(share.max()) > BEEP_UNDER
 
 
 class TalkingAlarm(unittest.TestCase):
     def arm(self, app):
         app.find_window()
         say("click butOnOff and type %r into the dialog" % ALARM_TEXT)
-        app.click(*BUT_ON_OFF)
-        dialog = app.dialog("Set Alarm")
-        app.type_into(dialog, ALARM_TEXT)
-        harness.poll(lambda: not app.display.xdotool(
-            "search", "--onlyvisible", "--name", "^Set Alarm$", check=False).strip(),
-            10, "the dialog to close")
+        app.set_alarm(ALARM_TEXT)
 
     def hear_announcement(self, ears, rec, since, names):
         """Waits until `names` were heard after `since` s of the recording and
         AFTER_ANNOUNCEMENT s more were recorded; checks they came whole, in
         order and one after the other. Returns (heard, [(start, match)], end),
         times counted from `since`."""
-        rate = harness.RATE
 
         def done():
-            heard = rec.samples()[int(since * rate):]
+            heard = rec.samples()[int(since * RATE):]
             found = [ears.find(heard, name) for name in names]
             at, score = found[-1]
             if score < CLIP_MATCH:
                 return None
             end = at + ears.length(names[-1])
-            return (heard, found, end) if len(heard) / rate >= end + AFTER_ANNOUNCEMENT else None
+            return (heard, found, end) if len(heard) / RATE >= end + AFTER_ANNOUNCEMENT else None
 
-        heard, found, end = harness.poll(done, 25, "the announcement " + ", ".join(names),
+        heard, found, end = poll(done, 25, "the announcement " + ", ".join(names),
                                          interval=0.3)
         for name, (at, score) in zip(names, found):
             say("   %s at %.2f s (match %.2f)" % (name, since + at, score))
@@ -107,29 +78,28 @@ class TalkingAlarm(unittest.TestCase):
 
     def check_track_goes_on(self, ears, heard, end):
         with self.subTest("the beep goes on after the announcement"):
-            again = ears.beep_starts(heard, after=end)
+            again = beep_starts(ears, heard, after=end)
             self.assertIsNotNone(again, "no beep within %.1f s after the announcement"
                                  % AFTER_ANNOUNCEMENT)
             say("   beep again %.2f s after wake_up.wav ended" % (again - end))
 
     def test_arm_ring_announce_switch_off(self):
-        harness.require_program()
-        ears = Ears()
-        rate = harness.RATE
-        with harness.rig(START) as (app, display, pulse, _, workdir):
+        require_program()
+        ears = Ears(APP_DIR / "sounds")
+        with rig(START) as (app, display, pulse, _, workdir):
             self.assertFalse(pulse.muted(), "the sink starts muted")
-            with harness.Recorder(pulse, workdir / "monitor.raw") as rec:
+            with Recorder(pulse, workdir / "monitor.raw") as rec:
                 try:
-                    self.journey(app, display, pulse, rec, ears, rate)
+                    self.journey(app, display, pulse, rec, ears)
                 finally:
                     rec.keep("test_alarm-monitor.wav")
 
-    def journey(self, app, display, pulse, rec, ears, rate):
+    def journey(self, app, display, pulse, rec, ears):
         self.arm(app)
 
         say("checks: alarm_set.wav is heard whole, then the sink is muted 1.5 s later")
-        muted_at = harness.poll(lambda: pulse.muted() and len(rec.samples()), 15,
-                                "the sink to be muted") / rate
+        muted_at = poll(lambda: pulse.muted() and len(rec.samples()), 15,
+                                "the sink to be muted") / RATE
         at, score = ears.find(rec.samples(), "alarm_set.wav")
         say("   alarm_set.wav at %.2f s (match %.2f)" % (at, score))
         self.assertGreater(score, CLIP_MATCH, "the switch-on clip was not heard whole")
@@ -142,16 +112,16 @@ class TalkingAlarm(unittest.TestCase):
         say("checks: still muted at 6:59:57, unmuted at 7:00:00")
         app.clock.set(JUST_BEFORE)
         self.assertTrue(pulse.muted())
-        harness.poll(lambda: not pulse.muted(), 10, "the mute to be cleared at 7:00")
+        poll(lambda: not pulse.muted(), 10, "the mute to be cleared at 7:00")
         ring_fake = app.clock.now()
         say("   unmuted at fake %s" % ring_fake.strftime("%H:%M:%S.%f")[:-3])
         self.assertEqual((ring_fake.hour, ring_fake.minute), (7, 0))
-        ring_from = len(rec.samples()) / rate - 0.5
+        ring_from = len(rec.samples()) / RATE - 0.5
 
         say("checks: %s in order, with the beep under them or after them"
             % ", ".join(ANNOUNCEMENT))
         heard, found, end = self.hear_announcement(ears, rec, ring_from, ANNOUNCEMENT)
-        first_beep = ears.beep_starts(heard)
+        first_beep = beep_starts(ears, heard)
         say("   beep first heard at %s" % ("never" if first_beep is None
                                            else "%.2f s" % (ring_from + first_beep)))
         # The first announcement comes in the same tick as the ring. It pauses
@@ -167,49 +137,48 @@ class TalkingAlarm(unittest.TestCase):
         say("checks: at 7:01 the track is paused, %s are heard in order, and the track goes on"
             % ", ".join(NEXT_ANNOUNCEMENT))
         app.clock.set(NEXT_MINUTE)
-        minute_from = len(rec.samples()) / rate
+        minute_from = len(rec.samples()) / RATE
         heard, found, end = self.hear_announcement(ears, rec, minute_from, NEXT_ANNOUNCEMENT)
         with self.subTest("the track is paused during the announcement"):
-            self.assertFalse(ears.beep_during(heard, found[0][0] + PAUSE_GRACE, end),
+            self.assertFalse(beep_during(ears, heard, found[0][0] + PAUSE_GRACE, end),
                              "the track sounded during the announcement")
         self.check_track_goes_on(ears, heard, end)
 
         say("checks: a click on butOnOff switches off without a dialog: alarm_off.wav over "
             "the beep, then silence")
-        clicked_from = len(rec.samples()) / rate
+        clicked_from = len(rec.samples()) / RATE
         app.click(*BUT_ON_OFF)
 
         def switched_off():
-            heard = rec.samples()[int(clicked_from * rate):]
+            heard = rec.samples()[int(clicked_from * RATE):]
             at, score = ears.find(heard, "alarm_off.wav")
             if score < CLIP_MATCH:
                 return None
             end = at + ears.length("alarm_off.wav")
-            tail = heard[int((end + 0.3) * rate):]
-            return (heard, at, score, end, tail) if len(tail) >= rate else None
+            tail = heard[int((end + 0.3) * RATE):]
+            return (heard, at, score, end, tail) if len(tail) >= RATE else None
 
-        heard, at, score, end, tail = harness.poll(
+        heard, at, score, end, tail = poll(
             switched_off, 15, "alarm_off.wav and a second after it", interval=0.3)
         say("   alarm_off.wav %.2f s after the click (match %.2f)" % (at, score))
-        self.assertFalse(display.xdotool("search", "--onlyvisible", "--name", "^Set Alarm$",
-                                         check=False).strip(), "switching off opened the dialog")
+        self.assertFalse(app.visible("Set Alarm"), "switching off opened the dialog")
         with self.subTest("the switch-off clip is heard over the still playing beep"):
-            self.assertTrue(ears.beep_during(heard, at, end),
+            self.assertTrue(beep_during(ears, heard, at, end),
                             "the beep had stopped before the switch-off clip")
-        say("   from 0.3 s after it: RMS %.5f" % harness.rms(tail))
-        self.assertLess(harness.rms(tail), SILENCE, "the player still sounds")
+        say("   from 0.3 s after it: RMS %.5f" % rms(tail))
+        self.assertLess(rms(tail), SILENCE, "the player still sounds")
         self.assertFalse(pulse.muted(), "switched off yet muted")
         self.assertTrue(app.running())
 
     def test_sigterm_while_muted_unmutes(self):
-        harness.require_program()
-        with harness.rig(START) as (app, display, pulse, _, workdir):
+        require_program()
+        with rig(START) as (app, display, pulse, _, workdir):
             self.arm(app)
             say("checks: muted after arming")
-            harness.poll(pulse.muted, 15, "the sink to be muted")
+            poll(pulse.muted, 15, "the sink to be muted")
             say("checks: SIGTERM ends the program and leaves the sink unmuted")
             app.proc.send_signal(signal.SIGTERM)
-            harness.poll(lambda: app.proc.poll() is not None, 15, "the program to end")
+            poll(lambda: app.proc.poll() is not None, 15, "the program to end")
             say("   exit status %s" % app.proc.returncode)
             # Zero: the shut-down ran to its end without a sanitizer report.
             self.assertEqual(app.proc.returncode, 0, "the program did not end cleanly")

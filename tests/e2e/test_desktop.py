@@ -22,19 +22,20 @@ import os
 import re
 import signal
 import subprocess
-import time
 import unittest
 from pathlib import Path
 
 import numpy as np
 
-import harness
-from harness import say
+from app import BUT_ON_OFF, CLOSE, MINIMIZE, WINDOW_TITLE, alarm_clock, shown_faces
+from paths import APP_BIN, APP_DIR, BUILD_DIR, artifact, require_program
+from procs import poll, run, say, stop_process, temp_dir
+from pulse import pulseaudio
+from rig import rig
+from tray import trayer
+from xserver import xvfb
 
 START = "2026-12-08 06:59:30"
-MINIMIZE = (560 + 8, 3 + 15)  # centre of lblMinimize "-"
-CLOSE = (580 + 8, 3 + 15)  # centre of lblClose "X"
-BUT_ON_OFF = (24 + 25, 64 + 12)
 TIME_LABEL = (104, 144, 339, 97)  # x, y, w, h of the time digits in the window
 APP_ID = "io.github.alarmclock.AlarmClock"
 LOGIND = ("org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.login1.Manager")
@@ -54,11 +55,11 @@ def openbox(display, workdir):
     proc = subprocess.Popen(["openbox", "--sm-disable"], env=dict(display.env, HOME=str(home)),
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        harness.poll(lambda: "window id" in root_prop(display, "_NET_SUPPORTING_WM_CHECK"), 10,
-                     "openbox to manage the screen")
+        poll(lambda: root_prop(display, "_NET_SUPPORTING_WM_CHECK"), 10,
+             "openbox to manage the screen")
         yield proc
     finally:
-        harness.stop_process(proc)
+        stop_process(proc)
 
 
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
@@ -94,7 +95,7 @@ def message_bus(workdir, kind):
             raise RuntimeError("dbus-daemon gave no address")
         yield address
     finally:
-        harness.stop_process(proc)
+        stop_process(proc)
 
 
 class Mock:
@@ -127,14 +128,14 @@ def dbusmock(address, bus_kind, *args):
     try:
         yield proc
     finally:
-        harness.stop_process(proc)
+        stop_process(proc)
 
 
 @contextlib.contextmanager
 def mock_logind(system_address):
     with dbusmock(system_address, "system", "--template", "logind"):
         logind = Mock(system_address, LOGIND[0], LOGIND[1])
-        harness.poll(lambda: logind.bus.name_has_owner(LOGIND[0]), 15, "the mock logind")
+        poll(lambda: logind.bus.name_has_owner(LOGIND[0]), 15, "the mock logind")
         yield logind
 
 
@@ -149,7 +150,7 @@ def mock_portal(session_address):
     """An Inhibit portal whose Inhibit gives one request object with Close."""
     with dbusmock(session_address, "session", *PORTAL):
         portal = Mock(session_address, PORTAL[0], PORTAL[1])
-        harness.poll(lambda: portal.bus.name_has_owner(PORTAL[0]), 15, "the mock portal")
+        poll(lambda: portal.bus.name_has_owner(PORTAL[0]), 15, "the mock portal")
         portal.call("AddMethod", PORTAL[2], "Inhibit", "sua{sv}", "o",
                     "ret = dbus.ObjectPath('%s')" % PORTAL_REQUEST)
         portal.call("AddObject", PORTAL_REQUEST, "org.freedesktop.portal.Request", {},
@@ -171,10 +172,10 @@ def weston(runtime_dir):
                             env=dict(os.environ, XDG_RUNTIME_DIR=str(runtime_dir)),
                             stdout=log, stderr=subprocess.STDOUT)
     try:
-        harness.poll(lambda: (runtime_dir / socket).exists(), 15, "Weston's socket")
+        poll(lambda: (runtime_dir / socket).exists(), 15, "Weston's socket")
         yield socket
     finally:
-        harness.stop_process(proc)
+        stop_process(proc)
         log.close()
 
 
@@ -187,24 +188,35 @@ class NoX:
 # --- reading the X server ------------------------------------------------------------
 
 def root_prop(display, name):
-    return harness.run(["xprop", "-root", name], display.env, check=False).stdout
-
-
-def window_ids(text):
-    return [int(v, 16) for v in re.findall(r"0x[0-9a-f]+", text)]
+    """A property of the root window as a list of numbers (window ids here)."""
+    return list(display.prop(display.root.id, name) or [])
 
 
 def wm_state(display, window):
-    """The ICCCM state the window manager gave the window: Normal, Iconic or
+    """The ICCCM state the window manager gave the window: Normal, Iconic, or
     None when it is withdrawn."""
-    match = re.search(r"window state:\s*(\w+)", display.prop(window, "WM_STATE"))
-    return match.group(1) if match else None
+    value = display.prop(window, "WM_STATE")
+    return {1: "Normal", 3: "Iconic"}.get(value[0]) if value else None
+
+
+def net_wm_state(display, window):
+    return {display.x.get_atom_name(atom) for atom in display.prop(window, "_NET_WM_STATE") or []}
+
+
+def icon_sizes(display, window):
+    """The sizes in the window's _NET_WM_ICON: width, height, then the pixels, in turn."""
+    data, sizes = list(display.prop(window, "_NET_WM_ICON") or []), set()
+    while len(data) >= 2:
+        width, height = data[0], data[1]
+        sizes.add((width, height))
+        data = data[2 + width * height:]
+    return sizes
 
 
 def clock_windows(display):
     """Top-level windows titled "Alarm Clock" of clock size."""
     found = []
-    for wid in display.xdotool("search", "--name", "^%s$" % harness.WINDOW_TITLE,
+    for wid in display.xdotool("search", "--name", "^%s$" % WINDOW_TITLE,
                                check=False).split():
         info = display.window_info(wid)
         if info and info["width"] >= 100 and info["height"] >= 100:
@@ -214,18 +226,17 @@ def clock_windows(display):
 
 def embedded_icons(display, host):
     """The programs' icon windows in the tray host (it wraps each in one of its own)."""
-    return [w for w in host.icons() if "WM_CLASS(" in display.prop(w["id"], "WM_CLASS")]
+    return [w for w in host.icons() if display.prop(w["id"], "WM_CLASS")]
 
 
 def our_icons(app, host):
-    ours = {int(w) for w in app.pids_windows()}
-    return [w for w in host.icons() if w["id"] in ours]
+    return host.icons_of(app)
 
 
 def arm(app, text="07:00 AM"):
     app.click(*BUT_ON_OFF)
     app.type_into(app.dialog("Set Alarm"), text)
-    harness.poll(lambda: re.search(r"butOnOff 1", app.log()), 10, "the alarm to be armed")
+    poll(lambda: re.search(r"butOnOff 1", app.log()), 10, "the alarm to be armed")
 
 
 def log_count(app, text):
@@ -234,83 +245,82 @@ def log_count(app, text):
 
 class Desktop(unittest.TestCase):
     def setUp(self):
-        harness.require_program()
+        require_program()
 
     # --- 1. never lost without a tray -----------------------------------------------
 
     def test_no_tray_host_minimises_and_a_later_one_gets_the_icon(self):
         french = {"LANG": "fr_FR.UTF-8", "LC_ALL": "", "LANGUAGE": ""}
         with contextlib.ExitStack() as stack:
-            workdir = stack.enter_context(harness.temp_dir())
-            display = stack.enter_context(harness.xvfb())
+            workdir = stack.enter_context(temp_dir())
+            display = stack.enter_context(xvfb())
             stack.enter_context(openbox(display, workdir))
-            pulse = stack.enter_context(harness.pulseaudio(workdir / "runtime"))
-            app = stack.enter_context(harness.alarm_clock(display, pulse, workdir, START,
-                                                          extra_env=french))
+            pulse = stack.enter_context(pulseaudio(workdir / "runtime"))
+            app = stack.enter_context(alarm_clock(display, pulse, workdir, START,
+                                                  extra_env=french))
             window = app.find_window()
 
             say("checks: the window's class is the desktop entry's StartupWMClass")
-            entry = (harness.BUILD_DIR / "data" / (APP_ID + ".desktop")).read_text()
+            entry = (BUILD_DIR / "data" / (APP_ID + ".desktop")).read_text()
             wm_class = re.search(r"StartupWMClass=(.*)", entry).group(1).strip()
-            self.assertRegex(display.prop(window, "WM_CLASS"), r'"%s"$' % re.escape(wm_class))
+            self.assertEqual(display.prop(window, "WM_CLASS").split(b"\0")[1].decode(), wm_class)
 
             say("checks: the window's icon comes at every size of the icon set, up to 128")
-            icons = display.prop(window, "_NET_WM_ICON")
-            sizes = {int(s) for s in re.findall(r"Icon \((\d+) x \1\)", icons)}
+            sizes = icon_sizes(display, window)
             say("   sizes:", sorted(sizes))
-            self.assertTrue({16, 32, 48, 64, 128} <= sizes, sizes)
+            self.assertTrue({(n, n) for n in (16, 32, 48, 64, 128)} <= sizes, sizes)
 
             say("checks: Qt's own dialog texts follow the system language (French here)")
             self.assertRegex(app.log(), r"Qt's texts from \S*qtbase_fr\.qm")
 
             say('checks: no tray host: "-" minimises to the task bar')
             app.click(*MINIMIZE)
-            harness.poll(lambda: wm_state(display, window) == "Iconic", 10,
-                         "the window to be iconic")
-            self.assertIn("_NET_WM_STATE_HIDDEN", display.prop(window, "_NET_WM_STATE"))
+            poll(lambda: wm_state(display, window) == "Iconic", 10,
+                 "the window to be iconic")
+            self.assertIn("_NET_WM_STATE_HIDDEN", net_wm_state(display, window))
 
             say("checks: a tray host that starts later gets the icon")
-            host = stack.enter_context(harness.trayer(display))
-            icon = harness.poll(lambda: our_icons(app, host), 15, "the icon in the tray host")[0]
+            host = stack.enter_context(trayer(display))
+            icon = poll(lambda: our_icons(app, host), 15, "the icon in the tray host")[0]
             say("   icon %#x" % icon["id"])
 
             say("checks: a click on the icon restores the minimised window")
             display.xdotool("mousemove", icon["x"] + icon["width"] // 2,
                             icon["y"] + icon["height"] // 2)
             display.xdotool("click", 1)
-            harness.poll(lambda: wm_state(display, window) == "Normal" and app.viewable(), 10,
-                         "the window to be restored")
+            poll(lambda: wm_state(display, window) == "Normal" and app.viewable(), 10,
+                 "the window to be restored")
 
             say('checks: with the icon shown, "-" hides the window to it')
             app.click(*MINIMIZE)
-            harness.poll(lambda: not app.viewable(), 10, "the window to be hidden")
+            poll(lambda: not app.viewable(), 10, "the window to be hidden")
             self.assertNotEqual(wm_state(display, window), "Iconic")
             self.assertTrue(our_icons(app, host), "hidden with no icon")
 
             say("checks: the tray host goes: the hidden window comes back, minimised")
-            harness.stop_process(host.proc)
-            harness.poll(lambda: wm_state(display, window) == "Iconic", 10,
-                         "the window to come back iconic")
+            stop_process(host.proc)
+            poll(lambda: wm_state(display, window) == "Iconic", 10,
+                 "the window to come back iconic")
             self.assertTrue(app.running())
 
     # --- 2. one clock at a time -----------------------------------------------------------
 
     def test_a_second_start_shows_the_first_and_a_stale_socket_is_replaced(self):
         with contextlib.ExitStack() as stack:
-            workdir = stack.enter_context(harness.temp_dir())
-            display = stack.enter_context(harness.xvfb())
+            workdir = stack.enter_context(temp_dir())
+            display = stack.enter_context(xvfb())
             stack.enter_context(openbox(display, workdir))
-            host = stack.enter_context(harness.trayer(display))
-            pulse = stack.enter_context(harness.pulseaudio(workdir / "runtime"))
+            host = stack.enter_context(trayer(display))
+            pulse = stack.enter_context(pulseaudio(workdir / "runtime"))
 
             def start(name):
                 folder = workdir / name
                 folder.mkdir()
-                return stack.enter_context(harness.alarm_clock(display, pulse, folder, START))
+                return stack.enter_context(alarm_clock(display, pulse, folder, START))
 
             def second_start(name):
                 other = start(name)
-                harness.poll(lambda: not other.running(), 15, "the second start to end")
+                poll(lambda: not other.running(), 15, "the second start to end")
                 say("   second start ended with status %d" % other.proc.returncode)
                 self.assertEqual(other.proc.returncode, 0, other.tail())
                 self.assertNotIn("lblTime", other.log(), "the second start ticked")
@@ -322,44 +332,44 @@ class Desktop(unittest.TestCase):
 
             def in_front():
                 # The tray host's panel is kept above every window.
-                stacking = [w for w in window_ids(root_prop(display, "_NET_CLIENT_LIST_STACKING"))
+                stacking = [w for w in root_prop(display, "_NET_CLIENT_LIST_STACKING")
                             if w != host.window]
-                active = window_ids(root_prop(display, "_NET_ACTIVE_WINDOW"))
+                active = root_prop(display, "_NET_ACTIVE_WINDOW")
                 return (stacking[-1:] == [first.window] and active[:1] == [first.window]
                         and first.viewable())
 
             first = start("first")
             first.find_window()
-            harness.poll(lambda: our_icons(first, host), 15, "the first clock's tray icon")
+            poll(lambda: our_icons(first, host), 15, "the first clock's tray icon")
 
             say("checks: hidden to the tray, a second start shows the first clock in front")
             first.click(*MINIMIZE)
-            harness.poll(lambda: not first.viewable(), 10, "the window to be hidden")
+            poll(lambda: not first.viewable(), 10, "the window to be hidden")
             second_start("second")
-            harness.poll(in_front, 10, "the first window shown, on top and active")
+            poll(in_front, 10, "the first window shown, on top and active")
 
             say("checks: covered by another window, a second start raises the first clock")
             cover = subprocess.Popen(["xmessage", "-geometry", "900x500+500+300", "cover"],
                                      env=display.env, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL)
-            stack.callback(harness.stop_process, cover)
-            harness.poll(lambda: not in_front(), 10, "the cover to come on top")
+            stack.callback(stop_process, cover)
+            poll(lambda: not in_front(), 10, "the cover to come on top")
             second_start("third")
-            harness.poll(in_front, 10, "the first window on top and active again")
+            poll(in_front, 10, "the first window on top and active again")
 
             say("checks: killed with SIGKILL, its socket stays and the next start runs")
             socket = Path(pulse.runtime_dir) / ("%s-%s" % (APP_ID, display.name.replace(":", "_")))
             self.assertTrue(socket.exists(), socket)
             first.proc.send_signal(signal.SIGKILL)
             first.proc.wait(timeout=10)
-            harness.poll(lambda: not host.icons(), 10, "the killed clock's icon to go")
+            poll(lambda: not host.icons(), 10, "the killed clock's icon to go")
             self.assertTrue(socket.exists(), "the killed clock's socket went")
             fourth = start("fourth")
             fourth.find_window()
-            before = len(harness.shown_faces(fourth.log()))
-            harness.poll(lambda: len(harness.shown_faces(fourth.log())) >= before + 2, 10,
-                         "the new clock to tick")
-            harness.poll(lambda: our_icons(fourth, host), 15, "the new clock's tray icon")
+            before = len(shown_faces(fourth.log()))
+            poll(lambda: len(shown_faces(fourth.log())) >= before + 2, 10,
+                 "the new clock to tick")
+            poll(lambda: our_icons(fourth, host), 15, "the new clock's tray icon")
 
     # --- 3. no sleep under an armed alarm --------------------------------------------------
 
@@ -371,72 +381,72 @@ class Desktop(unittest.TestCase):
 
     def test_an_armed_alarm_holds_one_logind_lock_until_switched_off_or_closed(self):
         with contextlib.ExitStack() as stack:
-            workdir = stack.enter_context(harness.temp_dir())
+            workdir = stack.enter_context(temp_dir())
             system, session, env = self.buses(stack, workdir)
             logind = stack.enter_context(mock_logind(system))
-            display = stack.enter_context(harness.xvfb())
-            pulse = stack.enter_context(harness.pulseaudio(workdir / "runtime"))
-            app = stack.enter_context(harness.alarm_clock(display, pulse, workdir, START,
-                                                          extra_env=env))
+            display = stack.enter_context(xvfb())
+            pulse = stack.enter_context(pulseaudio(workdir / "runtime"))
+            app = stack.enter_context(alarm_clock(display, pulse, workdir, START,
+                                                  extra_env=env))
             app.find_window()
             self.assertEqual(inhibitors(logind), [], "a lock before arming")
 
             say("checks: arming takes exactly one sleep lock")
             arm(app)
             lock = ("sleep:idle", "Alarm Clock", "An alarm is set for 07:00 AM", "block")
-            harness.poll(lambda: inhibitors(logind) == [lock], 10, "one lock %s" % (lock,))
+            poll(lambda: inhibitors(logind) == [lock], 10, "one lock %s" % (lock,))
 
             say("checks: switching off lets it go")
             app.click(*BUT_ON_OFF)
-            harness.poll(lambda: inhibitors(logind) == [], 10, "the lock to go")
+            poll(lambda: inhibitors(logind) == [], 10, "the lock to go")
 
             say("checks: logind's word of waking runs the tick at once")
             arm(app, "07:30 AM")
-            harness.poll(lambda: len(inhibitors(logind)) == 1, 10, "the lock of the new arming")
+            poll(lambda: len(inhibitors(logind)) == 1, 10, "the lock of the new arming")
             logind.call("EmitSignal", LOGIND[2], "PrepareForSleep", "b", [False])
-            harness.poll(lambda: "woke from sleep" in app.log(), 10, "the clock to hear it")
+            poll(lambda: "woke from sleep" in app.log(), 10, "the clock to hear it")
             lines = app.log().splitlines()
             woke = max(i for i, line in enumerate(lines) if "woke from sleep" in line)
-            harness.poll(lambda: len(app.log().splitlines()) > woke + 1, 5, "the next line")
+            poll(lambda: len(app.log().splitlines()) > woke + 1, 5, "the next line")
             self.assertIn("lblTime", app.log().splitlines()[woke + 1], "no tick right after")
 
             say('checks: "X" while armed: the program ends and the lock goes with it')
             app.click(*CLOSE)
-            harness.poll(lambda: not app.running(), 15, "the program to end")
+            poll(lambda: not app.running(), 15, "the program to end")
             self.assertEqual(app.proc.returncode, 0)
-            harness.poll(lambda: inhibitors(logind) == [], 10, "the lock to go")
+            poll(lambda: inhibitors(logind) == [], 10, "the lock to go")
 
     def test_a_crash_releases_the_lock(self):
         with contextlib.ExitStack() as stack:
-            workdir = stack.enter_context(harness.temp_dir())
+            workdir = stack.enter_context(temp_dir())
             system, session, env = self.buses(stack, workdir)
             logind = stack.enter_context(mock_logind(system))
-            display = stack.enter_context(harness.xvfb())
-            pulse = stack.enter_context(harness.pulseaudio(workdir / "runtime"))
-            app = stack.enter_context(harness.alarm_clock(display, pulse, workdir, START,
-                                                          extra_env=env))
+            display = stack.enter_context(xvfb())
+            pulse = stack.enter_context(pulseaudio(workdir / "runtime"))
+            app = stack.enter_context(alarm_clock(display, pulse, workdir, START,
+                                                  extra_env=env))
             app.find_window()
             arm(app)
-            harness.poll(lambda: len(inhibitors(logind)) == 1, 10, "the lock")
+            poll(lambda: len(inhibitors(logind)) == 1, 10, "the lock")
             say("checks: SIGKILL while armed: the lock dies with the process")
             app.proc.send_signal(signal.SIGKILL)
             app.proc.wait(timeout=10)
-            harness.poll(lambda: inhibitors(logind) == [], 10, "the lock to go")
+            poll(lambda: inhibitors(logind) == [], 10, "the lock to go")
 
     def test_the_inhibit_portal_is_used_where_there_is_one(self):
         with contextlib.ExitStack() as stack:
-            workdir = stack.enter_context(harness.temp_dir())
+            workdir = stack.enter_context(temp_dir())
             system, session, env = self.buses(stack, workdir)
             logind = stack.enter_context(mock_logind(system))
             portal = stack.enter_context(mock_portal(session))
-            display = stack.enter_context(harness.xvfb())
-            pulse = stack.enter_context(harness.pulseaudio(workdir / "runtime"))
-            app = stack.enter_context(harness.alarm_clock(display, pulse, workdir, START,
-                                                          extra_env=env))
+            display = stack.enter_context(xvfb())
+            pulse = stack.enter_context(pulseaudio(workdir / "runtime"))
+            app = stack.enter_context(alarm_clock(display, pulse, workdir, START,
+                                                  extra_env=env))
             app.find_window()
             say("checks: arming asks the portal (suspend) and not logind")
             arm(app)
-            calls = harness.poll(lambda: portal.calls("Inhibit"), 10, "the portal's Inhibit")
+            calls = poll(lambda: portal.calls("Inhibit"), 10, "the portal's Inhibit")
             self.assertEqual(len(calls), 1, calls)
             _, flags, options = calls[0]
             self.assertEqual(int(flags), 4, "not the suspend flag")
@@ -444,29 +454,29 @@ class Desktop(unittest.TestCase):
             self.assertEqual(inhibitors(logind), [])
             say("checks: switching off closes the portal's request")
             app.click(*BUT_ON_OFF)
-            harness.poll(lambda: portal.calls("Close", path=PORTAL_REQUEST), 10,
-                         "the request to be closed")
+            poll(lambda: portal.calls("Close", path=PORTAL_REQUEST), 10,
+                 "the request to be closed")
 
     # --- 5. the user's own mute ------------------------------------------------------------
 
     def test_the_users_own_mute_is_kept(self):
-        with harness.rig(START) as (app, display, pulse, _, workdir):
+        with rig(START) as (app, display, pulse, _, workdir):
             app.find_window()
             say("checks: muted by the user before arming, still muted after switch-off")
             pulse.set_muted(True)
             arm(app)
-            harness.poll(lambda: log_count(app, "output muted") == 1, 10, "the clock's mute")
+            poll(lambda: log_count(app, "output muted") == 1, 10, "the clock's mute")
             app.click(*BUT_ON_OFF)
-            harness.poll(lambda: "butOnOff 0" in app.log().split("output muted")[-1], 10,
-                         "the alarm to be switched off")
+            poll(lambda: "butOnOff 0" in app.log().split("output muted")[-1], 10,
+                 "the alarm to be switched off")
             self.assertTrue(pulse.muted(), "switching off cleared the user's mute")
 
             say("checks: muted by the user, armed, closed: still muted")
             muted = log_count(app, "output muted")
             arm(app)
-            harness.poll(lambda: log_count(app, "output muted") > muted, 10, "the clock's mute")
+            poll(lambda: log_count(app, "output muted") > muted, 10, "the clock's mute")
             app.click(*CLOSE)
-            harness.poll(lambda: not app.running(), 15, "the program to end")
+            poll(lambda: not app.running(), 15, "the program to end")
             self.assertEqual(app.proc.returncode, 0)
             self.assertTrue(pulse.muted(), "closing cleared the user's mute")
 
@@ -474,21 +484,21 @@ class Desktop(unittest.TestCase):
 
     def test_wayland_only_shows_the_window_and_ticks(self):
         with contextlib.ExitStack() as stack:
-            workdir = stack.enter_context(harness.temp_dir())
+            workdir = stack.enter_context(temp_dir())
             runtime = workdir / "runtime"
             socket = stack.enter_context(weston(runtime))
-            pulse = stack.enter_context(harness.pulseaudio(runtime))
+            pulse = stack.enter_context(pulseaudio(runtime))
             wayland = {"WAYLAND_DISPLAY": socket, "QT_QPA_PLATFORM": "", "DISPLAY": ""}
-            app = stack.enter_context(harness.alarm_clock(NoX(), pulse, workdir, START,
-                                                          extra_env=wayland))
+            app = stack.enter_context(alarm_clock(NoX(), pulse, workdir, START,
+                                                  extra_env=wayland))
             say("checks: with Wayland alone the clock runs natively")
-            harness.poll(lambda: 'display platform "wayland"' in app.log() or not app.running(),
-                         15, "the platform line")
+            poll(lambda: 'display platform "wayland"' in app.log() or not app.running(),
+                 15, "the platform line")
             self.assertIn('display platform "wayland"', app.log(), app.tail())
 
             say("checks: the clock ticks")
-            harness.poll(lambda: len(set(harness.shown_faces(app.log()))) >= 2, 10,
-                         "two different seconds shown")
+            poll(lambda: len(set(shown_faces(app.log()))) >= 2, 10,
+                 "two different seconds shown")
 
             say("checks: the screen shows the 600 x 300 window with the digits")
             shots = workdir / "shots"
@@ -508,8 +518,7 @@ class Desktop(unittest.TestCase):
             cyan = int(np.all(np.abs(label - (0, 255, 255)) < 60, axis=2).sum())
             say("   %d cyan pixels in the time label" % cyan)
             self.assertGreater(cyan, 500, "no digits drawn")
-            harness.ARTIFACTS.mkdir(parents=True, exist_ok=True)
-            os.replace(shot, harness.ARTIFACTS / "wayland.png")
+            os.replace(shot, artifact("wayland.png"))
 
     # --- 6. the command line -------------------------------------------------------------------
 
@@ -524,7 +533,7 @@ class Desktop(unittest.TestCase):
                 (["file.mp3"], 1, r"unexpected argument 'file.mp3'")]:
             with self.subTest(args=args):
                 # No display at all: answered before any window or sound.
-                result = subprocess.run([str(harness.APP_BIN), *args], env=env,
+                result = subprocess.run([str(APP_BIN), *args], env=env,
                                         capture_output=True, text=True, timeout=10)
                 say("   %s -> %d" % (" ".join(args), result.returncode))
                 self.assertEqual(result.returncode, status, result.stderr)
@@ -533,7 +542,7 @@ class Desktop(unittest.TestCase):
 
 def rgb(path):
     """An image file as an array of (height, width, 3) RGB bytes."""
-    size = harness.run(["identify", "-format", "%w %h", str(path)], os.environ).stdout.split()
+    size = run(["identify", "-format", "%w %h", str(path)], os.environ).stdout.split()
     width, height = int(size[0]), int(size[1])
     out = subprocess.run(["convert", str(path), "-depth", "8", "rgb:-"], capture_output=True,
                          timeout=30, check=True).stdout
@@ -544,7 +553,7 @@ def find_background(screen):
     """Where the clock's 600 x 300 background picture lies on `screen`: (left,
     top, share of its pixels that match), or None. Found by cross-correlation,
     then checked pixel by pixel (the controls cover part of it)."""
-    picture = rgb(harness.APP_DIR / "bg.jpg").astype(float)
+    picture = rgb(APP_DIR / "bg.jpg").astype(float)
     ph, pw = picture.shape[:2]
     grey = screen.astype(float).mean(axis=2)
     template = picture.mean(axis=2)

@@ -20,19 +20,21 @@ import unittest
 import xml.etree.ElementTree as ET
 from pathlib import Path
 
-import harness
-from harness import say
+from app import BUT_ON_OFF, App, program_env
+from procs import poll, say, temp_dir
+from pulse import Recorder, pulseaudio
+from sound import best_match, load_wav
+from xserver import xvfb
 
 SOURCE = Path(os.environ.get("ALARM_SOURCE_DIR", Path(__file__).resolve().parents[2]))
 BUILD = Path(os.environ["ALARM_BUILD_DIR"])
 BUILD_BIN = Path(os.environ["ALARM_BIN"])
 APP_ID = "io.github.alarmclock.AlarmClock"
 PRIVATE = Path("usr/lib/alarm-clock")
-FONTS = ["DS-DIGI.TTF", "DS-DIGIB.TTF", "DS-DIGII.TTF", "DS-DIGIT.TTF"]
-ICON_SIZES = [16, 32, 48, 64, 128]
-DATA_FILES = (["bg.jpg", "on.jpg", "off.jpg", "settings.jpg", "track.jpg", "buzz.jpg", "song.jpg",
-               "icon.ico", "icon.svg", "OFL.txt"] + FONTS
-              + ["icon-%d.png" % size for size in ICON_SIZES])
+# The build's one list of the data laid beside the program (cmake/DataFiles.cmake).
+DATA_FILES = os.environ["ALARM_DATA_NAMES"].split(":")
+FONTS = [name for name in DATA_FILES if name.endswith(".TTF")]
+ICON_SIZES = [int(name[5:-4]) for name in DATA_FILES if re.fullmatch(r"icon-\d+\.png", name)]
 
 ROOT = Path()  # the DESTDIR, set by setUpModule
 
@@ -188,7 +190,6 @@ class DesktopIntegration(unittest.TestCase):
 
 # --- The installed program, on a private X server and sound server. ---
 
-BUT_ON_OFF = (49, 76)  # centre of butOnOff, in window pixels
 CLIP_MATCH = 0.6  # normalized cross-correlation that counts as "heard"
 
 
@@ -196,9 +197,9 @@ class InstalledProgramRuns(unittest.TestCase):
     def setUp(self):
         self.stack = contextlib.ExitStack()
         self.addCleanup(self.stack.close)
-        self.workdir = self.stack.enter_context(harness.temp_dir("alarm-installed-"))
-        self.display = self.stack.enter_context(harness.xvfb())
-        self.pulse = self.stack.enter_context(harness.pulseaudio(self.workdir / "runtime"))
+        self.workdir = self.stack.enter_context(temp_dir("alarm-installed-"))
+        self.display = self.stack.enter_context(xvfb())
+        self.pulse = self.stack.enter_context(pulseaudio(self.workdir / "runtime"))
         self.app = self.start()
 
     def start(self):
@@ -207,17 +208,13 @@ class InstalledProgramRuns(unittest.TestCase):
         resolved path. No variable of the build tree reaches it."""
         elsewhere = self.workdir / "elsewhere"
         elsewhere.mkdir()
-        env = {k: v for k, v in os.environ.items()
-               if not k.startswith(("QT_", "PULSE_", "ALARM_", "LD_PRELOAD"))}
-        env.update(DISPLAY=self.display.name, PULSE_SERVER=self.pulse.server,
-                   XDG_RUNTIME_DIR=str(self.pulse.runtime_dir), HOME=str(elsewhere),
-                   LANG="C.UTF-8", LC_ALL="C.UTF-8", QT_QPA_PLATFORM="xcb",
-                   QT_LOGGING_RULES="alarmclock.*=true", QT_ACCESSIBILITY="0", NO_AT_BRIDGE="1")
+        env = program_env(self.display, self.pulse, elsewhere)
+        env.update(QT_LOGGING_RULES="alarmclock.*=true")
         log_path = self.workdir / "alarm-clock.log"
         log = self.stack.enter_context(open(log_path, "w"))
         proc = subprocess.Popen([str(ROOT / "usr/bin/alarm-clock")], cwd=str(elsewhere),
                                 env=env, stdout=log, stderr=subprocess.STDOUT)
-        app = harness.App(self.display, proc, log_path, clock=None)
+        app = App(self.display, proc, log_path, clock=None)
         self.stack.callback(app.stop)
         return app
 
@@ -243,20 +240,20 @@ class InstalledProgramRuns(unittest.TestCase):
 
         say("checks: the time label is drawn with a font file of the private folder")
         installed_fonts = {str(ROOT / PRIVATE / name) for name in FONTS}
-        in_use = harness.poll(lambda: installed_fonts & self.mapped_files(), 10,
+        in_use = poll(lambda: installed_fonts & self.mapped_files(), 10,
                               "an installed font file mapped by the program")
         say("   in use:", ", ".join(sorted(Path(f).name for f in in_use)))
 
         say("checks: arming plays the installed switch-on clip")
-        clip = harness.load_wav(ROOT / PRIVATE / "sounds/en/alarm_set.wav")
-        with harness.Recorder(self.pulse, self.workdir / "monitor.raw") as rec:
+        clip = load_wav(ROOT / PRIVATE / "sounds/en/alarm_set.wav")
+        with Recorder(self.pulse, self.workdir / "monitor.raw") as rec:
             self.app.click(*BUT_ON_OFF)
             self.app.type_into(self.app.dialog("Set Alarm"), "07:00 AM")
 
             def heard():
-                at, score = harness.best_match(rec.samples(), clip)
+                at, score = best_match(rec.samples(), clip)
                 return (at, score) if score > CLIP_MATCH else None
-            at, score = harness.poll(heard, 15, "alarm_set.wav on the sink's monitor",
+            at, score = poll(heard, 15, "alarm_set.wav on the sink's monitor",
                                      interval=0.3)
         say("   alarm_set.wav at %.2f s (match %.2f)" % (at, score))
         self.assertTrue(self.app.running(), "the program exited")

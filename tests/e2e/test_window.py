@@ -2,15 +2,17 @@
 """The clock window on a real X server: found by its title, 600 x 300 without
 decorations, and showing the (fake) wall clock's time in 12-hour form."""
 
+import contextlib
 import datetime
-import re
 import time
 import unittest
 
 import numpy as np
 
-import harness
-from harness import say
+from app import clock_text, shown_faces
+from paths import require_program
+from procs import Timeout, poll, say
+from rig import rig
 
 START = "2026-12-08 06:59:40"
 # Times the clock is moved to, with the face each must show (the seconds run on).
@@ -23,41 +25,58 @@ FACES = [
 ]
 TIME_LABEL = (104, 144, 339, 97)  # x, y, w, h of the time digits in the window
 CYAN = (0, 255, 255)
+MOTIF_DECORATIONS = 2  # the flag that says the hints govern decorations
 
 
 class ClockWindow(unittest.TestCase):
-    def test_window(self):
-        harness.require_program()
-        with harness.rig(START) as (app, display, pulse, _, workdir):
+    """Each test starts the program afresh and finds its window."""
+
+    @classmethod
+    def setUpClass(cls):
+        require_program()
+
+    @contextlib.contextmanager
+    def window(self):
+        """The program with its window found: yields (app, window, its geometry)."""
+        with rig(START) as (app, *_):
             started = time.monotonic()
             window = app.find_window()
             say("window %#x mapped %.2f s after start" % (window, time.monotonic() - started))
+            yield app, window, app.geometry()
 
+    def test_size(self):
+        with self.window() as (app, window, info):
             say('checks: the window titled "Alarm Clock" is 600 x 300 pixels')
-            info = app.geometry()
             self.assertEqual((info["width"], info["height"]), (600, 300), info)
 
+    def test_no_frame(self):
+        with self.window() as (app, window, info):
             say("checks: no frame: no border, a direct child of the root, no decorations asked")
+            display = app.display
             self.assertEqual(info["border"], 0, info)
-            tree = harness.run(["xwininfo", "-tree", "-id", str(window)], display.env).stdout
-            self.assertRegex(tree, r"Parent window id: 0x[0-9a-f]+ \(the root window\)")
+            self.assertEqual(display.parent(window), display.root.id,
+                             "the window is not a child of the root window")
             self.assertEqual((info["rel_x"], info["rel_y"]), (info["x"], info["y"]),
                              "the client area is offset inside a frame")
-            hints = display.prop(window, "_MOTIF_WM_HINTS")
-            say("  ", hints)
-            values = [int(v, 16) if v.startswith("0x") else int(v)
-                      for v in re.findall(r"0x[0-9a-f]+|\d+", hints.split("=", 1)[-1])]
-            self.assertGreaterEqual(len(values), 3, "no _MOTIF_WM_HINTS on the window")
-            flags, decorations = values[0], values[2]
-            self.assertTrue(flags & 2, "the hints do not govern decorations: %s" % hints)
+            hints = list(display.prop(window, "_MOTIF_WM_HINTS") or [])
+            say("   _MOTIF_WM_HINTS", hints)
+            self.assertGreaterEqual(len(hints), 3, "no _MOTIF_WM_HINTS on the window")
+            flags, decorations = hints[0], hints[2]
+            self.assertTrue(flags & MOTIF_DECORATIONS,
+                            "the hints do not govern decorations: %s" % hints)
             self.assertEqual(decorations, 0, "decorations asked for: %s" % hints)
 
+    def test_faces(self):
+        with self.window() as (app, window, info):
             for when, hhmm, half in FACES:
-                self.check_face(app, when, hhmm, half)
+                with self.subTest(when=when):
+                    self.check_face(app, when, hhmm, half)
 
+    def test_digits_drawn_in_cyan(self):
+        with self.window() as (app, window, info):
             say("checks: the digits are drawn in cyan in the time label")
-            shot = display.screenshot("window.png")
-            pixels = display.pixels()
+            shot = app.display.screenshot("window.png")
+            pixels = app.display.pixels()
             x, y, w, h = TIME_LABEL
             left, top = info["x"], info["y"]
             label = pixels[top + y: top + y + h, left + x: left + x + w].astype(int)
@@ -68,25 +87,24 @@ class ClockWindow(unittest.TestCase):
 
     def check_face(self, app, when, hhmm, half):
         say("checks: clock set to %s -> the face shows %s:ss %s" % (when, hhmm, half))
-        seen_before = len(harness.shown_faces(app.log()))
+        seen_before = len(shown_faces(app.log()))
         app.clock.set(when)
 
         def shown_now():
-            faces = harness.shown_faces(app.log())[seen_before:]
+            faces = shown_faces(app.log())[seen_before:]
             if not faces:
                 return None
             now = app.clock.now()
             # The tick may have shown the previous second just before we read.
-            expected = {harness.clock_text(now - datetime.timedelta(seconds=s))
-                        for s in (0, 1, 2)}
+            expected = {clock_text(now - datetime.timedelta(seconds=s)) for s in (0, 1, 2)}
             return faces[-1] if tuple(faces[-1]) in expected else None
 
         try:
-            face = harness.poll(shown_now, 5, "the face to show %s %s" % (hhmm, half))
-        except harness.Timeout:
+            face = poll(shown_now, 5, "the face to show %s %s" % (hhmm, half))
+        except Timeout:
             face = None
         if face is None:
-            faces = harness.shown_faces(app.log())[seen_before:]
+            faces = shown_faces(app.log())[seen_before:]
             self.fail("shown %s while the clock read %s" % (faces[-3:], app.clock.now()))
         say("   shown %s %s" % tuple(face))
         self.assertTrue(face[0].startswith(hhmm))

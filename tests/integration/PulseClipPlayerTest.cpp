@@ -7,10 +7,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -254,13 +257,71 @@ TEST(PulseClipsWithoutServer, ReturnAtOnce) {
     EXPECT_LT(retried, 200.0);
 }
 
-TEST(PulseClipsWithoutServer, TheFactoryPlayerFallsSilent) {
+// Completions the clip queue hands to "the window's thread": here, the test's.
+class Posted {
+  public:
+    PostToWindow post() {
+        return [this](std::function<void()> done) {
+            std::lock_guard lock(m_mutex);
+            m_done.push_back(std::move(done));
+            m_posted.notify_all();
+        };
+    }
+    // Runs the first completion posted within 5 s; false when none came.
+    bool runFirst() {
+        std::unique_lock lock(m_mutex);
+        if (!m_posted.wait_for(lock, 5s, [this] { return !m_done.empty(); })) return false;
+        auto done = std::move(m_done.front());
+        m_done.erase(m_done.begin());
+        lock.unlock();
+        done();
+        return true;
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::condition_variable m_posted;
+    std::vector<std::function<void()>> m_done;
+};
+
+TEST_F(PulseClips, TheQueueReturnsAtOnceAndPostsItsCompletionOnceTheClipsAreHeard) {
+    Posted posted;
+    const std::unique_ptr<ClipPlayer> player = makeClipPlayer(posted.post());
+    // A first clip, so that the sink has taken up the stream's small latency.
+    player->play(tones.low440);
+    player->whenPlayed([] {});
+    ASSERT_TRUE(posted.runFirst());
+    MonitorRecording recording;
+    ASSERT_TRUE(recording.started());
+    bool done = false;
+    const double took = millisOf([&] {
+        player->play(tones.low440);
+        player->play(tones.high880);
+        player->whenPlayed([&] { done = true; });
+    });
+    std::printf("queueing two clips took %.2f ms\n", took);
+    EXPECT_LT(took, 50.0);
+    ASSERT_TRUE(posted.runFirst()) << "no completion";
+    EXPECT_TRUE(done);
+    // By the time the completion came, both clips had been played.
+    const auto heard = findTones(recording.finish(0ms), recording.rate(), {low, high});
+    const ToneSegment* first = firstTone(heard, low);
+    expectWhole(first, "the first clip");
+    expectWhole(firstTone(heard, high, first ? first->startMs : 0), "the second clip");
+}
+
+TEST(PulseClipsWithoutServer, TheQueueFallsSilentAndStillCompletes) {
     NoPulseServer none;
     Tones tones;
-    const std::unique_ptr<ClipPlayer> player = makeClipPlayer();
+    Posted posted;
+    const std::unique_ptr<ClipPlayer> player = makeClipPlayer(posted.post());
     ASSERT_NE(player, nullptr);
-    const double took = millisOf([&] { player->play(tones.long440); });
+    const double took = millisOf([&] {
+        player->play(tones.long440);
+        player->whenPlayed([] {});
+    });
     EXPECT_LT(took, 200.0);
+    EXPECT_TRUE(posted.runFirst());
 }
 
 // ---- the clip sound itself ----

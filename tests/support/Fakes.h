@@ -44,13 +44,33 @@ class FakeClips : public ClipPlayer {
         played.push_back(path);
         if (duringPlay) duringPlay(path);
     }
+    // Runs `done` at once, as if every clip had ended; with `holdCompletions`
+    // set, only when the test calls finishClips().
+    void whenPlayed(std::function<void()> done) override {
+        if (holdCompletions)
+            m_pending.push_back(std::move(done));
+        else
+            done();
+    }
     void stop() override { m_log.push_back("clip-stop"); }
+    void clear() override {
+        m_log.push_back("clip-clear");
+        m_pending.clear();
+    }
+    // The clips queued so far have been heard.
+    void finishClips() {
+        auto pending = std::move(m_pending);
+        m_pending.clear();
+        for (auto& done : pending) done();
+    }
     std::vector<std::string> played;
     // Runs inside play(), as if events were handled while the clip sounds.
     std::function<void(const std::string&)> duringPlay;
+    bool holdCompletions = false;
 
   private:
     EventLog& m_log;
+    std::vector<std::function<void()>> m_pending;
 };
 
 // A media player whose state changes at once (a real one takes a moment).

@@ -1,21 +1,12 @@
 #include "support/ToneAnalysis.h"
 
+#include <sndfile.h>
+
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <numbers>
 
 namespace {
-
-void put16(std::ofstream& out, std::uint16_t v) {
-    const char bytes[] = {static_cast<char>(v & 0xff), static_cast<char>(v >> 8)};
-    out.write(bytes, 2);
-}
-
-void put32(std::ofstream& out, std::uint32_t v) {
-    put16(out, static_cast<std::uint16_t>(v & 0xffff));
-    put16(out, static_cast<std::uint16_t>(v >> 16));
-}
 
 // Sound louder than this (about -30 dB below the test tones) counts as loud.
 constexpr int loud = 500;
@@ -30,33 +21,24 @@ bool writeToneWav(const std::string& path, double hertz, double seconds, int rat
 
 bool writeTonesWav(const std::string& path, const std::vector<Tone>& tones, int rate,
                    int channels) {
-    std::ofstream out(path, std::ios::binary);
-    if (!out) return false;
-    std::uint32_t frames = 0;
-    for (const Tone& tone : tones) frames += static_cast<std::uint32_t>(tone.seconds * rate);
-    const std::uint32_t dataBytes = frames * channels * 2;
-    out.write("RIFF", 4);
-    put32(out, 36 + dataBytes);
-    out.write("WAVEfmt ", 8);
-    put32(out, 16);
-    put16(out, 1);  // PCM
-    put16(out, static_cast<std::uint16_t>(channels));
-    put32(out, static_cast<std::uint32_t>(rate));
-    put32(out, static_cast<std::uint32_t>(rate * channels * 2));
-    put16(out, static_cast<std::uint16_t>(channels * 2));
-    put16(out, 16);
-    out.write("data", 4);
-    put32(out, dataBytes);
+    std::vector<short> frames;
     for (const Tone& tone : tones) {
-        const auto count = static_cast<std::uint32_t>(tone.seconds * rate);
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const double value = 16384.0 * std::sin(2 * std::numbers::pi * tone.hertz * i / rate);
-            for (int c = 0; c < channels; ++c)
-                put16(out,
-                      static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(value))));
+        const auto count = static_cast<std::size_t>(tone.seconds * rate);
+        for (std::size_t i = 0; i < count; ++i) {
+            const double value = 16384.0 * std::sin(2 * std::numbers::pi * tone.hertz *
+                                                    static_cast<double>(i) / rate);
+            frames.insert(frames.end(), channels, static_cast<short>(std::lround(value)));
         }
     }
-    return static_cast<bool>(out);
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file) return false;
+    const auto count = static_cast<sf_count_t>(frames.size() / channels);
+    const bool written = sf_writef_short(file, frames.data(), count) == count;
+    return sf_close(file) == 0 && written;
 }
 
 std::vector<ToneSegment> findTones(const std::vector<std::int16_t>& samples, int rate,

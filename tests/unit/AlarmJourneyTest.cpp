@@ -91,6 +91,40 @@ TEST(AlarmJourney, FrenchWithAChosenTrack) {
     EXPECT_EQ(rig.form.strMinute, "21");
 }
 
+// Clips play off the window's thread: the window goes on while the clock speaks,
+// and what follows a clip waits for the clip to be heard.
+TEST(AlarmJourney, TheWindowGoesOnWhileTheClockSpeaks) {
+    ClockRig rig(6, 59, 58);
+    rig.clips.holdCompletions = true;
+    rig.dialogs.typed.push_back("07:00 AM");
+    rig.form.butOnOff_Click();
+    EXPECT_FALSE(rig.form.tmrSet.Enabled) << "the mute timer must wait for the switch-on clip";
+    rig.clips.finishClips();
+    ASSERT_TRUE(rig.form.tmrSet.Enabled);
+    rig.form.tmrSet_Timer();
+
+    rig.run(2);  // 7:00:00 rings, and the track is paused for the words
+    EXPECT_EQ(rig.wmp.state, TrackPlayer::Paused);
+    rig.run(1);
+    EXPECT_EQ(rig.form.lblTime.Caption, "07:00:01");
+    EXPECT_EQ(rig.wmp.state, TrackPlayer::Paused);
+    rig.clips.finishClips();
+    EXPECT_EQ(rig.wmp.state, TrackPlayer::Playing);
+
+    // Switched off during the next announcement: the track stays silent while
+    // the words under way and the switch-off clip are heard, then it stops.
+    rig.runUntil(7, 1, 0);
+    rig.log.clear();
+    rig.form.butOnOff_Click();
+    EXPECT_EQ(rig.wmp.state, TrackPlayer::Paused);
+    rig.clips.finishClips();
+    EXPECT_EQ(rig.wmp.state, TrackPlayer::Stopped);
+    EXPECT_FALSE(rig.logged("track-play"));
+
+    rig.form.Form_Unload();
+    EXPECT_TRUE(rig.logged("clip-clear")) << "clips still queued at shut-down are dropped";
+}
+
 TEST(AlarmJourney, AnnouncementLeavesAStillOpeningTrackAlone) {
     ClockRig rig(6, 59, 58);
     rig.wmp.opensPaused = true;

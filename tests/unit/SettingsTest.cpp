@@ -113,21 +113,31 @@ TEST(Track, EitherNoTrackTextCountsAsNoTrack) {
     EXPECT_EQ(rig.form.lblTrack.Caption, "/a.wmv");
 }
 
-TEST(Track, DroppingWhileRingingStopsTheMusic) {
+TEST(Track, DroppingWhileRingingGivesWayToTheBeep) {
     ClockRig rig(6, 59, 59);
     rig.dialogs.files.push_back("/music/a.mp3");
     rig.form.butTrack_Click();
     rig.arm("07:00 AM");
     rig.run(1);
-    ASSERT_EQ(rig.wmp.playState(), TrackPlayer::Playing);
+    ASSERT_EQ(rig.wmp.url(), "/music/a.mp3");
+    rig.log.clear();
     rig.form.butTrack_Click();
-    EXPECT_NE(rig.wmp.playState(), TrackPlayer::Playing);
+    EXPECT_EQ(rig.log, (EventLog{"track-stop", "clip-stop", "track-open /app/sounds/beep.wav"}));
+    EXPECT_EQ(rig.wmp.playState(), TrackPlayer::Playing);
+    EXPECT_TRUE(rig.wmp.looping);
     EXPECT_TRUE(rig.form.butBuzz.Visible);
-    // The next minute still announces, and nothing resumes the stopped track.
+    // The next minute announces over the beep, which goes on after it.
     rig.log.clear();
     rig.run(60);
-    EXPECT_FALSE(rig.logged("track-play"));
+    EXPECT_TRUE(rig.logged("track-play"));
     EXPECT_FALSE(rig.clipsPlayed().empty());
+    // Switched off, dropping a track again stays silent.
+    rig.form.butOnOff_Click();
+    rig.dialogs.files.push_back("/music/a.mp3");
+    rig.form.butTrack_Click();
+    rig.log.clear();
+    rig.form.butTrack_Click();
+    EXPECT_FALSE(rig.logged("track-open /app/sounds/beep.wav"));
 }
 
 class PresetClock : public FakeClock {

@@ -232,4 +232,27 @@ TEST(SpokenPieces, TimeTextHourAndMinuteParts) {
     EXPECT_TRUE(hourClips(numberKey("25"), "eng").empty());
 }
 
+// The hour of a 12-hour clock: twelve in the morning is midnight in French.
+struct HourCase {
+    const char* hour;
+    const char* dayHalf;
+    const char* english;
+    const char* french;
+};
+
+class SpokenHour : public testing::TestWithParam<HourCase> {};
+
+TEST_P(SpokenHour, FollowsTheDayHalfInFrench) {
+    const HourCase& c = GetParam();
+    EXPECT_EQ(hourClips(hourKey(c.hour, c.dayHalf, "eng"), "eng"), clips(c.english));
+    EXPECT_EQ(hourClips(hourKey(c.hour, c.dayHalf, "fra"), "fra"), clips(c.french));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SpokenHour,
+                         testing::Values(HourCase{"12", "AM", "twelve", "minuit"},
+                                         HourCase{"12", "PM", "twelve", "midi"},
+                                         HourCase{"1", "AM", "one", "une heure"},
+                                         HourCase{"11", "PM", "eleven", "onze heure"},
+                                         HourCase{"07", "AM", "seven", "sept heure"}));
+
 }  // namespace

@@ -13,10 +13,10 @@
 
 namespace {
 
-constexpr const char* kCyanOnBlack = "color: #00FFFF; background-color: #000000;";
-constexpr const char* kBlackOnGrey = "color: #000000; background-color: #A2A2A2;";
+constexpr LabelColours kCyanOnBlack{0x00FFFF, 0x000000};
+constexpr LabelColours kBlackOnGrey{0x000000, 0xA2A2A2};
 // The corner marks in light grey, so they can be seen on their black boxes.
-constexpr const char* kOnBlack = "color: #D0D0D0; background-color: #000000;";
+constexpr LabelColours kOnBlack{0xD0D0D0, 0x000000};
 
 int buttonState(Qt::MouseButtons buttons) {
     return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
@@ -29,7 +29,8 @@ float twips(qreal px) {
 
 }  // namespace
 
-ClockWindow::ClockWindow(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint) {
+ClockWindow::ClockWindow(QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint), m_tick([this] { tick(); }) {
     setWindowTitle(texts::caption);
     setFixedSize(layout::kWidth, layout::kHeight);
     setMouseTracking(true);
@@ -49,9 +50,6 @@ ClockWindow::ClockWindow(QWidget* parent) : QWidget(parent, Qt::FramelessWindowH
     m_butOnOff = makePicture(layout::butOnOff);
     m_lblAlarm = makeLabel(layout::lblAlarm, Qt::AlignLeft | Qt::AlignVCenter, kCyanOnBlack);
 
-    m_tick.setSingleShot(true);
-    m_tick.setTimerType(Qt::PreciseTimer);
-    connect(&m_tick, &QTimer::timeout, this, &ClockWindow::tick);
     m_set.setSingleShot(true);
     m_set.setTimerType(Qt::PreciseTimer);
     connect(&m_set, &QTimer::timeout, this, [this] {
@@ -59,11 +57,17 @@ ClockWindow::ClockWindow(QWidget* parent) : QWidget(parent, Qt::FramelessWindowH
     });
 }
 
-QLabel* ClockWindow::makeLabel(const QRect& rect, Qt::Alignment align, const QString& style) {
+QLabel* ClockWindow::makeLabel(const QRect& rect, Qt::Alignment align,
+                               const LabelColours& colours) {
     auto* label = new QLabel(this);
     label->setGeometry(rect);
     label->setAlignment(align);
-    label->setStyleSheet(style);
+    // A palette, not a style sheet: the time label is repainted every second,
+    // and style sheets make each repaint several times dearer.
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(colours.text));
+    palette.setColor(QPalette::Window, QColor(colours.box));
+    label->setPalette(palette);
     label->setAutoFillBackground(true);
     label->installEventFilter(this);
     return label;
@@ -83,20 +87,18 @@ void ClockWindow::dispatch(const std::function<void()>& handler) {
 }
 
 void ClockWindow::startTicking() {
-    tick();
+    m_tick.start();
 }
 
 void ClockWindow::tick() {
-    if (m_form && m_form->tmrTime.Enabled) {
-        dispatch([this] { m_form->tmrTime_Timer(); });
-        // What the window shows each second, and whether the alarm is armed and rings.
-        qCDebug(lcUi) << "lblTime" << m_lblTime->text() << "lblAMPM" << m_lblAMPM->text()
-                      << "butOnOff" << m_form->butOnOff.Tag.c_str() << "blnAlarm"
-                      << m_form->blnAlarm;
-    }
-    // Fire just after the next wall-clock second, so the display changes with it.
-    const int msec = QTime::currentTime().msec();
-    m_tick.start(1000 - msec + 5);
+    if (!m_form || !m_form->tmrTime.Enabled) return;
+    dispatch([this] { m_form->tmrTime_Timer(); });
+    // The state line of each second: what the window shows, whether the alarm
+    // is armed (butOnOff's tag) and whether it rings. The end-to-end tests and
+    // benchmarks read it (QT_LOGGING_RULES="alarmclock.ui.debug=true"); keep
+    // its words as they are.
+    qCDebug(lcUi) << "lblTime" << m_lblTime->text() << "lblAMPM" << m_lblAMPM->text() << "butOnOff"
+                  << m_form->butOnOff.Tag.c_str() << "blnAlarm" << m_form->blnAlarm;
 }
 
 QPixmap ClockWindow::pixmap(const std::string& name) {
@@ -108,18 +110,29 @@ QPixmap ClockWindow::pixmap(const std::string& name) {
     return loaded;
 }
 
+// Each control is set only where it differs from what it shows, so that a
+// tick repaints the time and nothing else.
 void ClockWindow::showLabel(QLabel* widget, const Label& label, int pixelSize) {
-    widget->setText(QString::fromStdString(label.Caption));
-    QFont font(QString::fromStdString(label.FontName));
-    font.setPixelSize(pixelSize);
-    font.setBold(label.FontBold);
-    widget->setFont(font);
-    widget->setVisible(label.Visible);
+    const auto [shown, first] = m_shownLabels.try_emplace(widget, label);
+    const Label& was = shown->second;
+    if (first || was.Caption != label.Caption)
+        widget->setText(QString::fromStdString(label.Caption));
+    if (first || was.FontName != label.FontName || was.FontBold != label.FontBold) {
+        QFont font(QString::fromStdString(label.FontName));
+        font.setPixelSize(pixelSize);
+        font.setBold(label.FontBold);
+        widget->setFont(font);
+    }
+    if (first || was.Visible != label.Visible) widget->setVisible(label.Visible);
+    shown->second = label;
 }
 
 void ClockWindow::showPicture(QLabel* widget, const PictureControl& picture) {
-    widget->setPixmap(pixmap(picture.Picture));
-    widget->setVisible(picture.Visible);
+    const auto [shown, first] = m_shownPictures.try_emplace(widget, picture);
+    const PictureControl& was = shown->second;
+    if (first || was.Picture != picture.Picture) widget->setPixmap(pixmap(picture.Picture));
+    if (first || was.Visible != picture.Visible) widget->setVisible(picture.Visible);
+    shown->second = picture;
 }
 
 void ClockWindow::refresh() {

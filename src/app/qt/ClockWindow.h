@@ -8,9 +8,16 @@
 #include <functional>
 #include <map>
 
+#include "app/qt/WallClockTicker.h"
 #include "clock/Controls.h"
 
 class frmMain;
+
+// A label's text and box colours.
+struct LabelColours {
+    QRgb text;
+    QRgb box;
+};
 
 class ClockWindow : public QWidget {
     Q_OBJECT
@@ -20,7 +27,7 @@ class ClockWindow : public QWidget {
     void setForm(frmMain* form) { m_form = form; }
     // Runs a handler of the form, then shows what it changed.
     void dispatch(const std::function<void()>& handler);
-    // Starts the clock tick, aligned to the wall-clock second.
+    // Ticks now, then at every wall-clock second.
     void startTicking();
     void refresh();
 
@@ -30,7 +37,7 @@ class ClockWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    QLabel* makeLabel(const QRect& rect, Qt::Alignment align, const QString& style);
+    QLabel* makeLabel(const QRect& rect, Qt::Alignment align, const LabelColours& colours);
     QLabel* makePicture(const QRect& rect);
     void showLabel(QLabel* widget, const Label& label, int pixelSize);
     void showPicture(QLabel* widget, const PictureControl& picture);
@@ -50,7 +57,10 @@ class ClockWindow : public QWidget {
     QLabel* m_lblAMPM;
     QLabel* m_lblMinimize;
     QLabel* m_lblClose;
-    QTimer m_tick;
+    WallClockTicker m_tick;
     QTimer m_set;
     std::map<std::string, QPixmap> m_pixmaps;
+    // What each control shows now.
+    std::map<QLabel*, Label> m_shownLabels;
+    std::map<QLabel*, PictureControl> m_shownPictures;
 };

@@ -56,6 +56,10 @@ int main(int argc, char* argv[]) {
     if (const std::optional<int> status = handleCommandLine(argc, argv, ALARM_VERSION))
         return *status;
     chooseDisplayPlatform();
+    // The window repaints a small label once a second: shared-memory images
+    // buy nothing there, and each one wakes the X event thread to hear the
+    // server has finished with it.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     // Also the window's class (WM_CLASS), which the desktop entry's StartupWMClass names.
     QApplication::setApplicationName("alarm-clock");
@@ -75,14 +79,18 @@ int main(int argc, char* argv[]) {
     const QIcon icon = appIcon(QString::fromStdString(appFolder()));
     window.setWindowIcon(icon);
 
-    // The track player reports on its own thread; the form hears it on the window's.
-    std::function<void()> onTrackError;
-    QtTimeSource clock;
-    std::unique_ptr<ClipPlayer> clips = makeClipPlayer();
-    std::unique_ptr<TrackPlayer> wmp = makeTrackPlayer([&window, &onTrackError] {
+    // The sound backends report on their own threads; the form hears them on
+    // the window's, through its dispatch (which draws what they changed).
+    const PostToWindow post = [&window](std::function<void()> handler) {
         QMetaObject::invokeMethod(
-            &window, [&onTrackError] { onTrackError(); }, Qt::QueuedConnection);
-    });
+            &window, [&window, handler = std::move(handler)] { window.dispatch(handler); },
+            Qt::QueuedConnection);
+    };
+    frmMain* formOf = nullptr;  // set once the form exists
+    QtTimeSource clock;
+    std::unique_ptr<ClipPlayer> clips = makeClipPlayer(post);
+    std::unique_ptr<TrackPlayer> wmp =
+        makeTrackPlayer([&post, &formOf] { post([&formOf] { formOf->wmp_Error(); }); });
     QtDialogs dialogs(&window);
     QtWindowHost host(&window);
     QtTrayBackend tray;
@@ -103,7 +111,7 @@ int main(int argc, char* argv[]) {
     sleep.onResume = [&window] { window.startTicking(); };
     instance.onRaise = [&host](const QByteArray& token) { host.bringToFront(token); };
 
-    onTrackError = [&] { window.dispatch([&] { form.wmp_Error(); }); };
+    formOf = &form;
     tray.onNotification = [&](int number) {
         window.dispatch([&] { form.SysTray_Notification(number); });
     };

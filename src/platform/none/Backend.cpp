@@ -3,11 +3,22 @@
 
 #include "audio/Endpoint.h"
 #include "clock/Services.h"
-#include "platform/none/NullClipPlayer.h"
 #include "platform/none/NullTrackPlayer.h"
+#include "speech/ClipQueue.h"
 
-std::unique_ptr<ClipPlayer> makeClipPlayer() {
-    return std::make_unique<NullClipPlayer>();
+namespace {
+
+// Every clip is over as soon as it starts.
+class SilentClipSound : public ClipSound {
+  public:
+    void play(const std::string&) override {}
+    void interrupt() override {}
+};
+
+}  // namespace
+
+std::unique_ptr<ClipPlayer> makeClipPlayer(PostToWindow post) {
+    return std::make_unique<ClipQueue>(std::make_unique<SilentClipSound>(), std::move(post));
 }
 
 std::unique_ptr<TrackPlayer> makeTrackPlayer(std::function<void()> onError) {

@@ -4,9 +4,10 @@
 #include "platform/pulse/PulseClipPlayer.h"
 #include "platform/pulse/PulseEndpointSystem.h"
 #include "platform/pulse/PulseTrackPlayer.h"
+#include "speech/ClipQueue.h"
 
-std::unique_ptr<ClipPlayer> makeClipPlayer() {
-    return std::make_unique<PulseClipPlayer>();
+std::unique_ptr<ClipPlayer> makeClipPlayer(PostToWindow post) {
+    return std::make_unique<ClipQueue>(std::make_unique<PulseClipPlayer>(), std::move(post));
 }
 
 std::unique_ptr<TrackPlayer> makeTrackPlayer(std::function<void()> onError) {

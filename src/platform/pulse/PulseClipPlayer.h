@@ -14,15 +14,15 @@
 #include <optional>
 #include <string>
 
-#include "clock/Services.h"
 #include "platform/pulse/ClipAudio.h"
+#include "speech/ClipPlayer.h"
 
 struct pa_mainloop;
 struct pa_context;
 struct pa_stream;
 struct pa_operation;
 
-class PulseClipPlayer : public ClipPlayer {
+class PulseClipPlayer : public ClipSound {
   public:
     struct Timing {
         // Connecting and opening the stream, all told.
@@ -53,7 +53,10 @@ class PulseClipPlayer : public ClipPlayer {
     // Plays the file to its end; a file that cannot be read plays the chime.
     void play(const std::string& path) override;
     // Drops whatever clip sound is still queued on the server.
-    void stop() override;
+    void stop();
+    // The clip plays to its end: clips are short, and the queue's next one
+    // follows it as it would anyway.
+    void interrupt() override {}
 
     // Plays samples at clipRate to their end (what play() does after decoding).
     void playSamples(const ClipSamples& samples);
