@@ -19,9 +19,9 @@ struct ButtonCase {
 
 TEST(QtTranslations, YesAndNoFollowTheLanguage) {
     qtApp();
-    for (const ButtonCase& c : {ButtonCase{"fr_FR", "&Oui", "&Non"},
-                                ButtonCase{"de_DE", "&Ja", "&Nein"},
-                                ButtonCase{"en_US", "&Yes", "&No"}}) {
+    for (const ButtonCase& c :
+         {ButtonCase{"fr_FR", "&Oui", "&Non"}, ButtonCase{"de_DE", "&Ja", "&Nein"},
+          ButtonCase{"en_US", "&Yes", "&No"}}) {
         QTranslator* translator = loadQtTranslations(QLocale(c.locale));
         QMessageBox box(QMessageBox::NoIcon, "Options", "?", QMessageBox::Yes | QMessageBox::No);
         EXPECT_EQ(box.button(QMessageBox::Yes)->text(), c.yes) << c.locale;
