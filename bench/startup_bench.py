@@ -81,6 +81,10 @@ runtime = tempfile.mkdtemp(prefix="startup-bench-")
 os.chmod(runtime, 0o700)
 xvfb, display = start_xvfb()
 pulse, pulse_server = start_pulse(runtime)
+# A tray host, so that "-" hides the window to the tray (without one it minimises).
+tray = subprocess.Popen(["trayer", "--edge", "top", "--align", "right"],
+                        env=dict(os.environ, DISPLAY=display), stdout=subprocess.DEVNULL,
+                        stderr=subprocess.DEVNULL)
 log = tempfile.NamedTemporaryFile(prefix="startup-bench-", suffix=".log", delete=False)
 env = dict(os.environ, DISPLAY=display, QT_LOGGING_RULES="alarmclock.ui.debug=true",
            QT_MESSAGE_PATTERN="%{time hh:mm:ss.zzz} %{message}", PULSE_SERVER=pulse_server,
@@ -112,6 +116,7 @@ try:
     app.terminate()
     app.wait(10)
 finally:
+    tray.terminate()
     xvfb.terminate()
     pulse.terminate()
 

@@ -33,7 +33,8 @@ QtTrayBackend::QtTrayBackend(std::function<bool()> trayAvailable, QObject* paren
     // QPlatformNativeInterface derives from QObject alone; its header is private to Qt.
     auto* native = reinterpret_cast<QObject*>(QGuiApplication::platformNativeInterface());
     if (native && native->metaObject()->indexOfSignal("systemTrayWindowChanged(QScreen*)") >= 0)
-        connect(native, SIGNAL(systemTrayWindowChanged(QScreen*)), this, SLOT(trayHostChanged()));
+        m_hearsTrayHosts = connect(native, SIGNAL(systemTrayWindowChanged(QScreen*)), this,
+                                   SLOT(trayHostChanged()));
 }
 
 QtTrayBackend::~QtTrayBackend() {
@@ -121,8 +122,13 @@ void QtTrayBackend::trayHostChanged() {
 
 void QtTrayBackend::createTrayIcon() {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
-    // Made even with no tray host: Qt shows it in one that starts later.
-    if (!m_trayAvailable()) qCDebug(lcTray) << "no tray host; the icon waits for one";
+    if (!m_trayAvailable()) {
+        qCDebug(lcTray) << "no tray host; the icon waits for one";
+        // Where the platform tells of new tray hosts (X11), the icon is made now
+        // and Qt puts it into one that starts later; elsewhere a later change
+        // of the icon makes it.
+        if (!m_hearsTrayHosts) return;
+    }
     m_tray = new QSystemTrayIcon(this);
     connect(m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {

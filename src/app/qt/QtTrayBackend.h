@@ -57,6 +57,8 @@ class QtTrayBackend : public QObject, public TrayBackend {
     QPointer<QSystemTrayIcon> m_tray;
     // The icon was added (and not deleted).
     bool m_wanted = false;
+    // The platform reports tray hosts that start or end (X11).
+    bool m_hearsTrayHosts = false;
     NotifyIconData m_state{};  // the image and tooltip last asked for
     std::map<uint64_t, QIcon> m_icons;
     uint64_t m_nextHandle = 1;
