@@ -1,61 +1,33 @@
 #include "PulseChangeWatcher.h"
 
 #include <pulse/introspect.h>
-#include <pulse/mainloop.h>
 #include <pulse/subscribe.h>
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <vector>
 
+#include "PulseLog.h"
 #include "PulseVolumeScale.h"
 
 namespace pulse {
 
-// What the watcher thread and its owner share. The thread keeps its own
-// reference, so it may outlive the owner when the owner goes away on it.
-struct WatcherCore {
-    enum class Phase { Starting, Ready, Failed };
-
+// What the watcher's callbacks work on. They keep it alive while they call
+// clients, so that a client may drop the watcher from its callback.
+struct WatcherCore : std::enable_shared_from_this<WatcherCore> {
     WatcherCore(std::string sinkName, std::shared_ptr<ChangeLedger> changes)
         : sink(std::move(sinkName)), ledger(std::move(changes)) {}
 
     const std::string sink;
     const std::shared_ptr<ChangeLedger> ledger;
-
-    std::mutex mutex;  // guards phase and loop
-    std::condition_variable phaseChanged;
-    Phase phase = Phase::Starting;
-    pa_mainloop* loop = nullptr;
-    std::atomic<bool> quit{false};
-
-    // Held while clients are called, so that removing a client waits for a
-    // call in progress; recursive so that a client may unregister from its callback.
-    std::recursive_mutex clientsMutex;
+    // The rest is used under the session's lock (the callbacks run under it).
     std::vector<IAudioEndpointVolumeCallback*> clients;
-
-    // Used on the watcher thread only.
-    pa_context* context = nullptr;
     uint32_t sinkIndex = PA_INVALID_INDEX;
     SinkLevels levels;
     bool haveLevels = false;
     uint64_t lastMatch = 0;
+    // Last, so that it goes first: no callback runs once it is gone.
+    std::unique_ptr<Session> session;
 
-    void setPhase(Phase p) {
-        std::lock_guard lock(mutex);
-        if (phase == Phase::Starting || p == Phase::Failed) phase = p;
-        phaseChanged.notify_all();
-    }
-
-    void requestQuit() {
-        quit = true;
-        std::lock_guard lock(mutex);
-        if (loop) pa_mainloop_wakeup(loop);
-    }
-
-    void run();
-    void onReady();
     void onSinkChanged(const pa_sink_info& info);
     void deliver(const AudioVolumeNotificationData& data);
 };
@@ -67,15 +39,6 @@ SinkLevels levelsOf(const pa_sink_info& info) {
     levels.muted = info.mute != 0;
     levels.volumes.assign(info.volume.values, info.volume.values + info.volume.channels);
     return levels;
-}
-
-void onState(pa_context* context, void* userdata) {
-    auto* core = static_cast<WatcherCore*>(userdata);
-    const pa_context_state_t state = pa_context_get_state(context);
-    if (state == PA_CONTEXT_READY)
-        core->onReady();
-    else if (!PA_CONTEXT_IS_GOOD(state))
-        core->setPhase(WatcherCore::Phase::Failed);
 }
 
 void onChangedInfo(pa_context*, const pa_sink_info* info, int, void* userdata) {
@@ -94,34 +57,15 @@ void onEvent(pa_context* context, pa_subscription_event_type_t type, uint32_t in
         pa_operation_unref(op);
 }
 
-void onStartingInfo(pa_context*, const pa_sink_info* info, int eol, void* userdata) {
+void onStartingInfo(pa_context*, const pa_sink_info* info, int, void* userdata) {
+    if (!info) return;
     auto* core = static_cast<WatcherCore*>(userdata);
-    if (info) {
-        core->sinkIndex = info->index;
-        core->levels = levelsOf(*info);
-        core->haveLevels = true;
-    }
-    if (eol != 0)
-        core->setPhase(core->haveLevels ? WatcherCore::Phase::Ready : WatcherCore::Phase::Failed);
+    core->sinkIndex = info->index;
+    core->levels = levelsOf(*info);
+    core->haveLevels = true;
 }
 
 }  // namespace
-
-void WatcherCore::onReady() {
-    pa_context_set_subscribe_callback(context, onEvent, this);
-    // The server answers in order: the starting state comes after the subscription
-    // took effect, so no change falls between the two.
-    pa_operation* subscribed =
-        pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SINK, nullptr, this);
-    pa_operation* read =
-        subscribed ? pa_context_get_sink_info_by_name(context, sink.c_str(), onStartingInfo, this)
-                   : nullptr;
-    if (subscribed) pa_operation_unref(subscribed);
-    if (read)
-        pa_operation_unref(read);
-    else
-        setPhase(Phase::Failed);
-}
 
 void WatcherCore::onSinkChanged(const pa_sink_info& info) {
     SinkLevels now = levelsOf(info);
@@ -140,90 +84,64 @@ void WatcherCore::onSinkChanged(const pa_sink_info& info) {
 }
 
 void WatcherCore::deliver(const AudioVolumeNotificationData& data) {
-    std::lock_guard lock(clientsMutex);
+    // Null while the watcher is being dropped on another thread; it has no clients then.
+    const std::shared_ptr<WatcherCore> keep = weak_from_this().lock();
+    if (!keep) return;
     const auto snapshot = clients;
     for (IAudioEndpointVolumeCallback* client : snapshot) {
-        if (quit) return;
         // A client removed by an earlier callback is not called.
         if (std::find(clients.begin(), clients.end(), client) != clients.end())
             client->OnNotify(data);
     }
 }
 
-void WatcherCore::run() {
-    pa_mainloop* ownLoop = pa_mainloop_new();
+std::unique_ptr<ChangeWatcher> ChangeWatcher::start(std::string sink,
+                                                    std::shared_ptr<ChangeLedger> ledger,
+                                                    Clock::time_point deadline) {
+    auto core = std::make_shared<WatcherCore>(std::move(sink), std::move(ledger));
+    core->session = Session::open("alarm-clock-watcher", deadline);
+    if (!core->session) return nullptr;
+    WatcherCore* watched = core.get();
+    pa_context* context = core->session->context();
+    const auto subscribe = [&]() -> pa_operation* {
+        pa_context_set_subscribe_callback(context, onEvent, watched);
+        pa_operation* subscribed =
+            pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SINK, nullptr, nullptr);
+        if (!subscribed) return nullptr;
+        pa_operation_unref(subscribed);
+        // The server answers in order: the starting state comes after the
+        // subscription took effect, so no change falls between the two.
+        return pa_context_get_sink_info_by_name(context, watched->sink.c_str(), onStartingInfo,
+                                                watched);
+    };
+    if (!core->session->request(subscribe, deadline)) return nullptr;
     {
-        std::lock_guard lock(mutex);
-        loop = ownLoop;
-    }
-    if (ownLoop) context = pa_context_new(pa_mainloop_get_api(ownLoop), "alarm-clock-watcher");
-    if (context) {
-        pa_context_set_state_callback(context, onState, this);
-        if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-            setPhase(Phase::Failed);
-        while (!quit) {
-            if (pa_mainloop_iterate(ownLoop, 1, nullptr) < 0) break;
+        Session::Lock lock(*core->session);
+        if (!core->haveLevels) {
+            pulseLog("PulseAudio: no sink named " + core->sink + " to watch");
+            return nullptr;
         }
-        pa_context_set_state_callback(context, nullptr, nullptr);
-        pa_context_set_subscribe_callback(context, nullptr, nullptr);
-        pa_context_disconnect(context);
-        pa_context_unref(context);
-        context = nullptr;
     }
-    setPhase(Phase::Failed);
-    {
-        std::lock_guard lock(mutex);
-        loop = nullptr;
-    }
-    if (ownLoop) pa_mainloop_free(ownLoop);
+    return std::unique_ptr<ChangeWatcher>(new ChangeWatcher(std::move(core)));
 }
-
-ChangeWatcher::ChangeWatcher(std::string sink, std::shared_ptr<ChangeLedger> ledger)
-    : m_core(std::make_shared<WatcherCore>(std::move(sink), std::move(ledger))) {}
 
 ChangeWatcher::~ChangeWatcher() {
-    stop();
-}
-
-bool ChangeWatcher::start(Clock::time_point deadline) {
-    if (m_thread.joinable()) return running();
-    m_thread = std::thread([core = m_core] { core->run(); });
-    std::unique_lock lock(m_core->mutex);
-    const bool settled = m_core->phaseChanged.wait_until(
-        lock, deadline, [this] { return m_core->phase != WatcherCore::Phase::Starting; });
-    const bool ready = settled && m_core->phase == WatcherCore::Phase::Ready;
-    lock.unlock();
-    if (!ready) stop();
-    return ready;
-}
-
-void ChangeWatcher::stop() {
-    if (!m_thread.joinable()) return;
-    m_core->requestQuit();
-    {
-        // Waits for a callback in progress on the watcher thread.
-        std::lock_guard lock(m_core->clientsMutex);
-        m_core->clients.clear();
-    }
-    // Stopped from inside a callback: the thread ends by itself once it returns.
-    if (m_thread.get_id() == std::this_thread::get_id())
-        m_thread.detach();
-    else
-        m_thread.join();
+    // Waits for a callback in progress on the watcher's thread.
+    Session::Lock lock(*m_core->session);
+    m_core->clients.clear();
 }
 
 bool ChangeWatcher::running() const {
-    std::lock_guard lock(m_core->mutex);
-    return m_core->phase == WatcherCore::Phase::Ready && !m_core->quit;
+    return m_core->session->ready();
 }
 
 void ChangeWatcher::add(IAudioEndpointVolumeCallback* client) {
-    std::lock_guard lock(m_core->clientsMutex);
+    Session::Lock lock(*m_core->session);
     m_core->clients.push_back(client);
 }
 
 bool ChangeWatcher::remove(IAudioEndpointVolumeCallback* client) {
-    std::lock_guard lock(m_core->clientsMutex);
+    Session::Lock lock(*m_core->session);
     auto& clients = m_core->clients;
     const auto it = std::find(clients.begin(), clients.end(), client);
     if (it == clients.end()) return false;
@@ -232,7 +150,7 @@ bool ChangeWatcher::remove(IAudioEndpointVolumeCallback* client) {
 }
 
 bool ChangeWatcher::empty() const {
-    std::lock_guard lock(m_core->clientsMutex);
+    Session::Lock lock(*m_core->session);
     return m_core->clients.empty();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The few server requests the endpoint volume needs, each waiting for its
-// answer on a bounded connection. Results are endpoint result codes.
+// answer on a session. Results are endpoint result codes.
 
 #include <pulse/volume.h>
 
@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "PulseConnection.h"
+#include "PulseSession.h"
 
 namespace pulse {
 
@@ -20,13 +20,13 @@ struct SinkReading {
 
 // The name of the server's default sink; none when the server has no sink or
 // does not answer.
-std::optional<std::string> defaultSinkName(Connection& connection, Clock::time_point deadline);
+std::optional<std::string> defaultSinkName(Session& session, Clock::time_point deadline);
 
-int32_t readSink(Connection& connection, const std::string& sink, Clock::time_point deadline,
+int32_t readSink(Session& session, const std::string& sink, Clock::time_point deadline,
                  SinkReading& reading);
-int32_t setSinkMute(Connection& connection, const std::string& sink, int32_t mute,
+int32_t setSinkMute(Session& session, const std::string& sink, int32_t mute,
                     Clock::time_point deadline);
-int32_t setSinkVolume(Connection& connection, const std::string& sink, const pa_cvolume& volume,
+int32_t setSinkVolume(Session& session, const std::string& sink, const pa_cvolume& volume,
                       Clock::time_point deadline);
 
 }  // namespace pulse

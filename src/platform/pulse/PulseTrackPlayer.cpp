@@ -1,11 +1,11 @@
 #include "PulseTrackPlayer.h"
 
-#include <pulse/context.h>
-#include <pulse/rtclock.h>
+#include <pulse/error.h>
 #include <pulse/stream.h>
-#include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
 
+#include "PulseLog.h"
+#include "PulseSession.h"
 #include "StreamBuffer.h"
 #include "TrackFile.h"
 
@@ -18,53 +18,32 @@ constexpr int failed = 0;
 // busy moment, and a new file is still heard at once.
 constexpr pa_usec_t bufferUsec = 250 * PA_USEC_PER_MSEC;
 // How long the player waits before it tries a missing or lost server again.
-constexpr pa_usec_t retryUsec = 2 * PA_USEC_PER_SEC;
+constexpr std::chrono::seconds retryDelay{2};
 
-// Holds the player's PulseAudio thread off while the caller works on its state.
-class Locked {
-  public:
-    explicit Locked(pa_threaded_mainloop* thread) : m_thread(thread) {
-        if (m_thread) pa_threaded_mainloop_lock(m_thread);
-    }
-    ~Locked() {
-        if (m_thread) pa_threaded_mainloop_unlock(m_thread);
-    }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-  private:
-    pa_threaded_mainloop* m_thread;
-};
+using Locked = pulse::Session::Lock;
 
 }  // namespace
 
-PulseTrackPlayer::PulseTrackPlayer() {
-    m_thread = pa_threaded_mainloop_new();
-    if (!m_thread) return;
-    pa_threaded_mainloop_set_name(m_thread, "alarm-track");
-    if (pa_threaded_mainloop_start(m_thread) < 0) {
-        pa_threaded_mainloop_free(m_thread);
-        m_thread = nullptr;
-        return;
-    }
-    Locked locked(m_thread);
-    connect();
+PulseTrackPlayer::PulseTrackPlayer() : m_session(std::make_unique<pulse::Session>("alarm-track")) {
+    Locked locked(*m_session);
+    m_session->onChange = [this] { connectionChanged(); };
+    if (!m_session->connect()) retryLater();
 }
 
 PulseTrackPlayer::~PulseTrackPlayer() {
-    if (!m_thread) return;
-    // With the thread stopped nothing else touches the player.
-    pa_threaded_mainloop_stop(m_thread);
+    // Nothing calls back into the player once this is done; the session ends after it.
+    Locked locked(*m_session);
+    m_session->silence();
     dropStream();
-    dropContext();
-    if (m_retry) pa_threaded_mainloop_get_api(m_thread)->time_free(m_retry);
-    pa_threaded_mainloop_free(m_thread);
 }
 
 bool PulseTrackPlayer::tryOpen(const std::string& path) {
     std::unique_ptr<TrackFile> file = TrackFile::open(path);
-    if (!file) return false;
-    Locked locked(m_thread);
+    if (!file) {
+        pulseLog("PulseAudio track: libsndfile cannot play " + path);
+        return false;
+    }
+    Locked locked(*m_session);
     dropStream();
     m_file = std::move(file);
     m_url = path;
@@ -74,14 +53,14 @@ bool PulseTrackPlayer::tryOpen(const std::string& path) {
 }
 
 void PulseTrackPlayer::setLoop(bool loop) {
-    Locked locked(m_thread);
+    Locked locked(*m_session);
     m_loop = loop;
 }
 
 void PulseTrackPlayer::open(const std::string& path) {
     if (tryOpen(path)) return;
     {
-        Locked locked(m_thread);
+        Locked locked(*m_session);
         dropStream();
         m_file.reset();
         m_url = path;
@@ -91,24 +70,24 @@ void PulseTrackPlayer::open(const std::string& path) {
 }
 
 std::string PulseTrackPlayer::url() const {
-    Locked locked(m_thread);
+    Locked locked(*m_session);
     return m_url;
 }
 
 int PulseTrackPlayer::playState() const {
-    Locked locked(m_thread);
+    Locked locked(*m_session);
     return m_state;
 }
 
 void PulseTrackPlayer::pause() {
-    Locked locked(m_thread);
+    Locked locked(*m_session);
     if (!m_file || m_state == failed) return;
     m_state = Paused;
     applyCork();
 }
 
 void PulseTrackPlayer::play() {
-    Locked locked(m_thread);
+    Locked locked(*m_session);
     if (!m_file || m_state == failed) return;
     m_state = Playing;
     applyCork();    // a stream that is there
@@ -116,7 +95,7 @@ void PulseTrackPlayer::play() {
 }
 
 void PulseTrackPlayer::stop() {
-    Locked locked(m_thread);
+    Locked locked(*m_session);
     if (!m_file || m_state == failed) return;
     m_state = stopped;
     // What the server still holds of the track goes with the stream.
@@ -125,51 +104,32 @@ void PulseTrackPlayer::stop() {
 }
 
 bool PulseTrackPlayer::streaming() const {
-    Locked locked(m_thread);
+    Locked locked(*m_session);
     return m_stream && pa_stream_get_state(m_stream) == PA_STREAM_READY;
 }
 
 // Everything below runs with the player locked: on its own thread in a
 // callback, or on the caller's thread under Locked.
 
-void PulseTrackPlayer::connect() {
-    m_context = pa_context_new(pa_threaded_mainloop_get_api(m_thread), "alarm-clock");
-    if (!m_context) return;  // out of memory: the track stays silent
-    pa_context_set_state_callback(m_context, contextChanged, this);
-    // The server named by PULSE_SERVER or the client configuration; never start one.
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) retryLater();
-}
-
-void PulseTrackPlayer::dropContext() {
-    if (!m_context) return;
-    pa_context_set_state_callback(m_context, nullptr, nullptr);
-    pa_context_disconnect(m_context);
-    pa_context_unref(m_context);
-    m_context = nullptr;
-}
-
-void PulseTrackPlayer::contextChanged(pa_context* context, void* self) {
-    auto* player = static_cast<PulseTrackPlayer*>(self);
-    const pa_context_state_t state = pa_context_get_state(context);
-    if (state == PA_CONTEXT_READY) {
-        if (player->m_state == Playing || player->m_state == Paused) player->startStream();
-    } else if (!PA_CONTEXT_IS_GOOD(state)) {
+void PulseTrackPlayer::connectionChanged() {
+    if (m_session->ready()) {
+        if (m_state == Playing || m_state == Paused) startStream();
+    } else if (m_session->broken()) {
         // The server went away or never came: try again in a while.
-        player->dropStream();
-        player->retryLater();
+        dropStream();
+        retryLater();
     }
 }
 
 void PulseTrackPlayer::startStream() {
-    if (m_stream || !m_file || !m_context || pa_context_get_state(m_context) != PA_CONTEXT_READY)
-        return;
+    if (m_stream || !m_file || !m_session->ready()) return;
     const pa_sample_spec spec{PA_SAMPLE_S16NE, static_cast<uint32_t>(m_file->rate()),
                               static_cast<uint8_t>(m_file->channels())};
     pa_channel_map map;
     if (!pa_sample_spec_valid(&spec) ||
         !pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT))
         return fail();
-    m_stream = pa_stream_new(m_context, "alarm track", &spec, &map);
+    m_stream = pa_stream_new(m_session->context(), "alarm track", &spec, &map);
     if (!m_stream) return retryLater();
     pa_stream_set_state_callback(m_stream, streamChanged, this);
     pa_stream_set_write_callback(m_stream, streamWants, this);
@@ -198,6 +158,8 @@ void PulseTrackPlayer::streamChanged(pa_stream* stream, void* self) {
         // A pause or play that came while the stream was opening.
         player->applyCork();
     } else if (!PA_STREAM_IS_GOOD(state)) {
+        pulseLog(std::string("PulseAudio track: the stream failed: ") +
+                 pa_strerror(pa_context_errno(pa_stream_get_context(stream))));
         player->dropStream();
         player->retryLater();
     }
@@ -241,29 +203,19 @@ void PulseTrackPlayer::applyCork() {
 }
 
 void PulseTrackPlayer::retryLater() {
-    // On the monotonic clock: a wall clock set forward or back does not move the retry.
-    if (m_retry || !m_context) return;
-    m_retry = pa_context_rttime_new(
-        m_context, pa_rtclock_now() + retryUsec,
-        [](pa_mainloop_api* api, pa_time_event* event, const timeval*, void* self) {
-            auto* player = static_cast<PulseTrackPlayer*>(self);
-            api->time_free(event);
-            player->m_retry = nullptr;
-            player->retryNow();
-        },
-        this);
+    m_session->after(retryDelay, [this] { retryNow(); });
 }
 
 void PulseTrackPlayer::retryNow() {
-    if (!m_context || !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))) {
-        dropContext();
-        connect();
+    if (m_session->broken()) {
+        if (!m_session->connect()) retryLater();
     } else if (m_state == Playing || m_state == Paused) {
         startStream();
     }
 }
 
 void PulseTrackPlayer::fail() {
+    pulseLog("PulseAudio track: cannot go on playing " + m_url);
     dropStream();
     m_state = failed;
     if (onError) onError();
