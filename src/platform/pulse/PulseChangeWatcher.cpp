@@ -4,6 +4,7 @@
 #include <pulse/subscribe.h>
 
 #include <algorithm>
+#include <mutex>
 #include <vector>
 
 #include "PulseLog.h"
@@ -115,19 +116,17 @@ std::unique_ptr<ChangeWatcher> ChangeWatcher::start(std::string sink,
                                                 watched);
     };
     if (!core->session->request(subscribe, deadline)) return nullptr;
-    {
-        Session::Lock lock(*core->session);
-        if (!core->haveLevels) {
-            pulseLog("PulseAudio: no sink named " + core->sink + " to watch");
-            return nullptr;
-        }
+    // Set only by that answer, which the wait has seen.
+    if (!core->haveLevels) {
+        pulseLog("PulseAudio: no sink named " + core->sink + " to watch");
+        return nullptr;
     }
     return std::unique_ptr<ChangeWatcher>(new ChangeWatcher(std::move(core)));
 }
 
 ChangeWatcher::~ChangeWatcher() {
     // Waits for a callback in progress on the watcher's thread.
-    Session::Lock lock(*m_core->session);
+    std::lock_guard lock(*m_core->session);
     m_core->clients.clear();
 }
 
@@ -136,12 +135,12 @@ bool ChangeWatcher::running() const {
 }
 
 void ChangeWatcher::add(IAudioEndpointVolumeCallback* client) {
-    Session::Lock lock(*m_core->session);
+    std::lock_guard lock(*m_core->session);
     m_core->clients.push_back(client);
 }
 
 bool ChangeWatcher::remove(IAudioEndpointVolumeCallback* client) {
-    Session::Lock lock(*m_core->session);
+    std::lock_guard lock(*m_core->session);
     auto& clients = m_core->clients;
     const auto it = std::find(clients.begin(), clients.end(), client);
     if (it == clients.end()) return false;
@@ -150,7 +149,7 @@ bool ChangeWatcher::remove(IAudioEndpointVolumeCallback* client) {
 }
 
 bool ChangeWatcher::empty() const {
-    Session::Lock lock(*m_core->session);
+    std::lock_guard lock(*m_core->session);
     return m_core->clients.empty();
 }
 

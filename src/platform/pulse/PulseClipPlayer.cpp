@@ -2,9 +2,11 @@
 
 #include <pulse/stream.h>
 
+#include <mutex>
+
 #include "PulseLog.h"
 #include "PulseSession.h"
-#include "StreamBuffer.h"
+#include "PulseStream.h"
 
 PulseClipPlayer::PulseClipPlayer() : PulseClipPlayer(Timing{}) {}
 
@@ -76,34 +78,26 @@ bool PulseClipPlayer::ensureStream() {
 bool PulseClipPlayer::open(Clock::time_point deadline) {
     m_session = pulse::Session::open("alarm-clock", deadline);
     if (!m_session) return false;
-    pa_stream* stream = nullptr;
     {
-        pulse::Session::Lock lock(*m_session);
+        std::lock_guard lock(*m_session);
         const pa_sample_spec spec{PA_SAMPLE_S16LE, clipRate, 1};
-        stream = m_stream = pa_stream_new(m_session->context(), "voice clip", &spec, nullptr);
-        if (!stream) return false;
-        pa_stream_set_state_callback(
-            stream,
-            [](pa_stream*, void* session) { static_cast<pulse::Session*>(session)->wake(); },
-            m_session.get());
-        // A small target buffer, and the sink's latency brought down to match it.
-        const auto bufferUsec =
-            std::chrono::duration_cast<std::chrono::microseconds>(m_timing.bufferLength).count();
-        const pa_buffer_attr attr = playbackBuffer(static_cast<pa_usec_t>(bufferUsec), spec);
-        const auto flags =
-            static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
-        if (pa_stream_connect_playback(stream, nullptr, &attr, flags, nullptr, nullptr) < 0)
-            return false;
+        const auto target =
+            std::chrono::duration_cast<std::chrono::microseconds>(m_timing.bufferLength);
+        const auto wake = [](pa_stream*, void* session) {
+            static_cast<pulse::Session*>(session)->wake();
+        };
+        m_stream = openPlayback(m_session->context(), "voice clip", spec, nullptr,
+                                static_cast<pa_usec_t>(target.count()), true, wake, nullptr,
+                                m_session.get());
     }
-    const auto settled = [stream] {
-        const pa_stream_state_t state = pa_stream_get_state(stream);
-        return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
-    };
+    pa_stream* stream = m_stream;
+    if (!stream) return false;
+    const auto settled = [stream] { return pa_stream_get_state(stream) != PA_STREAM_CREATING; };
     return m_session->waitUntil(settled, deadline) && healthy();
 }
 
 bool PulseClipPlayer::healthy() const {
-    pulse::Session::Lock lock(*m_session);
+    std::lock_guard lock(*m_session);
     return m_session->ready() && pa_stream_get_state(m_stream) == PA_STREAM_READY;
 }
 
@@ -115,11 +109,8 @@ void PulseClipPlayer::fail(std::string_view why) {
 
 void PulseClipPlayer::close() {
     if (m_stream) {
-        pulse::Session::Lock lock(*m_session);
-        pa_stream_set_state_callback(m_stream, nullptr, nullptr);
-        if (PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream))) pa_stream_disconnect(m_stream);
-        pa_stream_unref(m_stream);
-        m_stream = nullptr;
+        std::lock_guard lock(*m_session);
+        closeStream(m_stream);
     }
     m_session.reset();
 }

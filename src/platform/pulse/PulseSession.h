@@ -1,10 +1,9 @@
 #pragma once
 // One client connection to the PulseAudio server, run by a thread of its own
-// (pa_threaded_mainloop). Every libpulse call on the session's objects is made
-// under its Lock; callbacks run on its thread, already locked. The caller's
-// waits have deadlines on the monotonic clock, and while one runs on a
-// connected server the server is asked every so often for an answer, so one
-// that freezes is found out well before a long deadline. A wait that fails
+// (pa_threaded_mainloop). libpulse calls on the session's objects are made
+// with the session locked; callbacks run on its thread, already locked. The
+// caller's waits have deadlines on the monotonic clock, and a server that
+// stops answering during one is found out within a second. A wait that fails
 // leaves the session disconnected.
 
 #include <pulse/context.h>
@@ -31,8 +30,9 @@ inline Clock::time_point deadlineFromNow() {
 
 class Session {
   public:
-    // Starts the session's thread; connect() then reaches the server.
-    explicit Session(const char* name);
+    // Starts the session's thread. With a reconnect delay, the session
+    // connects again that long after each failure or loss of its connection.
+    explicit Session(const char* name, std::chrono::milliseconds reconnectDelay = {});
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -40,57 +40,41 @@ class Session {
     // A session connected by the deadline, or null.
     static std::unique_ptr<Session> open(const char* name, Clock::time_point deadline);
 
-    // Holds the session's thread off. Recursive; a no-op on the session's thread.
-    class Lock {
-      public:
-        explicit Lock(const Session& session);
-        ~Lock();
-        Lock(const Lock&) = delete;
-        Lock& operator=(const Lock&) = delete;
+    // For std::lock_guard: holds the session's thread off. Recursive, and
+    // nothing to do on the session's own thread.
+    void lock() const;
+    void unlock() const;
 
-      private:
-        pa_threaded_mainloop* m_loop;
-    };
-
-    // Connects afresh (dropping any earlier connection), never spawning a
-    // server; false when that fails at once.
-    bool connect();
+    // Connects afresh (dropping any earlier connection), never spawning a server.
+    void connect();
     bool ready() const;
-    // Not connected and not on the way: failed, ended or never tried.
-    bool broken() const;
-    // Use under Lock.
     pa_context* context() const { return m_context; }
+    // Drops the connection after the reconnect delay and connects again.
+    void reconnectLater();
+    // Called on the session's thread whenever the connection's state changes.
+    std::function<void()> onChange;
 
     // Waits until done() holds; false, and disconnected, when the deadline
     // passes, the connection fails or the server stops answering. Call off
-    // the session's thread, without holding a Lock.
+    // the session's thread, without holding the lock.
     bool waitUntil(const std::function<bool()>& done, Clock::time_point deadline);
-    // Sends the request that `send` makes (under the lock) and waits for it
-    // as waitUntil does; true when the server answered it.
+    // Sends the request that `send` makes (locked) and waits for its answer
+    // as waitUntil does; true when it was answered.
     bool request(const std::function<pa_operation*()>& send, Clock::time_point deadline);
     // Has waitUntil look at its condition again (for stream callbacks).
-    void wake();
-
-    // Runs `action` on the session's thread after `delay`, unless an action is
-    // already pending (then that one stays).
-    void after(std::chrono::milliseconds delay, std::function<void()> action);
-    // Neither onChange nor a pending action runs any more.
-    void silence();
-    // Called on the session's thread whenever the connection's state changes.
-    std::function<void()> onChange;
+    void wake() const;
 
   private:
     static void contextChanged(pa_context* context, void* self);
     bool waitLocked(const std::function<bool()>& done, Clock::time_point deadline);
-    void sleepUntil(Clock::time_point until);
     void dropContext();
 
-    std::string m_name;
+    const std::string m_name;
+    const std::chrono::milliseconds m_reconnectDelay;
     pa_threaded_mainloop* m_loop = nullptr;
     pa_context* m_context = nullptr;
     pa_time_event* m_wakeTimer = nullptr;
-    pa_time_event* m_laterTimer = nullptr;
-    std::function<void()> m_later;
+    pa_time_event* m_reconnectTimer = nullptr;
 };
 
 }  // namespace pulse

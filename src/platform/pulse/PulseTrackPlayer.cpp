@@ -4,9 +4,11 @@
 #include <pulse/stream.h>
 #include <pulse/timeval.h>
 
+#include <mutex>
+
 #include "PulseLog.h"
 #include "PulseSession.h"
-#include "StreamBuffer.h"
+#include "PulseStream.h"
 #include "TrackFile.h"
 
 namespace {
@@ -20,21 +22,22 @@ constexpr pa_usec_t bufferUsec = 250 * PA_USEC_PER_MSEC;
 // How long the player waits before it tries a missing or lost server again.
 constexpr std::chrono::seconds retryDelay{2};
 
-using Locked = pulse::Session::Lock;
+using Locked = std::lock_guard<pulse::Session>;
 
 }  // namespace
 
-PulseTrackPlayer::PulseTrackPlayer() : m_session(std::make_unique<pulse::Session>("alarm-track")) {
+PulseTrackPlayer::PulseTrackPlayer()
+    : m_session(std::make_unique<pulse::Session>("alarm-track", retryDelay)) {
     Locked locked(*m_session);
     m_session->onChange = [this] { connectionChanged(); };
-    if (!m_session->connect()) retryLater();
+    m_session->connect();
 }
 
 PulseTrackPlayer::~PulseTrackPlayer() {
     // Nothing calls back into the player once this is done; the session ends after it.
     Locked locked(*m_session);
-    m_session->silence();
-    dropStream();
+    m_session->onChange = nullptr;
+    closeStream(m_stream);
 }
 
 bool PulseTrackPlayer::tryOpen(const std::string& path) {
@@ -44,7 +47,7 @@ bool PulseTrackPlayer::tryOpen(const std::string& path) {
         return false;
     }
     Locked locked(*m_session);
-    dropStream();
+    closeStream(m_stream);
     m_file = std::move(file);
     m_url = path;
     m_state = Playing;
@@ -61,7 +64,7 @@ void PulseTrackPlayer::open(const std::string& path) {
     if (tryOpen(path)) return;
     {
         Locked locked(*m_session);
-        dropStream();
+        closeStream(m_stream);
         m_file.reset();
         m_url = path;
         m_state = failed;
@@ -99,7 +102,7 @@ void PulseTrackPlayer::stop() {
     if (!m_file || m_state == failed) return;
     m_state = stopped;
     // What the server still holds of the track goes with the stream.
-    dropStream();
+    closeStream(m_stream);
     m_file->rewind();
 }
 
@@ -112,13 +115,11 @@ bool PulseTrackPlayer::streaming() const {
 // callback, or on the caller's thread under Locked.
 
 void PulseTrackPlayer::connectionChanged() {
-    if (m_session->ready()) {
-        if (m_state == Playing || m_state == Paused) startStream();
-    } else if (m_session->broken()) {
-        // The server went away or never came: try again in a while.
-        dropStream();
-        retryLater();
-    }
+    // The session connects again by itself when the server went away or never came.
+    if (!m_session->ready())
+        closeStream(m_stream);
+    else if (m_state == Playing || m_state == Paused)
+        startStream();
 }
 
 void PulseTrackPlayer::startStream() {
@@ -129,26 +130,9 @@ void PulseTrackPlayer::startStream() {
     if (!pa_sample_spec_valid(&spec) ||
         !pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT))
         return fail();
-    m_stream = pa_stream_new(m_session->context(), "alarm track", &spec, &map);
-    if (!m_stream) return retryLater();
-    pa_stream_set_state_callback(m_stream, streamChanged, this);
-    pa_stream_set_write_callback(m_stream, streamWants, this);
-    const pa_buffer_attr attr = playbackBuffer(bufferUsec, spec);
-    auto flags = PA_STREAM_ADJUST_LATENCY;
-    if (m_state != Playing) flags = static_cast<pa_stream_flags_t>(flags | PA_STREAM_START_CORKED);
-    if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
-        dropStream();
-        retryLater();
-    }
-}
-
-void PulseTrackPlayer::dropStream() {
-    if (!m_stream) return;
-    pa_stream_set_state_callback(m_stream, nullptr, nullptr);
-    pa_stream_set_write_callback(m_stream, nullptr, nullptr);
-    if (PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream))) pa_stream_disconnect(m_stream);
-    pa_stream_unref(m_stream);
-    m_stream = nullptr;
+    m_stream = openPlayback(m_session->context(), "alarm track", spec, &map, bufferUsec,
+                            m_state != Playing, streamChanged, streamWants, this);
+    if (!m_stream) m_session->reconnectLater();
 }
 
 void PulseTrackPlayer::streamChanged(pa_stream* stream, void* self) {
@@ -160,8 +144,8 @@ void PulseTrackPlayer::streamChanged(pa_stream* stream, void* self) {
     } else if (!PA_STREAM_IS_GOOD(state)) {
         pulseLog(std::string("PulseAudio track: the stream failed: ") +
                  pa_strerror(pa_context_errno(pa_stream_get_context(stream))));
-        player->dropStream();
-        player->retryLater();
+        closeStream(player->m_stream);
+        player->m_session->reconnectLater();
     }
 }
 
@@ -202,21 +186,9 @@ void PulseTrackPlayer::applyCork() {
         pa_operation_unref(operation);
 }
 
-void PulseTrackPlayer::retryLater() {
-    m_session->after(retryDelay, [this] { retryNow(); });
-}
-
-void PulseTrackPlayer::retryNow() {
-    if (m_session->broken()) {
-        if (!m_session->connect()) retryLater();
-    } else if (m_state == Playing || m_state == Paused) {
-        startStream();
-    }
-}
-
 void PulseTrackPlayer::fail() {
     pulseLog("PulseAudio track: cannot go on playing " + m_url);
-    dropStream();
+    closeStream(m_stream);
     m_state = failed;
     if (onError) onError();
 }

@@ -52,9 +52,6 @@ class PulseTrackPlayer : public TrackPlayer {
     static void streamWants(pa_stream* stream, std::size_t bytes, void* self);
     void connectionChanged();
     void startStream();
-    void dropStream();
-    void retryLater();
-    void retryNow();
     void feed(std::size_t bytes);
     void applyCork();
     void fail();
