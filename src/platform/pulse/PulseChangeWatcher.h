@@ -4,16 +4,17 @@
 // or volumes move it tells the registered clients, on that thread, with the
 // event context that the change ledger gives for that move.
 
+#include <pulse/introspect.h>
+
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "PulseChangeLedger.h"
 #include "PulseSession.h"
 #include "audio/Endpoint.h"
 
 namespace pulse {
-
-struct WatcherCore;
 
 class ChangeWatcher {
   public:
@@ -35,9 +36,24 @@ class ChangeWatcher {
     bool empty() const;
 
   private:
-    explicit ChangeWatcher(std::shared_ptr<WatcherCore> core) : m_core(std::move(core)) {}
+    ChangeWatcher(std::string sink, std::shared_ptr<ChangeLedger> ledger);
+    static void onEvent(pa_context* context, pa_subscription_event_type_t type, uint32_t index,
+                        void* self);
+    static void onSinkInfo(pa_context* context, const pa_sink_info* info, int eol, void* self);
+    void onSinkChanged(const pa_sink_info& info);
 
-    std::shared_ptr<WatcherCore> m_core;
+    const std::string m_sink;
+    const std::shared_ptr<ChangeLedger> m_ledger;
+    // The rest is used with the session locked (the callbacks run so).
+    std::vector<IAudioEndpointVolumeCallback*> m_clients;
+    // Cleared when the watcher goes, for a callback that outlives it.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    uint32_t m_sinkIndex = PA_INVALID_INDEX;
+    SinkLevels m_levels;
+    bool m_haveLevels = false;
+    uint64_t m_lastMatch = 0;
+    // Last, so that it goes first: no callback runs once it is gone.
+    std::unique_ptr<Session> m_session;
 };
 
 }  // namespace pulse

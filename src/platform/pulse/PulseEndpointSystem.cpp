@@ -35,13 +35,11 @@ class ServerEnumerator : public EndpointEnumerator {
         : m_session(std::move(session)), m_ledger(std::move(ledger)) {}
 
     std::unique_ptr<EndpointDevice> defaultAudioEndpoint() override {
-        const auto deadline = pulse::deadlineFromNow();
-        const auto name = pulse::defaultSinkName(*m_session, deadline);
-        if (!name) return nullptr;
-        // The server may name a default that no longer exists.
+        // Bound by its name, as the server resolves the default at this moment.
         pulse::SinkReading sink;
-        if (pulse::readSink(*m_session, *name, deadline, sink) != 0) return nullptr;
-        return std::make_unique<SinkDevice>(m_session, *name, m_ledger);
+        if (pulse::readSink(*m_session, "@DEFAULT_SINK@", pulse::deadlineFromNow(), sink) != 0)
+            return nullptr;
+        return std::make_unique<SinkDevice>(m_session, sink.name, m_ledger);
     }
 
   private:

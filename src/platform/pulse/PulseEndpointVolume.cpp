@@ -53,59 +53,37 @@ int32_t SinkEndpointVolume::GetChannelCount(uint32_t* count) {
 }
 
 int32_t SinkEndpointVolume::SetMasterVolumeLevel(float levelDB, const Guid* context) {
-    const auto volume = volumeFromDB(levelDB);
-    if (!volume) return invalidArg;
-    return setMaster(*volume, context, deadlineFromNow());
+    return setMaster(volumeFromDB(levelDB), context, deadlineFromNow());
 }
 
 int32_t SinkEndpointVolume::SetMasterVolumeLevelScalar(float level, const Guid* context) {
-    const auto volume = volumeFromScalar(level);
-    if (!volume) return invalidArg;
-    return setMaster(*volume, context, deadlineFromNow());
+    return setMaster(volumeFromScalar(level), context, deadlineFromNow());
 }
 
 int32_t SinkEndpointVolume::GetMasterVolumeLevel(float* levelDB) {
-    return withSink(deadlineFromNow(), [&](const SinkReading& sink) {
-        *levelDB = dbFromVolume(pa_cvolume_max(&sink.volume));
-        return ok;
-    });
+    return getMaster(levelDB, dbFromVolume);
 }
 
 int32_t SinkEndpointVolume::GetMasterVolumeLevelScalar(float* level) {
-    return withSink(deadlineFromNow(), [&](const SinkReading& sink) {
-        *level = scalarFromVolume(pa_cvolume_max(&sink.volume));
-        return ok;
-    });
+    return getMaster(level, scalarFromVolume);
 }
 
 int32_t SinkEndpointVolume::SetChannelVolumeLevel(uint32_t channel, float levelDB,
                                                   const Guid* context) {
-    const auto volume = volumeFromDB(levelDB);
-    if (!volume) return invalidArg;
-    return setChannel(channel, *volume, context);
+    return setChannel(channel, volumeFromDB(levelDB), context);
 }
 
 int32_t SinkEndpointVolume::SetChannelVolumeLevelScalar(uint32_t channel, float level,
                                                         const Guid* context) {
-    const auto volume = volumeFromScalar(level);
-    if (!volume) return invalidArg;
-    return setChannel(channel, *volume, context);
+    return setChannel(channel, volumeFromScalar(level), context);
 }
 
 int32_t SinkEndpointVolume::GetChannelVolumeLevel(uint32_t channel, float* levelDB) {
-    return withSink(deadlineFromNow(), [&](const SinkReading& sink) {
-        if (channel >= sink.volume.channels) return invalidArg;
-        *levelDB = dbFromVolume(sink.volume.values[channel]);
-        return ok;
-    });
+    return getChannel(channel, levelDB, dbFromVolume);
 }
 
 int32_t SinkEndpointVolume::GetChannelVolumeLevelScalar(uint32_t channel, float* level) {
-    return withSink(deadlineFromNow(), [&](const SinkReading& sink) {
-        if (channel >= sink.volume.channels) return invalidArg;
-        *level = scalarFromVolume(sink.volume.values[channel]);
-        return ok;
-    });
+    return getChannel(channel, level, scalarFromVolume);
 }
 
 int32_t SinkEndpointVolume::SetMute(int32_t mute, const Guid* context) {
@@ -154,22 +132,41 @@ int32_t SinkEndpointVolume::GetVolumeRange(float* minDB, float* maxDB, float* in
     return ok;
 }
 
-int32_t SinkEndpointVolume::setMaster(pa_volume_t volume, const Guid* context,
+int32_t SinkEndpointVolume::setMaster(std::optional<pa_volume_t> volume, const Guid* context,
                                       Clock::time_point deadline) {
+    if (!volume) return invalidArg;
     return withSink(deadline, [&](const SinkReading& sink) {
         pa_cvolume wanted = sink.volume;
-        pa_cvolume_scale(&wanted, volume);
+        pa_cvolume_scale(&wanted, *volume);
         return sendVolume(wanted, context, deadline);
     });
 }
 
-int32_t SinkEndpointVolume::setChannel(uint32_t channel, pa_volume_t volume, const Guid* context) {
+int32_t SinkEndpointVolume::setChannel(uint32_t channel, std::optional<pa_volume_t> volume,
+                                       const Guid* context) {
+    if (!volume) return invalidArg;
     const auto deadline = deadlineFromNow();
     return withSink(deadline, [&](const SinkReading& sink) {
         if (channel >= sink.volume.channels) return invalidArg;
         pa_cvolume wanted = sink.volume;
-        wanted.values[channel] = volume;
+        wanted.values[channel] = *volume;
         return sendVolume(wanted, context, deadline);
+    });
+}
+
+int32_t SinkEndpointVolume::getMaster(float* level, float (*scale)(pa_volume_t)) {
+    return withSink(deadlineFromNow(), [&](const SinkReading& sink) {
+        *level = scale(pa_cvolume_max(&sink.volume));
+        return ok;
+    });
+}
+
+int32_t SinkEndpointVolume::getChannel(uint32_t channel, float* level,
+                                       float (*scale)(pa_volume_t)) {
+    return withSink(deadlineFromNow(), [&](const SinkReading& sink) {
+        if (channel >= sink.volume.channels) return invalidArg;
+        *level = scale(sink.volume.values[channel]);
+        return ok;
     });
 }
 

@@ -7,6 +7,7 @@
 #include <pulse/volume.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "PulseChangeLedger.h"
@@ -41,15 +42,17 @@ class SinkEndpointVolume : public EndpointVolume {
     int32_t QueryHardwareSupport(uint32_t* mask) override;
     int32_t GetVolumeRange(float* minDB, float* maxDB, float* incrementDB) override;
 
-    const std::string& sink() const { return m_sink; }
-
   private:
     // Reads the sink, then gives what `use` makes of it; the reading's code when that fails.
     template <typename Use>
     int32_t withSink(Clock::time_point deadline, Use use);
     // The master volume is the loudest channel; setting it keeps the balance.
-    int32_t setMaster(pa_volume_t volume, const Guid* context, Clock::time_point deadline);
-    int32_t setChannel(uint32_t channel, pa_volume_t volume, const Guid* context);
+    // No volume (a level out of range) is refused.
+    int32_t setMaster(std::optional<pa_volume_t> volume, const Guid* context,
+                      Clock::time_point deadline);
+    int32_t setChannel(uint32_t channel, std::optional<pa_volume_t> volume, const Guid* context);
+    int32_t getMaster(float* level, float (*scale)(pa_volume_t));
+    int32_t getChannel(uint32_t channel, float* level, float (*scale)(pa_volume_t));
     int32_t step(int direction, const Guid* context);
     // Records the request in the ledger, sends it, and forgets it if refused.
     int32_t sendVolume(const pa_cvolume& volume, const Guid* context, Clock::time_point deadline);

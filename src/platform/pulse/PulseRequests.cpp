@@ -18,14 +18,9 @@ void onSinkInfo(pa_context*, const pa_sink_info* info, int, void* userdata) {
     if (!info) return;
     auto* answer = static_cast<SinkAnswer*>(userdata);
     answer->found = true;
-    answer->reading.index = info->index;
+    answer->reading.name = info->name;
     answer->reading.muted = info->mute != 0;
     answer->reading.volume = info->volume;
-}
-
-void onServerInfo(pa_context*, const pa_server_info* info, void* userdata) {
-    if (info && info->default_sink_name)
-        *static_cast<std::optional<std::string>*>(userdata) = info->default_sink_name;
 }
 
 void onSuccess(pa_context*, int success, void* userdata) {
@@ -44,15 +39,6 @@ int32_t setting(Session& session, const std::function<pa_operation*()>& send, co
 }
 
 }  // namespace
-
-std::optional<std::string> defaultSinkName(Session& session, Clock::time_point deadline) {
-    std::optional<std::string> name;
-    const auto send = [&] {
-        return pa_context_get_server_info(session.context(), onServerInfo, &name);
-    };
-    if (!session.request(send, deadline) || (name && name->empty())) return std::nullopt;
-    return name;
-}
 
 int32_t readSink(Session& session, const std::string& sink, Clock::time_point deadline,
                  SinkReading& reading) {

@@ -5,7 +5,6 @@
 #include <pulse/volume.h>
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "PulseSession.h"
@@ -13,15 +12,12 @@
 namespace pulse {
 
 struct SinkReading {
-    uint32_t index = 0;
+    std::string name;
     bool muted = false;
     pa_cvolume volume{};
 };
 
-// The name of the server's default sink; none when the server has no sink or
-// does not answer.
-std::optional<std::string> defaultSinkName(Session& session, Clock::time_point deadline);
-
+// The sink by its name, or "@DEFAULT_SINK@" for the server's default sink of the moment.
 int32_t readSink(Session& session, const std::string& sink, Clock::time_point deadline,
                  SinkReading& reading);
 int32_t setSinkMute(Session& session, const std::string& sink, int32_t mute,
