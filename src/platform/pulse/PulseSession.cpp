@@ -33,14 +33,8 @@ void signalLoop(void* loop) {
 }  // namespace
 
 Session::Session(const char* name, std::chrono::milliseconds reconnectDelay)
-    : m_name(name), m_reconnectDelay(reconnectDelay) {
-    m_loop = pa_threaded_mainloop_new();
-    if (!m_loop) return;
-    pa_threaded_mainloop_set_name(m_loop, name);
-    if (pa_threaded_mainloop_start(m_loop) < 0) {
-        pa_threaded_mainloop_free(m_loop);
-        m_loop = nullptr;
-    }
+    : m_name(name), m_reconnectDelay(reconnectDelay), m_loop(pa_threaded_mainloop_new()) {
+    if (m_loop) pa_threaded_mainloop_set_name(m_loop, name);
 }
 
 Session::~Session() {
@@ -101,10 +95,20 @@ void Session::connect() {
     }
     pa_context_set_state_callback(m_context, contextChanged, this);
     // The server named by PULSE_SERVER or the client configuration; never start one.
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) return;
-    pulseLog(std::string("PulseAudio: cannot connect: ") +
-             pa_strerror(pa_context_errno(m_context)));
-    reconnectLater();
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        // No server fails here, before the thread is needed.
+        pulseLog(std::string("PulseAudio: cannot connect: ") +
+                 pa_strerror(pa_context_errno(m_context)));
+        reconnectLater();
+    } else if (!run()) {
+        dropContext();
+    }
+}
+
+bool Session::run() {
+    if (!m_running) m_running = pa_threaded_mainloop_start(m_loop) >= 0;
+    if (!m_running) pulseLog("PulseAudio: cannot start the session's thread");
+    return m_running;
 }
 
 bool Session::ready() const {
@@ -114,7 +118,7 @@ bool Session::ready() const {
 
 void Session::reconnectLater() {
     std::lock_guard lock(*this);
-    if (m_reconnectDelay.count() > 0 && m_context && m_reconnectTimer)
+    if (m_reconnectDelay.count() > 0 && m_context && m_reconnectTimer && run())
         pa_context_rttime_restart(m_context, m_reconnectTimer,
                                   rtclockAt(Clock::now() + m_reconnectDelay));
 }

@@ -30,8 +30,8 @@ inline Clock::time_point deadlineFromNow() {
 
 class Session {
   public:
-    // Starts the session's thread. With a reconnect delay, the session
-    // connects again that long after each failure or loss of its connection.
+    // With a reconnect delay, the session connects again that long after each
+    // failure or loss of its connection. Its thread starts once it is needed.
     explicit Session(const char* name, std::chrono::milliseconds reconnectDelay = {});
     ~Session();
     Session(const Session&) = delete;
@@ -66,12 +66,14 @@ class Session {
 
   private:
     static void contextChanged(pa_context* context, void* self);
+    bool run();
     bool waitLocked(const std::function<bool()>& done, Clock::time_point deadline);
     void dropContext();
 
     const std::string m_name;
     const std::chrono::milliseconds m_reconnectDelay;
-    pa_threaded_mainloop* m_loop = nullptr;
+    pa_threaded_mainloop* const m_loop;
+    bool m_running = false;
     pa_context* m_context = nullptr;
     pa_time_event* m_wakeTimer = nullptr;
     pa_time_event* m_reconnectTimer = nullptr;
