@@ -106,6 +106,11 @@ void PulseTrackPlayer::stop() {
     m_file->rewind();
 }
 
+unsigned long long PulseTrackPlayer::soundWritten() const {
+    Locked locked(*m_session);
+    return m_framesWritten;
+}
+
 bool PulseTrackPlayer::streaming() const {
     Locked locked(*m_session);
     return m_stream && pa_stream_get_state(m_stream) == PA_STREAM_READY;
@@ -167,6 +172,7 @@ void PulseTrackPlayer::feed(std::size_t bytes) {
         } else {
             pa_stream_write(m_stream, buffer, got * frameBytes, nullptr, 0, PA_SEEK_RELATIVE);
             bytes -= got * frameBytes;
+            m_framesWritten += got;
         }
         if (got < wanted) {
             // The end of a track that does not loop, or a file gone bad.

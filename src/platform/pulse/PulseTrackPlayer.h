@@ -38,6 +38,8 @@ class PulseTrackPlayer : public TrackPlayer {
     void pause() override;
     void play() override;
     void stop() override;
+    // Frames of the track written to the server since the player was made.
+    unsigned long long soundWritten() const override;
 
     // True while the track's stream is connected to the server.
     bool streaming() const;
@@ -61,5 +63,6 @@ class PulseTrackPlayer : public TrackPlayer {
     std::unique_ptr<TrackFile> m_file;
     std::string m_url;
     int m_state = 1;  // 1 stopped, 2 paused, 3 playing, 0 failed
+    unsigned long long m_framesWritten = 0;
     bool m_loop = false;
 };
