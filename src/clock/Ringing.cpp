@@ -4,6 +4,7 @@
 
 #include "clock/frmMain.h"
 #include "lang/Languages.h"
+#include "log/Log.h"
 
 namespace {
 
@@ -56,6 +57,23 @@ void frmMain::announceTime(const std::string& timeText) {
             if (blnAlarm && player.playState() == TrackPlayer::Paused) player.play();
         });
     });
+}
+
+void frmMain::watchTrackSound() {
+    // Three silent ticks in a row: at least two whole seconds without sound.
+    constexpr int kSilentTicksAllowed = 3;
+    const TrackPlayer& wmp = m_platform.wmp;
+    const unsigned long long written = wmp.soundWritten();
+    const bool silent = written == trackSoundSeen;
+    trackSoundSeen = written;
+    if (!blnAlarm || wmp.playState() != TrackPlayer::Playing || !silent) {
+        trackSilentTicks = 0;
+        return;
+    }
+    if (++trackSilentTicks < kSilentTicksAllowed) return;
+    trackSilentTicks = 0;
+    logDebug(LogCategory::clock, "the track gave no sound for 2 s: " + wmp.url());
+    wmp_Error();
 }
 
 void frmMain::wmp_Error() {

@@ -39,6 +39,9 @@ class TrackPlayer {
     virtual void pause() = 0;
     virtual void play() = 0;
     virtual void stop() = 0;
+    // How much sound of the track has gone to the sound system so far, in any
+    // unit that grows while it plays; the clock watches it for a silent track.
+    virtual unsigned long long soundWritten() const = 0;
 };
 
 // Modal dialogs of the platform.

@@ -83,6 +83,7 @@ void frmMain::tmrTime_Timer() {
     strMinute = getMinutePart(timeText);
     strSecond = getSecondPart(timeText);
     lastMinuteOfDay = now;
+    watchTrackSound();
 }
 
 void frmMain::setMute(int bMute) {

@@ -34,6 +34,10 @@ class frmMain {
     std::optional<int> lastMinuteOfDay;
     // True while the output is muted by this clock and not yet cleared by it.
     bool blnMutedByUs = false;
+    // Ticks in a row for which the playing track gave no sound, and how much
+    // it had given at the last tick.
+    int trackSilentTicks = 0;
+    unsigned long long trackSoundSeen = 0;
 
     // --- controls ---
     Label lblTime{"", "DS-Digital"};
@@ -91,6 +95,8 @@ class frmMain {
     void speakAmPm(const std::string& dayHalf);
     void playTrackLooped(const std::string& path);
     void startRinging();
+    // Gives way to the beep when the playing track has given no sound for 2 s.
+    void watchTrackSound();
     void announceTime(const std::string& timeText);
     void addAlarmPresets();
 

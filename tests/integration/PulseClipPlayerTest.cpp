@@ -310,6 +310,30 @@ TEST_F(PulseClips, TheQueueReturnsAtOnceAndPostsItsCompletionOnceTheClipsAreHear
     expectWhole(firstTone(heard, high, first ? first->startMs : 0), "the second clip");
 }
 
+TEST_F(PulseClips, StopCutsTheClipSoundingNowAndTheQueueGoesOn) {
+    Posted posted;
+    const std::unique_ptr<ClipPlayer> player = makeClipPlayer(posted.post());
+    const std::string longClip = tones.path("three-seconds.wav");
+    writeToneWav(longClip, low, 3.0);
+    player->play(tones.high880);  // the sink takes up the stream's latency
+    player->whenPlayed([] {});
+    ASSERT_TRUE(posted.runFirst());
+    MonitorRecording recording;
+    ASSERT_TRUE(recording.started());
+    player->play(longClip);
+    player->play(tones.high880);
+    ASSERT_TRUE(recording.waitForSound(200ms));
+    player->stop();
+    player->whenPlayed([] {});
+    ASSERT_TRUE(posted.runFirst());
+    const auto heard = findTones(recording.finish(0ms), recording.rate(), {low, high});
+    const ToneSegment* cut = firstTone(heard, low);
+    ASSERT_NE(cut, nullptr);
+    std::printf("the 3 s clip was cut after %.0f ms\n", cut->lengthMs());
+    EXPECT_LT(cut->lengthMs(), 1500.0);
+    expectWhole(firstTone(heard, high, cut->startMs), "the clip queued after it");
+}
+
 TEST(PulseClipsWithoutServer, TheQueueFallsSilentAndStillCompletes) {
     NoPulseServer none;
     Tones tones;

@@ -266,6 +266,29 @@ TEST_F(PulseEndpoint, EveryWatcherSeesOurContext) {
     second.UnregisterControlChangeNotify(&b);
 }
 
+// The last client leaving from its own callback takes the watcher (and its
+// connection) down on the watcher's own thread; a new client gets a new one.
+TEST_F(PulseEndpoint, AClientMayUnregisterFromItsCallback) {
+    CAudioEndpointVolume volume(system);
+    struct Leaving : Notices {
+        CAudioEndpointVolume* volume = nullptr;
+        int32_t OnNotify(const AudioVolumeNotificationData& data) override {
+            volume->UnregisterControlChangeNotify(this);
+            return Notices::OnNotify(data);
+        }
+    } leaving;
+    leaving.volume = &volume;
+    volume.RegisterControlChangeNotify(&leaving);
+    volume.SetMute(1);
+    ASSERT_TRUE(leaving.waitFor(1));
+    Notices later;
+    volume.RegisterControlChangeNotify(&later);
+    volume.SetMute(0);
+    ASSERT_TRUE(later.waitFor(1));
+    EXPECT_EQ(leaving.seen().size(), 1u);
+    volume.UnregisterControlChangeNotify(&later);
+}
+
 // A mute that changes nothing leaves no claim on a later change by someone else.
 TEST_F(PulseEndpoint, ChangesByOthersAfterANoOpOfOursAreNotOurs) {
     CAudioEndpointVolume volume(system);

@@ -251,7 +251,7 @@ TEST_F(PulseTrack, GoesOnAfterTheServerComesBack) {
     EXPECT_NE(firstTone(heard, low), nullptr) << "the track is not heard on the new server";
 }
 
-TEST(PulseTrackWithoutServer, EveryCallReturnsAtOnce) {
+TEST(PulseTrackWithoutServer, EveryCallReturnsAtOnceAndALateServerIsFound) {
     NoPulseServer none;
     Tracks tracks;
     std::optional<PulseTrackPlayer> player;
@@ -266,6 +266,10 @@ TEST(PulseTrackWithoutServer, EveryCallReturnsAtOnce) {
     // The track is silent, not failed: it plays once a server is there.
     player->play();
     EXPECT_EQ(player->playState(), TrackPlayer::Playing);
+    PulseServer late;
+    ASSERT_TRUE(late.running());
+    EXPECT_TRUE(eventually([&] { return player->streaming(); }, 8s))
+        << "the player did not connect to a server that came late";
 }
 
 // ---- the track file ----

@@ -97,7 +97,14 @@ class FakeTrack : public TrackPlayer {
         m_log.push_back("track-stop");
         state = Stopped;
     }
+    unsigned long long soundWritten() const override {
+        if (state == Playing && !silent) ++written;
+        return written;
+    }
     PlayState state = Undefined;
+    // Grows by itself while playing, unless the test makes the track silent.
+    mutable unsigned long long written = 0;
+    bool silent = false;
     bool looping = false;
     // When set, open() leaves the player still opening (neither playing nor paused).
     bool opensPaused = false;

@@ -275,6 +275,25 @@ TEST(Ringing, UnplayableTrackGivesWayToTheBeep) {
               (Clips{"seven.wav", "zero.wav", "one.wav", "am.wav", "wake_up.wav"}));
 }
 
+TEST(Ringing, ATrackThatGivesNoSoundGivesWayToTheBeep) {
+    ClockRig rig(6, 59, 59);
+    rig.dialogs.files.push_back("/music/stalls.m4a");
+    rig.form.butTrack_Click();
+    rig.arm("07:00 AM");
+    rig.wmp.silent = true;
+    rig.run(1);  // 7:00:00 rings; after the announcement the track plays, silent
+    ASSERT_EQ(rig.wmp.url(), "/music/stalls.m4a");
+    rig.run(1);
+    EXPECT_EQ(rig.wmp.url(), "/music/stalls.m4a") << "a moment of silence is allowed";
+    rig.run(1);  // 7:00:02
+    EXPECT_EQ(rig.wmp.url(), "/app/sounds/beep.wav");
+    EXPECT_EQ(rig.wmp.state, TrackPlayer::Playing);
+    // The beep silent too: nothing more to try, and nothing loops.
+    rig.log.clear();
+    rig.run(10);
+    EXPECT_FALSE(rig.logged("track-open /app/sounds/beep.wav"));
+}
+
 TEST(Ringing, PlayerErrorWhileNotRingingIsIgnored) {
     ClockRig rig;
     rig.form.wmp_Error();

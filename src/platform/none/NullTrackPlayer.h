@@ -20,6 +20,7 @@ class NullTrackPlayer : public TrackPlayer {
     void pause() override {}
     void play() override {}
     void stop() override {}
+    unsigned long long soundWritten() const override { return 0; }
 
   private:
     std::function<void()> m_onError;

@@ -4,23 +4,24 @@
 // The stream is opened when the player is made and stays open, corked between
 // clips, so clips follow one another with a gap of a few milliseconds and the
 // first clip after a silence is not held up by an idle sink's large latency.
-// Everything runs on the caller's thread on a pa_mainloop whose every wait has
-// a deadline, and while a clip plays the server is asked for the stream's
-// timing every so often: no server, a frozen server or a server that goes away
-// makes the call return early and silently, and the player then waits a while
-// before it tries to connect again.
+// The waits are those of a pulse::Session: no server, a frozen server or a
+// server that goes away makes the call return early and silently, and the
+// player then waits a while before it tries to connect again.
 
 #include <chrono>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/pulse/ClipAudio.h"
 #include "speech/ClipPlayer.h"
 
-struct pa_mainloop;
-struct pa_context;
 struct pa_stream;
-struct pa_operation;
+namespace pulse {
+class Session;
+}
 
 class PulseClipPlayer : public ClipSound {
   public:
@@ -30,10 +31,6 @@ class PulseClipPlayer : public ClipSound {
         // How long play() may run beyond the clip's length. A sink that was
         // idle before the stream came may take up to 2 s to start playing it.
         std::chrono::milliseconds playMargin{3000};
-        // While waiting on the server, it is asked this often for an answer...
-        std::chrono::milliseconds pingEvery{250};
-        // ...and counts as frozen when an answer takes longer than this.
-        std::chrono::milliseconds answerLimit{500};
         // After a failed connection, plays are silent this long before the next try.
         std::chrono::milliseconds retryAfter{5000};
         // How long stop() waits for the server to confirm.
@@ -54,9 +51,9 @@ class PulseClipPlayer : public ClipSound {
     void play(const std::string& path) override;
     // Drops whatever clip sound is still queued on the server.
     void stop();
-    // The clip plays to its end: clips are short, and the queue's next one
-    // follows it as it would anyway.
-    void interrupt() override {}
+    // Cuts the clip that play() plays now, from any thread: what the server
+    // still holds of it is dropped, so the drain play() waits for ends at once.
+    void interrupt() override;
 
     // Plays samples at clipRate to their end (what play() does after decoding).
     void playSamples(const ClipSamples& samples);
@@ -68,25 +65,15 @@ class PulseClipPlayer : public ClipSound {
 
     bool ensureStream();
     bool open(Clock::time_point deadline);
-    bool writeAll(const ClipSamples& samples);
-    bool finish(pa_operation* operation, Clock::time_point deadline);
-    template <typename Done>
-    bool runUntil(Done done, Clock::time_point deadline);
-    bool waitStep(Clock::time_point deadline);
-    bool answering(Clock::time_point now, Clock::time_point& nextCheck);
-    bool iterate(Clock::time_point until);
     bool healthy() const;
-    void dropPing();
-    void fail();
+    void fail(std::string_view why);
     void close();
 
     Timing m_timing;
-    pa_mainloop* m_loop = nullptr;
-    pa_context* m_context = nullptr;
+    std::unique_ptr<pulse::Session> m_session;
     pa_stream* m_stream = nullptr;
-    // The outstanding request that checks the server still answers.
-    pa_operation* m_ping = nullptr;
-    Clock::time_point m_pingSent;
-    Clock::time_point m_lastAnswer;
+    // Held while the session and the stream are made or dropped, so that
+    // interrupt() on another thread sees them whole.
+    std::mutex m_handles;
     std::optional<Clock::time_point> m_retryAt;
 };

@@ -1,54 +1,50 @@
 #include "PulseEndpointSystem.h"
 
 #include "PulseChangeLedger.h"
-#include "PulseConnection.h"
 #include "PulseEndpointVolume.h"
 #include "PulseRequests.h"
+#include "PulseSession.h"
 
 namespace {
 
 using pulse::ChangeLedger;
-using pulse::Connection;
+using pulse::Session;
 
 // The default sink as found when the object was made; it stays bound to that
 // sink even when the server's default changes later.
 class SinkDevice : public EndpointDevice {
   public:
-    SinkDevice(std::shared_ptr<Connection> connection, std::string sink,
+    SinkDevice(std::shared_ptr<Session> session, std::string sink,
                std::shared_ptr<ChangeLedger> ledger)
-        : m_connection(std::move(connection)),
-          m_sink(std::move(sink)),
-          m_ledger(std::move(ledger)) {}
+        : m_session(std::move(session)), m_sink(std::move(sink)), m_ledger(std::move(ledger)) {}
 
     std::unique_ptr<EndpointVolume> activate() override {
-        if (!m_connection->alive()) return nullptr;
-        return std::make_unique<pulse::SinkEndpointVolume>(m_connection, m_sink, m_ledger);
+        if (!m_session->ready()) return nullptr;
+        return std::make_unique<pulse::SinkEndpointVolume>(m_session, m_sink, m_ledger);
     }
 
   private:
-    std::shared_ptr<Connection> m_connection;
+    std::shared_ptr<Session> m_session;
     std::string m_sink;
     std::shared_ptr<ChangeLedger> m_ledger;
 };
 
 class ServerEnumerator : public EndpointEnumerator {
   public:
-    ServerEnumerator(std::shared_ptr<Connection> connection, std::shared_ptr<ChangeLedger> ledger)
-        : m_connection(std::move(connection)), m_ledger(std::move(ledger)) {}
+    ServerEnumerator(std::shared_ptr<Session> session, std::shared_ptr<ChangeLedger> ledger)
+        : m_session(std::move(session)), m_ledger(std::move(ledger)) {}
 
     std::unique_ptr<EndpointDevice> defaultAudioEndpoint() override {
-        const auto deadline = pulse::deadlineFromNow();
-        const auto name = pulse::defaultSinkName(*m_connection, deadline);
-        if (!name) return nullptr;
-        // The server may name a default that no longer exists.
+        // Bound by its name, as the server resolves the default at this moment.
         pulse::SinkReading sink;
-        if (pulse::readSink(*m_connection, *name, deadline, sink) != 0) return nullptr;
-        return std::make_unique<SinkDevice>(m_connection, *name, m_ledger);
+        if (pulse::readSink(*m_session, "@DEFAULT_SINK@", pulse::deadlineFromNow(), sink) != 0)
+            return nullptr;
+        return std::make_unique<SinkDevice>(m_session, sink.name, m_ledger);
     }
 
   private:
-    // Shared with the device and the endpoint volume, which use the same connection.
-    std::shared_ptr<Connection> m_connection;
+    // Shared with the device and the endpoint volume, which use the same session.
+    std::shared_ptr<Session> m_session;
     std::shared_ptr<ChangeLedger> m_ledger;
 };
 
@@ -59,9 +55,9 @@ PulseEndpointSystem::PulseEndpointSystem() : m_ledger(std::make_shared<ChangeLed
 PulseEndpointSystem::~PulseEndpointSystem() = default;
 
 std::unique_ptr<EndpointEnumerator> PulseEndpointSystem::createEnumerator() {
-    std::shared_ptr<Connection> connection = Connection::open(pulse::deadlineFromNow());
-    if (!connection) return nullptr;
-    return std::make_unique<ServerEnumerator>(std::move(connection), m_ledger);
+    std::shared_ptr<Session> session = Session::open("alarm-clock", pulse::deadlineFromNow());
+    if (!session) return nullptr;
+    return std::make_unique<ServerEnumerator>(std::move(session), m_ledger);
 }
 
 EndpointSystem& pulseEndpointSystem() {

@@ -1,6 +1,6 @@
 #pragma once
 // The endpoint system on PulseAudio (or PipeWire's PulseAudio server).
-// Enumerator: a connection to the server, made without spawning one and given
+// Enumerator: a session with the server, made without spawning one and given
 // up after a short deadline. Default device: the server's default sink, by the
 // name the server gives at that moment. Endpoint volume: that sink's mute and
 // volumes. Every request waits at most pulse::waitLimit for its answer.

@@ -16,24 +16,23 @@ Guid contextOf(const Guid* context) {
 
 }  // namespace
 
-SinkEndpointVolume::SinkEndpointVolume(std::shared_ptr<Connection> connection, std::string sink,
+SinkEndpointVolume::SinkEndpointVolume(std::shared_ptr<Session> session, std::string sink,
                                        std::shared_ptr<ChangeLedger> ledger)
-    : m_connection(std::move(connection)), m_sink(std::move(sink)), m_ledger(std::move(ledger)) {}
+    : m_session(std::move(session)), m_sink(std::move(sink)), m_ledger(std::move(ledger)) {}
 
-SinkEndpointVolume::~SinkEndpointVolume() {
-    m_watcher.reset();
+template <typename Use>
+int32_t SinkEndpointVolume::withSink(Clock::time_point deadline, Use use) {
+    SinkReading sink;
+    const int32_t result = readSink(*m_session, m_sink, deadline, sink);
+    return result == ok ? use(sink) : result;
 }
 
 int32_t SinkEndpointVolume::RegisterControlChangeNotify(IAudioEndpointVolumeCallback* client) {
     if (!client) return nullPointer;
     // A server that stopped answering this object's requests is not asked again.
-    if (!m_connection->alive()) return serviceNotRunning;
-    if (!m_watcher) {
-        auto watcher = std::make_unique<ChangeWatcher>(m_sink, m_ledger);
-        if (!watcher->start(deadlineFromNow())) return serviceNotRunning;
-        m_watcher = std::move(watcher);
-    }
-    if (!m_watcher->running()) return serviceNotRunning;
+    if (!m_session->ready()) return serviceNotRunning;
+    if (!m_watcher) m_watcher = ChangeWatcher::start(m_sink, m_ledger, deadlineFromNow());
+    if (!m_watcher || !m_watcher->running()) return serviceNotRunning;
     m_watcher->add(client);
     return ok;
 }
@@ -47,92 +46,67 @@ int32_t SinkEndpointVolume::UnregisterControlChangeNotify(IAudioEndpointVolumeCa
 }
 
 int32_t SinkEndpointVolume::GetChannelCount(uint32_t* count) {
-    SinkReading sink;
-    const int32_t result = readSink(*m_connection, m_sink, deadlineFromNow(), sink);
-    if (result == ok) *count = sink.volume.channels;
-    return result;
+    return withSink(deadlineFromNow(), [&](const SinkReading& sink) {
+        *count = sink.volume.channels;
+        return ok;
+    });
 }
 
 int32_t SinkEndpointVolume::SetMasterVolumeLevel(float levelDB, const Guid* context) {
-    const auto volume = volumeFromDB(levelDB);
-    if (!volume) return invalidArg;
-    return setMaster(*volume, context, deadlineFromNow());
+    return setMaster(volumeFromDB(levelDB), context, deadlineFromNow());
 }
 
 int32_t SinkEndpointVolume::SetMasterVolumeLevelScalar(float level, const Guid* context) {
-    const auto volume = volumeFromScalar(level);
-    if (!volume) return invalidArg;
-    return setMaster(*volume, context, deadlineFromNow());
+    return setMaster(volumeFromScalar(level), context, deadlineFromNow());
 }
 
 int32_t SinkEndpointVolume::GetMasterVolumeLevel(float* levelDB) {
-    SinkReading sink;
-    const int32_t result = readSink(*m_connection, m_sink, deadlineFromNow(), sink);
-    if (result == ok) *levelDB = dbFromVolume(pa_cvolume_max(&sink.volume));
-    return result;
+    return getMaster(levelDB, dbFromVolume);
 }
 
 int32_t SinkEndpointVolume::GetMasterVolumeLevelScalar(float* level) {
-    SinkReading sink;
-    const int32_t result = readSink(*m_connection, m_sink, deadlineFromNow(), sink);
-    if (result == ok) *level = scalarFromVolume(pa_cvolume_max(&sink.volume));
-    return result;
+    return getMaster(level, scalarFromVolume);
 }
 
 int32_t SinkEndpointVolume::SetChannelVolumeLevel(uint32_t channel, float levelDB,
                                                   const Guid* context) {
-    const auto volume = volumeFromDB(levelDB);
-    if (!volume) return invalidArg;
-    return setChannel(channel, *volume, context);
+    return setChannel(channel, volumeFromDB(levelDB), context);
 }
 
 int32_t SinkEndpointVolume::SetChannelVolumeLevelScalar(uint32_t channel, float level,
                                                         const Guid* context) {
-    const auto volume = volumeFromScalar(level);
-    if (!volume) return invalidArg;
-    return setChannel(channel, *volume, context);
+    return setChannel(channel, volumeFromScalar(level), context);
 }
 
 int32_t SinkEndpointVolume::GetChannelVolumeLevel(uint32_t channel, float* levelDB) {
-    SinkReading sink;
-    const int32_t result = readSink(*m_connection, m_sink, deadlineFromNow(), sink);
-    if (result != ok) return result;
-    if (channel >= sink.volume.channels) return invalidArg;
-    *levelDB = dbFromVolume(sink.volume.values[channel]);
-    return ok;
+    return getChannel(channel, levelDB, dbFromVolume);
 }
 
 int32_t SinkEndpointVolume::GetChannelVolumeLevelScalar(uint32_t channel, float* level) {
-    SinkReading sink;
-    const int32_t result = readSink(*m_connection, m_sink, deadlineFromNow(), sink);
-    if (result != ok) return result;
-    if (channel >= sink.volume.channels) return invalidArg;
-    *level = scalarFromVolume(sink.volume.values[channel]);
-    return ok;
+    return getChannel(channel, level, scalarFromVolume);
 }
 
 int32_t SinkEndpointVolume::SetMute(int32_t mute, const Guid* context) {
     RequestedChange change{m_sink, mute != 0, std::nullopt, contextOf(context)};
     const uint64_t number = m_ledger->record(std::move(change));
-    const int32_t result = setSinkMute(*m_connection, m_sink, mute, deadlineFromNow());
+    const int32_t result = setSinkMute(*m_session, m_sink, mute, deadlineFromNow());
     if (result != ok) m_ledger->forget(number);
     return result;
 }
 
 int32_t SinkEndpointVolume::GetMute(int32_t* mute) {
-    SinkReading sink;
-    const int32_t result = readSink(*m_connection, m_sink, deadlineFromNow(), sink);
-    if (result == ok) *mute = sink.muted ? 1 : 0;
-    return result;
+    return withSink(deadlineFromNow(), [&](const SinkReading& sink) {
+        *mute = sink.muted ? 1 : 0;
+        return ok;
+    });
 }
 
 int32_t SinkEndpointVolume::GetVolumeStepInfo(uint32_t* step, uint32_t* count) {
-    SinkReading sink;
-    const int32_t result = readSink(*m_connection, m_sink, deadlineFromNow(), sink);
-    if (result != ok) return result;
-    *step = stepFromVolume(pa_cvolume_max(&sink.volume));
-    *count = stepCount;
-    return ok;
+    return withSink(deadlineFromNow(), [&](const SinkReading& sink) {
+        *step = stepFromVolume(pa_cvolume_max(&sink.volume));
+        *count = stepCount;
+        return ok;
+    });
 }
 
 int32_t SinkEndpointVolume::VolumeStepUp(const Guid* context) {
@@ -144,54 +118,70 @@ int32_t SinkEndpointVolume::VolumeStepDown(const Guid* context) {
 }
 
 int32_t SinkEndpointVolume::QueryHardwareSupport(uint32_t* mask) {
-    if (!m_connection->alive()) return serviceNotRunning;
+    if (!m_session->ready()) return serviceNotRunning;
     // The server applies volume and mute in software as far as its clients can tell.
     *mask = 0;
     return ok;
 }
 
 int32_t SinkEndpointVolume::GetVolumeRange(float* minDB, float* maxDB, float* incrementDB) {
-    if (!m_connection->alive()) return serviceNotRunning;
+    if (!m_session->ready()) return serviceNotRunning;
     *minDB = floorDB;
     *maxDB = ceilingDB;
     *incrementDB = pulse::incrementDB();
     return ok;
 }
 
-int32_t SinkEndpointVolume::setMaster(pa_volume_t volume, const Guid* context,
+int32_t SinkEndpointVolume::setMaster(std::optional<pa_volume_t> volume, const Guid* context,
                                       Clock::time_point deadline) {
-    SinkReading sink;
-    const int32_t result = readSink(*m_connection, m_sink, deadline, sink);
-    if (result != ok) return result;
-    pa_cvolume wanted = sink.volume;
-    pa_cvolume_scale(&wanted, volume);
-    return sendVolume(wanted, context, deadline);
+    if (!volume) return invalidArg;
+    return withSink(deadline, [&](const SinkReading& sink) {
+        pa_cvolume wanted = sink.volume;
+        pa_cvolume_scale(&wanted, *volume);
+        return sendVolume(wanted, context, deadline);
+    });
 }
 
-int32_t SinkEndpointVolume::setChannel(uint32_t channel, pa_volume_t volume, const Guid* context) {
+int32_t SinkEndpointVolume::setChannel(uint32_t channel, std::optional<pa_volume_t> volume,
+                                       const Guid* context) {
+    if (!volume) return invalidArg;
     const auto deadline = deadlineFromNow();
-    SinkReading sink;
-    const int32_t result = readSink(*m_connection, m_sink, deadline, sink);
-    if (result != ok) return result;
-    if (channel >= sink.volume.channels) return invalidArg;
-    pa_cvolume wanted = sink.volume;
-    wanted.values[channel] = volume;
-    return sendVolume(wanted, context, deadline);
+    return withSink(deadline, [&](const SinkReading& sink) {
+        if (channel >= sink.volume.channels) return invalidArg;
+        pa_cvolume wanted = sink.volume;
+        wanted.values[channel] = *volume;
+        return sendVolume(wanted, context, deadline);
+    });
+}
+
+int32_t SinkEndpointVolume::getMaster(float* level, float (*scale)(pa_volume_t)) {
+    return withSink(deadlineFromNow(), [&](const SinkReading& sink) {
+        *level = scale(pa_cvolume_max(&sink.volume));
+        return ok;
+    });
+}
+
+int32_t SinkEndpointVolume::getChannel(uint32_t channel, float* level,
+                                       float (*scale)(pa_volume_t)) {
+    return withSink(deadlineFromNow(), [&](const SinkReading& sink) {
+        if (channel >= sink.volume.channels) return invalidArg;
+        *level = scale(sink.volume.values[channel]);
+        return ok;
+    });
 }
 
 int32_t SinkEndpointVolume::step(int direction, const Guid* context) {
     const auto deadline = deadlineFromNow();
-    SinkReading sink;
-    const int32_t result = readSink(*m_connection, m_sink, deadline, sink);
-    if (result != ok) return result;
-    const pa_volume_t master = pa_cvolume_max(&sink.volume);
-    // From the step nearest the current volume to the next one; at either end
-    // (or above 100 %, going up) nothing changes.
-    const uint32_t current = stepFromVolume(master);
-    if (direction > 0 && (master >= PA_VOLUME_NORM || current + 1 >= stepCount)) return ok;
-    if (direction < 0 && master == PA_VOLUME_MUTED) return ok;
-    const uint32_t next = direction > 0 ? current + 1 : (current == 0 ? 0 : current - 1);
-    return setMaster(volumeFromStep(next), context, deadline);
+    return withSink(deadline, [&](const SinkReading& sink) {
+        const pa_volume_t master = pa_cvolume_max(&sink.volume);
+        // From the step nearest the current volume to the next one; at either
+        // end (or above 100 %, going up) nothing changes.
+        const uint32_t current = stepFromVolume(master);
+        if (direction > 0 && (master >= PA_VOLUME_NORM || current + 1 >= stepCount)) return ok;
+        if (direction < 0 && master == PA_VOLUME_MUTED) return ok;
+        const uint32_t next = direction > 0 ? current + 1 : (current == 0 ? 0 : current - 1);
+        return setMaster(volumeFromStep(next), context, deadline);
+    });
 }
 
 int32_t SinkEndpointVolume::sendVolume(const pa_cvolume& volume, const Guid* context,
@@ -200,7 +190,7 @@ int32_t SinkEndpointVolume::sendVolume(const pa_cvolume& volume, const Guid* con
                            std::vector<uint32_t>(volume.values, volume.values + volume.channels),
                            contextOf(context)};
     const uint64_t number = m_ledger->record(std::move(change));
-    const int32_t result = setSinkVolume(*m_connection, m_sink, volume, deadline);
+    const int32_t result = setSinkVolume(*m_session, m_sink, volume, deadline);
     if (result != ok) m_ledger->forget(number);
     return result;
 }

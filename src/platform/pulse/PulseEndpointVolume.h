@@ -1,26 +1,26 @@
 #pragma once
 // The endpoint volume of one PulseAudio sink: its mute and its volumes, read
-// and set over the connection that found the sink, each request bounded. The
+// and set over the session that found the sink, each request bounded. The
 // scales are those of PulseVolumeScale.h. Change notifications come from a
 // watcher of the sink that starts with the first registration.
 
 #include <pulse/volume.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "PulseChangeLedger.h"
 #include "PulseChangeWatcher.h"
-#include "PulseConnection.h"
+#include "PulseSession.h"
 #include "audio/Endpoint.h"
 
 namespace pulse {
 
 class SinkEndpointVolume : public EndpointVolume {
   public:
-    SinkEndpointVolume(std::shared_ptr<Connection> connection, std::string sink,
+    SinkEndpointVolume(std::shared_ptr<Session> session, std::string sink,
                        std::shared_ptr<ChangeLedger> ledger);
-    ~SinkEndpointVolume() override;
 
     int32_t RegisterControlChangeNotify(IAudioEndpointVolumeCallback* client) override;
     int32_t UnregisterControlChangeNotify(IAudioEndpointVolumeCallback* client) override;
@@ -42,17 +42,22 @@ class SinkEndpointVolume : public EndpointVolume {
     int32_t QueryHardwareSupport(uint32_t* mask) override;
     int32_t GetVolumeRange(float* minDB, float* maxDB, float* incrementDB) override;
 
-    const std::string& sink() const { return m_sink; }
-
   private:
+    // Reads the sink, then gives what `use` makes of it; the reading's code when that fails.
+    template <typename Use>
+    int32_t withSink(Clock::time_point deadline, Use use);
     // The master volume is the loudest channel; setting it keeps the balance.
-    int32_t setMaster(pa_volume_t volume, const Guid* context, Clock::time_point deadline);
-    int32_t setChannel(uint32_t channel, pa_volume_t volume, const Guid* context);
+    // No volume (a level out of range) is refused.
+    int32_t setMaster(std::optional<pa_volume_t> volume, const Guid* context,
+                      Clock::time_point deadline);
+    int32_t setChannel(uint32_t channel, std::optional<pa_volume_t> volume, const Guid* context);
+    int32_t getMaster(float* level, float (*scale)(pa_volume_t));
+    int32_t getChannel(uint32_t channel, float* level, float (*scale)(pa_volume_t));
     int32_t step(int direction, const Guid* context);
     // Records the request in the ledger, sends it, and forgets it if refused.
     int32_t sendVolume(const pa_cvolume& volume, const Guid* context, Clock::time_point deadline);
 
-    std::shared_ptr<Connection> m_connection;
+    std::shared_ptr<Session> m_session;
     std::string m_sink;
     std::shared_ptr<ChangeLedger> m_ledger;
     std::unique_ptr<ChangeWatcher> m_watcher;

@@ -3,6 +3,7 @@
 #include <pulse/introspect.h>
 
 #include "audio/EndpointResult.h"
+#include "log/Log.h"
 
 namespace pulse {
 
@@ -17,14 +18,9 @@ void onSinkInfo(pa_context*, const pa_sink_info* info, int, void* userdata) {
     if (!info) return;
     auto* answer = static_cast<SinkAnswer*>(userdata);
     answer->found = true;
-    answer->reading.index = info->index;
+    answer->reading.name = info->name;
     answer->reading.muted = info->mute != 0;
     answer->reading.volume = info->volume;
-}
-
-void onServerInfo(pa_context*, const pa_server_info* info, void* userdata) {
-    if (info && info->default_sink_name)
-        *static_cast<std::optional<std::string>*>(userdata) = info->default_sink_name;
 }
 
 void onSuccess(pa_context*, int success, void* userdata) {
@@ -32,59 +28,55 @@ void onSuccess(pa_context*, int success, void* userdata) {
 }
 
 // The code for a request that got no usable answer.
-int32_t unanswered(const Connection& connection) {
-    return connection.alive() ? endpoint_result::fail : endpoint_result::serviceNotRunning;
+int32_t unanswered(const Session& session) {
+    return session.ready() ? endpoint_result::fail : endpoint_result::serviceNotRunning;
 }
 
-int32_t finish(Connection& connection, pa_operation* operation, const bool& success,
-               Clock::time_point deadline) {
-    if (!connection.wait(operation, deadline)) return unanswered(connection);
+int32_t setting(Session& session, const std::function<pa_operation*()>& send, const bool& success,
+                Clock::time_point deadline) {
+    if (!session.request(send, deadline)) return unanswered(session);
     return success ? endpoint_result::ok : endpoint_result::fail;
 }
 
 }  // namespace
 
-std::optional<std::string> defaultSinkName(Connection& connection, Clock::time_point deadline) {
-    if (!connection.alive()) return std::nullopt;
-    std::optional<std::string> name;
-    if (!connection.wait(pa_context_get_server_info(connection.context(), onServerInfo, &name),
-                         deadline))
-        return std::nullopt;
-    if (name && name->empty()) return std::nullopt;
-    return name;
-}
-
-int32_t readSink(Connection& connection, const std::string& sink, Clock::time_point deadline,
+int32_t readSink(Session& session, const std::string& sink, Clock::time_point deadline,
                  SinkReading& reading) {
-    if (!connection.alive()) return endpoint_result::serviceNotRunning;
     SinkAnswer answer;
-    pa_operation* operation =
-        pa_context_get_sink_info_by_name(connection.context(), sink.c_str(), onSinkInfo, &answer);
-    if (!connection.wait(operation, deadline)) return unanswered(connection);
+    const auto send = [&] {
+        return pa_context_get_sink_info_by_name(session.context(), sink.c_str(), onSinkInfo,
+                                                &answer);
+    };
+    if (!session.request(send, deadline)) return unanswered(session);
     // The server answers a sink that has gone away with an error and no info.
-    if (!answer.found) return endpoint_result::deviceInvalidated;
+    if (!answer.found) {
+        logDebug(LogCategory::audio, "PulseAudio: no sink named " + sink);
+        return endpoint_result::deviceInvalidated;
+    }
     reading = answer.reading;
     return endpoint_result::ok;
 }
 
-int32_t setSinkMute(Connection& connection, const std::string& sink, int32_t mute,
+int32_t setSinkMute(Session& session, const std::string& sink, int32_t mute,
                     Clock::time_point deadline) {
-    if (!connection.alive()) return endpoint_result::serviceNotRunning;
     bool success = false;
     // The value goes to libpulse as it came; the protocol carries it as a
     // boolean, so every non-zero value mutes.
-    pa_operation* operation = pa_context_set_sink_mute_by_name(connection.context(), sink.c_str(),
-                                                               mute, onSuccess, &success);
-    return finish(connection, operation, success, deadline);
+    const auto send = [&] {
+        return pa_context_set_sink_mute_by_name(session.context(), sink.c_str(), mute, onSuccess,
+                                                &success);
+    };
+    return setting(session, send, success, deadline);
 }
 
-int32_t setSinkVolume(Connection& connection, const std::string& sink, const pa_cvolume& volume,
+int32_t setSinkVolume(Session& session, const std::string& sink, const pa_cvolume& volume,
                       Clock::time_point deadline) {
-    if (!connection.alive()) return endpoint_result::serviceNotRunning;
     bool success = false;
-    pa_operation* operation = pa_context_set_sink_volume_by_name(connection.context(), sink.c_str(),
-                                                                 &volume, onSuccess, &success);
-    return finish(connection, operation, success, deadline);
+    const auto send = [&] {
+        return pa_context_set_sink_volume_by_name(session.context(), sink.c_str(), &volume,
+                                                  onSuccess, &success);
+    };
+    return setting(session, send, success, deadline);
 }
 
 }  // namespace pulse

@@ -1,32 +1,28 @@
 #pragma once
 // The few server requests the endpoint volume needs, each waiting for its
-// answer on a bounded connection. Results are endpoint result codes.
+// answer on a session. Results are endpoint result codes.
 
 #include <pulse/volume.h>
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
-#include "PulseConnection.h"
+#include "PulseSession.h"
 
 namespace pulse {
 
 struct SinkReading {
-    uint32_t index = 0;
+    std::string name;
     bool muted = false;
     pa_cvolume volume{};
 };
 
-// The name of the server's default sink; none when the server has no sink or
-// does not answer.
-std::optional<std::string> defaultSinkName(Connection& connection, Clock::time_point deadline);
-
-int32_t readSink(Connection& connection, const std::string& sink, Clock::time_point deadline,
+// The sink by its name, or "@DEFAULT_SINK@" for the server's default sink of the moment.
+int32_t readSink(Session& session, const std::string& sink, Clock::time_point deadline,
                  SinkReading& reading);
-int32_t setSinkMute(Connection& connection, const std::string& sink, int32_t mute,
+int32_t setSinkMute(Session& session, const std::string& sink, int32_t mute,
                     Clock::time_point deadline);
-int32_t setSinkVolume(Connection& connection, const std::string& sink, const pa_cvolume& volume,
+int32_t setSinkVolume(Session& session, const std::string& sink, const pa_cvolume& volume,
                       Clock::time_point deadline);
 
 }  // namespace pulse

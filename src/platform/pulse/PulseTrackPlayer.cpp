@@ -1,13 +1,15 @@
 #include "PulseTrackPlayer.h"
 
-#include <pulse/context.h>
-#include <pulse/rtclock.h>
+#include <pulse/error.h>
 #include <pulse/stream.h>
-#include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
 
-#include "StreamBuffer.h"
+#include <mutex>
+
+#include "PulseSession.h"
+#include "PulseStream.h"
 #include "TrackFile.h"
+#include "log/Log.h"
 
 namespace {
 
@@ -18,54 +20,34 @@ constexpr int failed = 0;
 // busy moment, and a new file is still heard at once.
 constexpr pa_usec_t bufferUsec = 250 * PA_USEC_PER_MSEC;
 // How long the player waits before it tries a missing or lost server again.
-constexpr pa_usec_t retryUsec = 2 * PA_USEC_PER_SEC;
+constexpr std::chrono::seconds retryDelay{2};
 
-// Holds the player's PulseAudio thread off while the caller works on its state.
-class Locked {
-  public:
-    explicit Locked(pa_threaded_mainloop* thread) : m_thread(thread) {
-        if (m_thread) pa_threaded_mainloop_lock(m_thread);
-    }
-    ~Locked() {
-        if (m_thread) pa_threaded_mainloop_unlock(m_thread);
-    }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-  private:
-    pa_threaded_mainloop* m_thread;
-};
+using Locked = std::lock_guard<pulse::Session>;
 
 }  // namespace
 
-PulseTrackPlayer::PulseTrackPlayer() {
-    m_thread = pa_threaded_mainloop_new();
-    if (!m_thread) return;
-    pa_threaded_mainloop_set_name(m_thread, "alarm-track");
-    if (pa_threaded_mainloop_start(m_thread) < 0) {
-        pa_threaded_mainloop_free(m_thread);
-        m_thread = nullptr;
-        return;
-    }
-    Locked locked(m_thread);
-    connect();
+PulseTrackPlayer::PulseTrackPlayer()
+    : m_session(std::make_unique<pulse::Session>("alarm-track", retryDelay)) {
+    Locked locked(*m_session);
+    m_session->onChange = [this] { connectionChanged(); };
+    m_session->connect();
 }
 
 PulseTrackPlayer::~PulseTrackPlayer() {
-    if (!m_thread) return;
-    // With the thread stopped nothing else touches the player.
-    pa_threaded_mainloop_stop(m_thread);
-    dropStream();
-    dropContext();
-    if (m_retry) pa_threaded_mainloop_get_api(m_thread)->time_free(m_retry);
-    pa_threaded_mainloop_free(m_thread);
+    // Nothing calls back into the player once this is done; the session ends after it.
+    Locked locked(*m_session);
+    m_session->onChange = nullptr;
+    closeStream(m_stream);
 }
 
 bool PulseTrackPlayer::tryOpen(const std::string& path) {
     std::unique_ptr<TrackFile> file = TrackFile::open(path);
-    if (!file) return false;
-    Locked locked(m_thread);
-    dropStream();
+    if (!file) {
+        logDebug(LogCategory::audio, "PulseAudio track: libsndfile cannot play " + path);
+        return false;
+    }
+    Locked locked(*m_session);
+    closeStream(m_stream);
     m_file = std::move(file);
     m_url = path;
     m_state = Playing;
@@ -74,15 +56,15 @@ bool PulseTrackPlayer::tryOpen(const std::string& path) {
 }
 
 void PulseTrackPlayer::setLoop(bool loop) {
-    Locked locked(m_thread);
+    Locked locked(*m_session);
     m_loop = loop;
 }
 
 void PulseTrackPlayer::open(const std::string& path) {
     if (tryOpen(path)) return;
     {
-        Locked locked(m_thread);
-        dropStream();
+        Locked locked(*m_session);
+        closeStream(m_stream);
         m_file.reset();
         m_url = path;
         m_state = failed;
@@ -91,24 +73,24 @@ void PulseTrackPlayer::open(const std::string& path) {
 }
 
 std::string PulseTrackPlayer::url() const {
-    Locked locked(m_thread);
+    Locked locked(*m_session);
     return m_url;
 }
 
 TrackPlayer::PlayState PulseTrackPlayer::playState() const {
-    Locked locked(m_thread);
+    Locked locked(*m_session);
     return static_cast<PlayState>(m_state);
 }
 
 void PulseTrackPlayer::pause() {
-    Locked locked(m_thread);
+    Locked locked(*m_session);
     if (!m_file || m_state == failed) return;
     m_state = Paused;
     applyCork();
 }
 
 void PulseTrackPlayer::play() {
-    Locked locked(m_thread);
+    Locked locked(*m_session);
     if (!m_file || m_state == failed) return;
     m_state = Playing;
     applyCork();    // a stream that is there
@@ -116,79 +98,46 @@ void PulseTrackPlayer::play() {
 }
 
 void PulseTrackPlayer::stop() {
-    Locked locked(m_thread);
+    Locked locked(*m_session);
     if (!m_file || m_state == failed) return;
     m_state = stopped;
     // What the server still holds of the track goes with the stream.
-    dropStream();
+    closeStream(m_stream);
     m_file->rewind();
 }
 
+unsigned long long PulseTrackPlayer::soundWritten() const {
+    Locked locked(*m_session);
+    return m_framesWritten;
+}
+
 bool PulseTrackPlayer::streaming() const {
-    Locked locked(m_thread);
+    Locked locked(*m_session);
     return m_stream && pa_stream_get_state(m_stream) == PA_STREAM_READY;
 }
 
 // Everything below runs with the player locked: on its own thread in a
 // callback, or on the caller's thread under Locked.
 
-void PulseTrackPlayer::connect() {
-    m_context = pa_context_new(pa_threaded_mainloop_get_api(m_thread), "alarm-clock");
-    if (!m_context) return;  // out of memory: the track stays silent
-    pa_context_set_state_callback(m_context, contextChanged, this);
-    // The server named by PULSE_SERVER or the client configuration; never start one.
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) retryLater();
-}
-
-void PulseTrackPlayer::dropContext() {
-    if (!m_context) return;
-    pa_context_set_state_callback(m_context, nullptr, nullptr);
-    pa_context_disconnect(m_context);
-    pa_context_unref(m_context);
-    m_context = nullptr;
-}
-
-void PulseTrackPlayer::contextChanged(pa_context* context, void* self) {
-    auto* player = static_cast<PulseTrackPlayer*>(self);
-    const pa_context_state_t state = pa_context_get_state(context);
-    if (state == PA_CONTEXT_READY) {
-        if (player->m_state == Playing || player->m_state == Paused) player->startStream();
-    } else if (!PA_CONTEXT_IS_GOOD(state)) {
-        // The server went away or never came: try again in a while.
-        player->dropStream();
-        player->retryLater();
-    }
+void PulseTrackPlayer::connectionChanged() {
+    // The session connects again by itself when the server went away or never came.
+    if (!m_session->ready())
+        closeStream(m_stream);
+    else if (m_state == Playing || m_state == Paused)
+        startStream();
 }
 
 void PulseTrackPlayer::startStream() {
-    if (m_stream || !m_file || !m_context || pa_context_get_state(m_context) != PA_CONTEXT_READY)
-        return;
+    if (m_stream || !m_file || !m_session->ready()) return;
     const pa_sample_spec spec{PA_SAMPLE_S16NE, static_cast<uint32_t>(m_file->rate()),
                               static_cast<uint8_t>(m_file->channels())};
     pa_channel_map map;
     if (!pa_sample_spec_valid(&spec) ||
         !pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT))
         return fail();
-    m_stream = pa_stream_new(m_context, "alarm track", &spec, &map);
-    if (!m_stream) return retryLater();
-    pa_stream_set_state_callback(m_stream, streamChanged, this);
-    pa_stream_set_write_callback(m_stream, streamWants, this);
-    const pa_buffer_attr attr = playbackBuffer(bufferUsec, spec);
-    auto flags = PA_STREAM_ADJUST_LATENCY;
-    if (m_state != Playing) flags = static_cast<pa_stream_flags_t>(flags | PA_STREAM_START_CORKED);
-    if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
-        dropStream();
-        retryLater();
-    }
-}
-
-void PulseTrackPlayer::dropStream() {
-    if (!m_stream) return;
-    pa_stream_set_state_callback(m_stream, nullptr, nullptr);
-    pa_stream_set_write_callback(m_stream, nullptr, nullptr);
-    if (PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream))) pa_stream_disconnect(m_stream);
-    pa_stream_unref(m_stream);
-    m_stream = nullptr;
+    m_stream = openPlayback(m_session->context(), "alarm track", spec, &map, bufferUsec,
+                            m_state != Playing, streamChanged, streamWants, this);
+    if (!m_stream) m_session->reconnectLater();
 }
 
 void PulseTrackPlayer::streamChanged(pa_stream* stream, void* self) {
@@ -198,8 +147,11 @@ void PulseTrackPlayer::streamChanged(pa_stream* stream, void* self) {
         // A pause or play that came while the stream was opening.
         player->applyCork();
     } else if (!PA_STREAM_IS_GOOD(state)) {
-        player->dropStream();
-        player->retryLater();
+        logDebug(LogCategory::audio,
+                 std::string("PulseAudio track: the stream failed: ") +
+                     pa_strerror(pa_context_errno(pa_stream_get_context(stream))));
+        closeStream(player->m_stream);
+        player->m_session->reconnectLater();
     }
 }
 
@@ -220,6 +172,7 @@ void PulseTrackPlayer::feed(std::size_t bytes) {
         } else {
             pa_stream_write(m_stream, buffer, got * frameBytes, nullptr, 0, PA_SEEK_RELATIVE);
             bytes -= got * frameBytes;
+            m_framesWritten += got;
         }
         if (got < wanted) {
             // The end of a track that does not loop, or a file gone bad.
@@ -240,31 +193,9 @@ void PulseTrackPlayer::applyCork() {
         pa_operation_unref(operation);
 }
 
-void PulseTrackPlayer::retryLater() {
-    // On the monotonic clock: a wall clock set forward or back does not move the retry.
-    if (m_retry || !m_context) return;
-    m_retry = pa_context_rttime_new(
-        m_context, pa_rtclock_now() + retryUsec,
-        [](pa_mainloop_api* api, pa_time_event* event, const timeval*, void* self) {
-            auto* player = static_cast<PulseTrackPlayer*>(self);
-            api->time_free(event);
-            player->m_retry = nullptr;
-            player->retryNow();
-        },
-        this);
-}
-
-void PulseTrackPlayer::retryNow() {
-    if (!m_context || !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))) {
-        dropContext();
-        connect();
-    } else if (m_state == Playing || m_state == Paused) {
-        startStream();
-    }
-}
-
 void PulseTrackPlayer::fail() {
-    dropStream();
+    logDebug(LogCategory::audio, "PulseAudio track: cannot go on playing " + m_url);
+    closeStream(m_stream);
     m_state = failed;
     if (onError) onError();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The alarm track on PulseAudio, for every file libsndfile decodes. The player
-// runs its own PulseAudio thread, which decodes the file as the server asks for
-// sound and starts it over at its end, so a busy window can never starve the
-// track. Pause and play cork and uncork the stream and keep the position.
+// has a pulse::Session of its own, whose thread decodes the file as the server
+// asks for sound and starts it over at its end, so a busy window can never
+// starve the track. Pause and play cork and uncork the stream and keep the position.
 // Callers never wait on the server: a server that is missing, frozen or gone
 // leaves the track silent, and the player connects again every few seconds
 // and goes on where the track was.
@@ -13,11 +13,11 @@
 
 #include "clock/Services.h"
 
-struct pa_threaded_mainloop;
-struct pa_context;
 struct pa_stream;
-struct pa_time_event;
 class TrackFile;
+namespace pulse {
+class Session;
+}
 
 class PulseTrackPlayer : public TrackPlayer {
   public:
@@ -38,6 +38,8 @@ class PulseTrackPlayer : public TrackPlayer {
     void pause() override;
     void play() override;
     void stop() override;
+    // Frames of the track written to the server since the player was made.
+    unsigned long long soundWritten() const override;
 
     // True while the track's stream is connected to the server.
     bool streaming() const;
@@ -48,25 +50,19 @@ class PulseTrackPlayer : public TrackPlayer {
     std::function<void()> onError;
 
   private:
-    static void contextChanged(pa_context* context, void* self);
     static void streamChanged(pa_stream* stream, void* self);
     static void streamWants(pa_stream* stream, std::size_t bytes, void* self);
-    void connect();
-    void dropContext();
+    void connectionChanged();
     void startStream();
-    void dropStream();
-    void retryLater();
-    void retryNow();
     void feed(std::size_t bytes);
     void applyCork();
     void fail();
 
-    pa_threaded_mainloop* m_thread = nullptr;
-    pa_context* m_context = nullptr;
+    std::unique_ptr<pulse::Session> m_session;
     pa_stream* m_stream = nullptr;
-    pa_time_event* m_retry = nullptr;
     std::unique_ptr<TrackFile> m_file;
     std::string m_url;
     int m_state = 1;  // 1 stopped, 2 paused, 3 playing, 0 failed
+    unsigned long long m_framesWritten = 0;
     bool m_loop = false;
 };
