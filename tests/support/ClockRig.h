@@ -21,7 +21,7 @@ struct ClockRig {
     std::function<void()> onEvents;  // what a pass of the event loop delivers
     frmMain form{Platform{clock, clips, wmp, dialogs, window, tray,
                           [this] { return std::make_unique<CAudioEndpointVolume>(endpoints); },
-                          [this](const std::string& path) { fonts.push_back(path); },
+                          [this](const std::string& path) { fonts.push_back(slashed(path)); },
                           [] { return "/app"; },
                           [this] {
                               ++eventPasses;

@@ -3,8 +3,10 @@
 // server or a real clock. Everything observable goes into one shared log, so a
 // test can check the order in which things happened.
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,6 +17,14 @@
 #include "tray/TrayBackend.h"
 
 using EventLog = std::vector<std::string>;
+
+// A path the core joined with the platform's separator, written with '/' so
+// that the tests read alike on every platform.
+inline std::string slashed(std::string path) {
+    std::replace(path.begin(), path.end(),
+                 static_cast<char>(std::filesystem::path::preferred_separator), '/');
+    return path;
+}
 
 // A wall clock that only moves when told to.
 class FakeClock : public TimeSource {
@@ -40,8 +50,8 @@ class FakeClips : public ClipPlayer {
   public:
     explicit FakeClips(EventLog& log) : m_log(log) {}
     void play(const std::string& path) override {
-        m_log.push_back("clip " + path);
-        played.push_back(path);
+        m_log.push_back("clip " + slashed(path));
+        played.push_back(slashed(path));
         if (duringPlay) duringPlay(path);
     }
     // Runs `done` at once, as if every clip had ended; with `holdCompletions`
@@ -79,7 +89,7 @@ class FakeTrack : public TrackPlayer {
     explicit FakeTrack(EventLog& log) : m_log(log) {}
     void setLoop(bool loop) override { looping = loop; }
     void open(const std::string& path) override {
-        m_log.push_back("track-open " + path);
+        m_log.push_back("track-open " + slashed(path));
         m_url = path;
         state = opensPaused ? Undefined : Playing;
     }

@@ -162,10 +162,10 @@ TEST(ClipFolder, IsSoundsThenTheLanguageBetweenSeparators) {
     EXPECT_EQ(clipFolder("fra"), sep + "sounds" + sep + "fr" + sep);
 }
 
-TEST(ClipFolder, OnThisPlatformIsSlashed) {
-    if (std::filesystem::path::preferred_separator != '/') GTEST_SKIP();
-    EXPECT_EQ(clipFolder("eng"), "/sounds/en/");
-    EXPECT_EQ(clipFolder("fra"), "/sounds/fr/");
+TEST(ClipFolder, IsJoinedWithThePlatformsSeparator) {
+    const std::string sep(1, static_cast<char>(std::filesystem::path::preferred_separator));
+    EXPECT_EQ(clipFolder("eng"), sep + "sounds" + sep + "en" + sep);
+    EXPECT_EQ(clipFolder("fra"), sep + "sounds" + sep + "fr" + sep);
 }
 
 // ---- day half ----

@@ -1,0 +1,126 @@
+#include "app/win32/Win32Services.h"
+
+#include <commdlg.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "app/win32/InputDialog.h"
+#include "platform/win32/WideText.h"
+#include "ui/Texts.h"
+#include "ui/WindowGeometry.h"
+
+using geometry::kTwipsPerPixel;
+
+std::string appFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const auto slash = path.find_last_of(L"\\/");
+    return narrow(slash == std::wstring::npos ? path : path.substr(0, slash));
+}
+
+std::string Win32TimeSource::longTimeText() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const int hour = now.wHour % 12 == 0 ? 12 : now.wHour % 12;
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02u:%02u %s", hour, now.wMinute, now.wSecond,
+                  now.wHour < 12 ? "AM" : "PM");
+    return text;
+}
+
+std::string Win32TimeSource::dateTimeText() {
+    wchar_t date[80] = {};
+    wchar_t time[80] = {};
+    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 80);
+    GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, nullptr, nullptr, time, 80);
+    return narrow(date) + " " + narrow(time);
+}
+
+std::string Win32Dialogs::inputBox(const std::string& prompt, const std::string& title) {
+    return showInputDialog(m_owner, prompt, title);
+}
+
+int Win32Dialogs::askYesNo(const std::string& text, const std::string& title) {
+    const int answer = MessageBoxW(m_owner, widen(text).c_str(), widen(title).c_str(),
+                                   MB_YESNO | MB_DEFBUTTON1 | MB_APPLMODAL);
+    return answer == IDYES ? Yes : No;
+}
+
+void Win32Dialogs::message(const std::string& text, const std::string& title) {
+    MessageBoxW(m_owner, widen(text).c_str(), widen(title).c_str(), MB_OK | MB_APPLMODAL);
+}
+
+std::string Win32Dialogs::openFile(const std::string& title, const std::string& filter,
+                                   const std::string& defaultExt, const std::string& initialPath) {
+    // The filter's text is shown as it stands; the files listed under it are
+    // the music the player plays.
+    std::wstring patterns;
+    for (const char* pattern : texts::musicPatterns) {
+        if (!patterns.empty()) patterns += L';';
+        patterns += widen(pattern);
+    }
+    std::wstring filterText = widen(filter);
+    filterText += L'\0';
+    filterText += patterns;
+    filterText += L'\0';
+    const std::wstring wideTitle = widen(title);
+    const std::wstring wideExt = widen(defaultExt);
+    std::vector<wchar_t> file(32768, L'\0');
+    const std::wstring initial = widen(initialPath);
+    if (initial.size() < file.size()) std::copy(initial.begin(), initial.end(), file.begin());
+
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = m_owner;
+    dialog.lpstrFilter = filterText.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = wideTitle.c_str();
+    dialog.lpstrDefExt = wideExt.c_str();
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameW(&dialog)) return {};
+    return narrow(file.data());
+}
+
+int Win32WindowHost::left() const {
+    RECT rect{};
+    GetWindowRect(m_window, &rect);
+    return rect.left * kTwipsPerPixel;
+}
+
+int Win32WindowHost::top() const {
+    RECT rect{};
+    GetWindowRect(m_window, &rect);
+    return rect.top * kTwipsPerPixel;
+}
+
+void Win32WindowHost::move(int left, int top) {
+    SetWindowPos(m_window, nullptr, left / kTwipsPerPixel, top / kTwipsPerPixel, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32WindowHost::show() {
+    ShowWindow(m_window, SW_SHOW);
+}
+
+void Win32WindowHost::hide() {
+    ShowWindow(m_window, SW_HIDE);
+}
+
+bool Win32WindowHost::isVisible() const {
+    return IsWindowVisible(m_window) != FALSE;
+}
+
+void Win32WindowHost::close() {
+    PostMessageW(m_window, WM_CLOSE, 0, 0);
+}

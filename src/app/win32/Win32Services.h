@@ -1,0 +1,53 @@
+#pragma once
+// The wall clock, the dialogs and the window host on Win32.
+
+#include "app/win32/SystemHeaders.h"
+
+#include <string>
+
+#include "clock/Services.h"
+
+// The folder of the executable, where the program's data lies (UTF-8).
+std::string appFolder();
+
+class Win32TimeSource : public TimeSource {
+  public:
+    std::string longTimeText() override;
+    std::string dateTimeText() override;
+};
+
+class Win32Dialogs : public Dialogs {
+  public:
+    explicit Win32Dialogs(HWND owner) : m_owner(owner) {}
+    std::string inputBox(const std::string& prompt, const std::string& title) override;
+    int askYesNo(const std::string& text, const std::string& title) override;
+    void message(const std::string& text, const std::string& title) override;
+    std::string openFile(const std::string& title, const std::string& filter,
+                         const std::string& defaultExt, const std::string& initialPath) override;
+
+  private:
+    HWND m_owner;
+};
+
+class Win32WindowHost : public WindowHost {
+  public:
+    Win32WindowHost(HWND window, HICON icon) : m_window(window), m_icon(icon) {}
+    int left() const override;
+    int top() const override;
+    void move(int left, int top) override;
+    void show() override;
+    void hide() override;
+    bool isVisible() const override;
+    // Asks the window to close; the unload runs from its WM_CLOSE.
+    void close() override;
+    unsigned long long hWnd() const override {
+        return reinterpret_cast<unsigned long long>(m_window);
+    }
+    unsigned long long hIcon() const override {
+        return reinterpret_cast<unsigned long long>(m_icon);
+    }
+
+  private:
+    HWND m_window;
+    HICON m_icon;
+};

@@ -1,0 +1,90 @@
+// Starts the clock on Windows: wires the Win32 front end and the sound
+// backend to frmMain, loads it, shows the window and runs the message loop.
+
+#include "app/win32/SystemHeaders.h"
+
+#include <objbase.h>
+
+#include <algorithm>
+using std::max;
+using std::min;
+#include <gdiplus.h>
+
+#include "app/win32/ClockWindow.h"
+#include "app/win32/Win32Log.h"
+#include "app/win32/Win32Services.h"
+#include "app/win32/Win32Tray.h"
+#include "audio/CAudioEndpointVolume.h"
+#include "clock/frmMain.h"
+#include "platform/win32/WideText.h"
+
+namespace {
+
+constexpr int kIconResource = 1;
+
+// Lets pending window messages run once.
+void doEvents() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // Core Audio is called on this, the window's, thread.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    installWin32LogSink();
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    ULONG_PTR gdiplusToken = 0;
+    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
+
+    HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource),
+                                               IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    int status = 0;
+    {
+        ClockWindow window(instance, icon);
+        const HWND handle = window.handle();
+        Win32TimeSource clock;
+        std::unique_ptr<ClipPlayer> clips = makeClipPlayer();
+        // The track player may report on any thread; the form hears it on the window's.
+        std::unique_ptr<TrackPlayer> wmp = makeTrackPlayer(
+            [handle] { PostMessageW(handle, ClockWindow::kTrackErrorMessage, 0, 0); });
+        Win32Dialogs dialogs(handle);
+        Win32WindowHost host(handle, icon);
+        Win32Tray tray;
+        setEndpointSystem(&soundEndpointSystem());
+
+        frmMain form(Platform{clock, *clips, *wmp, dialogs, host, tray,
+                              [] { return std::make_unique<CAudioEndpointVolume>(); },
+                              [](const std::string& path) {
+                                  AddFontResourceExW(widen(path).c_str(), FR_PRIVATE, nullptr);
+                              },
+                              appFolder, doEvents});
+        window.setForm(&form);
+        window.setTray(&tray);
+
+        window.dispatch([&] { form.Form_Load(); });
+        ShowWindow(handle, SW_SHOW);
+        window.tick();
+
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        status = static_cast<int>(message.wParam);
+        form.Form_Unload();
+        window.setForm(nullptr);
+        setEndpointSystem(nullptr);
+    }
+    Gdiplus::GdiplusShutdown(gdiplusToken);
+    CoUninitialize();
+    return status;
+}

@@ -1,0 +1,20 @@
+// The Windows sound backend: voice clips through PlaySoundA, the alarm track
+// through MCI, the output mute through Core Audio.
+
+#include "audio/Endpoint.h"
+#include "clock/Services.h"
+#include "platform/win32/CoreAudioEndpoint.h"
+#include "platform/win32/MciTrackPlayer.h"
+#include "platform/win32/WinClipPlayer.h"
+
+std::unique_ptr<ClipPlayer> makeClipPlayer() {
+    return std::make_unique<WinClipPlayer>();
+}
+
+std::unique_ptr<TrackPlayer> makeTrackPlayer(std::function<void()> onError) {
+    return std::make_unique<MciTrackPlayer>(std::move(onError));
+}
+
+EndpointSystem& soundEndpointSystem() {
+    return coreAudioEndpointSystem();
+}

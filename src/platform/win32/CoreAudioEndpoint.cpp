@@ -1,0 +1,257 @@
+#include "platform/win32/CoreAudioEndpoint.h"
+
+// windows.h first: the system headers after it build on its types. The core
+// has a callback type of the same name as Core Audio's; the system's is
+// renamed while its headers are read.
+#include <windows.h>
+
+#define IAudioEndpointVolumeCallback ComAudioEndpointVolumeCallback
+#include <endpointvolume.h>
+#include <mmdeviceapi.h>
+#undef IAudioEndpointVolumeCallback
+
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "log/Log.h"
+
+namespace {
+
+GUID toGuid(const Guid& guid) {
+    GUID out{};
+    out.Data1 = guid.data1;
+    out.Data2 = guid.data2;
+    out.Data3 = guid.data3;
+    for (size_t i = 0; i < 8; ++i) out.Data4[i] = guid.data4[i];
+    return out;
+}
+
+Guid fromGuid(const GUID& guid) {
+    Guid out;
+    out.data1 = guid.Data1;
+    out.data2 = guid.Data2;
+    out.data3 = guid.Data3;
+    for (size_t i = 0; i < 8; ++i) out.data4[i] = guid.Data4[i];
+    return out;
+}
+
+std::string hex(HRESULT hr) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
+    return text;
+}
+
+// Holds one reference on a COM object and releases it at the end.
+template <typename T>
+class ComRef {
+  public:
+    explicit ComRef(T* object) : m_object(object) {}
+    ~ComRef() {
+        if (m_object) m_object->Release();
+    }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    T* operator->() const { return m_object; }
+    T* get() const { return m_object; }
+
+  private:
+    T* m_object;
+};
+
+// Hands Core Audio's change notifications to a callback of the core.
+class CallbackBridge : public ComAudioEndpointVolumeCallback {
+  public:
+    explicit CallbackBridge(IAudioEndpointVolumeCallback* client) : m_client(client) {}
+    virtual ~CallbackBridge() = default;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        if (riid == __uuidof(IUnknown) || riid == __uuidof(ComAudioEndpointVolumeCallback)) {
+            *object = static_cast<ComAudioEndpointVolumeCallback*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --m_refs;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA data) override {
+        if (!data) return E_POINTER;
+        AudioVolumeNotificationData out;
+        out.guidEventContext = fromGuid(data->guidEventContext);
+        out.bMuted = data->bMuted != FALSE;
+        out.fMasterVolume = data->fMasterVolume;
+        out.nChannels = data->nChannels;
+        out.afChannelVolumes.assign(data->afChannelVolumes,
+                                    data->afChannelVolumes + data->nChannels);
+        return m_client->OnNotify(out);
+    }
+
+  private:
+    IAudioEndpointVolumeCallback* m_client;
+    std::atomic<ULONG> m_refs{1};
+};
+
+class CoreAudioVolume : public EndpointVolume {
+  public:
+    explicit CoreAudioVolume(IAudioEndpointVolume* volume) : m_volume(volume) {}
+    ~CoreAudioVolume() override {
+        for (auto& [client, bridge] : m_bridges) bridge->Release();
+    }
+
+    int32_t RegisterControlChangeNotify(IAudioEndpointVolumeCallback* client) override {
+        if (!client) return m_volume->RegisterControlChangeNotify(nullptr);
+        auto* bridge = new CallbackBridge(client);
+        const HRESULT hr = m_volume->RegisterControlChangeNotify(bridge);
+        if (hr == S_OK)
+            m_bridges[client] = bridge;
+        else
+            bridge->Release();
+        return hr;
+    }
+    int32_t UnregisterControlChangeNotify(IAudioEndpointVolumeCallback* client) override {
+        const auto found = m_bridges.find(client);
+        if (found == m_bridges.end()) return m_volume->UnregisterControlChangeNotify(nullptr);
+        const HRESULT hr = m_volume->UnregisterControlChangeNotify(found->second);
+        found->second->Release();
+        m_bridges.erase(found);
+        return hr;
+    }
+    int32_t GetChannelCount(uint32_t* count) override {
+        return m_volume->GetChannelCount(reinterpret_cast<UINT*>(count));
+    }
+    int32_t SetMasterVolumeLevel(float levelDB, const Guid* context) override {
+        const GUID g = toGuid(*context);
+        return m_volume->SetMasterVolumeLevel(levelDB, &g);
+    }
+    int32_t SetMasterVolumeLevelScalar(float level, const Guid* context) override {
+        const GUID g = toGuid(*context);
+        return m_volume->SetMasterVolumeLevelScalar(level, &g);
+    }
+    int32_t GetMasterVolumeLevel(float* levelDB) override {
+        return m_volume->GetMasterVolumeLevel(levelDB);
+    }
+    int32_t GetMasterVolumeLevelScalar(float* level) override {
+        return m_volume->GetMasterVolumeLevelScalar(level);
+    }
+    int32_t SetChannelVolumeLevel(uint32_t channel, float levelDB, const Guid* context) override {
+        const GUID g = toGuid(*context);
+        return m_volume->SetChannelVolumeLevel(channel, levelDB, &g);
+    }
+    int32_t SetChannelVolumeLevelScalar(uint32_t channel, float level,
+                                        const Guid* context) override {
+        const GUID g = toGuid(*context);
+        return m_volume->SetChannelVolumeLevelScalar(channel, level, &g);
+    }
+    int32_t GetChannelVolumeLevel(uint32_t channel, float* levelDB) override {
+        return m_volume->GetChannelVolumeLevel(channel, levelDB);
+    }
+    int32_t GetChannelVolumeLevelScalar(uint32_t channel, float* level) override {
+        return m_volume->GetChannelVolumeLevelScalar(channel, level);
+    }
+    int32_t SetMute(int32_t mute, const Guid* context) override {
+        const GUID g = toGuid(*context);
+        const HRESULT hr = m_volume->SetMute(mute, &g);
+        // Logged: Wine keeps the mute on this object and never passes it on.
+        logDebug(LogCategory::audio,
+                 "Core Audio SetMute(" + std::to_string(mute) + ") -> " + hex(hr));
+        return hr;
+    }
+    int32_t GetMute(int32_t* mute) override {
+        WINBOOL value = *mute;
+        const HRESULT hr = m_volume->GetMute(&value);
+        if (hr == S_OK) *mute = value;
+        logDebug(LogCategory::audio,
+                 "Core Audio GetMute -> " + hex(hr) + " " + std::to_string(value));
+        return hr;
+    }
+    int32_t GetVolumeStepInfo(uint32_t* step, uint32_t* stepCount) override {
+        return m_volume->GetVolumeStepInfo(reinterpret_cast<UINT*>(step),
+                                           reinterpret_cast<UINT*>(stepCount));
+    }
+    int32_t VolumeStepUp(const Guid* context) override {
+        const GUID g = toGuid(*context);
+        return m_volume->VolumeStepUp(&g);
+    }
+    int32_t VolumeStepDown(const Guid* context) override {
+        const GUID g = toGuid(*context);
+        return m_volume->VolumeStepDown(&g);
+    }
+    int32_t QueryHardwareSupport(uint32_t* mask) override {
+        return m_volume->QueryHardwareSupport(reinterpret_cast<DWORD*>(mask));
+    }
+    int32_t GetVolumeRange(float* minDB, float* maxDB, float* incrementDB) override {
+        return m_volume->GetVolumeRange(minDB, maxDB, incrementDB);
+    }
+
+  private:
+    ComRef<IAudioEndpointVolume> m_volume;
+    std::map<IAudioEndpointVolumeCallback*, CallbackBridge*> m_bridges;
+};
+
+class CoreAudioDevice : public EndpointDevice {
+  public:
+    explicit CoreAudioDevice(IMMDevice* device) : m_device(device) {}
+    std::unique_ptr<EndpointVolume> activate() override {
+        IAudioEndpointVolume* volume = nullptr;
+        const HRESULT hr = m_device->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
+                                              reinterpret_cast<void**>(&volume));
+        if (hr != S_OK) {
+            logDebug(LogCategory::audio, "Core Audio Activate -> " + hex(hr));
+            if (volume) volume->Release();
+            return nullptr;
+        }
+        return std::make_unique<CoreAudioVolume>(volume);
+    }
+
+  private:
+    ComRef<IMMDevice> m_device;
+};
+
+class CoreAudioEnumerator : public EndpointEnumerator {
+  public:
+    explicit CoreAudioEnumerator(IMMDeviceEnumerator* enumerator) : m_enumerator(enumerator) {}
+    std::unique_ptr<EndpointDevice> defaultAudioEndpoint() override {
+        IMMDevice* device = nullptr;
+        const HRESULT hr = m_enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &device);
+        if (hr != S_OK) {
+            logDebug(LogCategory::audio, "Core Audio GetDefaultAudioEndpoint -> " + hex(hr));
+            if (device) device->Release();
+            return nullptr;
+        }
+        return std::make_unique<CoreAudioDevice>(device);
+    }
+
+  private:
+    ComRef<IMMDeviceEnumerator> m_enumerator;
+};
+
+class CoreAudioSystem : public EndpointSystem {
+  public:
+    std::unique_ptr<EndpointEnumerator> createEnumerator() override {
+        IMMDeviceEnumerator* enumerator = nullptr;
+        const HRESULT hr =
+            CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_INPROC_SERVER,
+                             __uuidof(IMMDeviceEnumerator), reinterpret_cast<void**>(&enumerator));
+        if (hr != S_OK) {
+            logDebug(LogCategory::audio, "Core Audio CoCreateInstance -> " + hex(hr));
+            if (enumerator) enumerator->Release();
+            return nullptr;
+        }
+        return std::make_unique<CoreAudioEnumerator>(enumerator);
+    }
+};
+
+}  // namespace
+
+EndpointSystem& coreAudioEndpointSystem() {
+    static CoreAudioSystem system;
+    return system;
+}
