@@ -165,7 +165,7 @@ std::string numberKey(std::string_view text) {
 }
 
 std::string hourKey(std::string_view hourText, std::string_view dayHalf, std::string_view lang) {
-    const std::string key = numberKey(hourText);
+    std::string key = numberKey(hourText);
     if (lang == "fra" && key == "12" && dayHalf == "AM") return "0";
     return key;
 }
