@@ -290,7 +290,7 @@ def main():
         changes = SinkChanges(pulse)
         try:
             with alarm_clock(display, pulse, workdir, START.strftime("%Y-%m-%d %H:%M:%S"),
-                             extra_env={"QT_MESSAGE_PATTERN": STAMPED}) as app:
+                             extra_env=STAMPED) as app:
                 pings = Pings(display, app.find_window())
                 switch = Switch(app)
                 try:
