@@ -1,32 +1,141 @@
 #!/usr/bin/env python3
 """The talking alarm from outside: arm it through the real dialog, hear the
 switch-on clip, find the sink muted, move the clock to the alarm minute, find
-the sink unmuted and hear the beep and the spoken time in order, switch it off
-and hear the player stop. And: a SIGTERM while muted leaves the sink unmuted."""
+the sink unmuted and hear the beep and the spoken time in order; at the next
+minute switch it off with a click while it speaks; arm it again, let it ring
+and speak once more and switch it off while the track plays. Throughout, the
+window goes on: it shows every second on time and answers pings while the
+clock speaks. And: a SIGTERM while muted leaves the sink unmuted."""
 
+import contextlib
+import datetime
+import re
 import signal
+import time
 import unittest
 
-from app import BUT_ON_OFF
+import numpy as np
+from Xlib import X
+from Xlib import display as xdisplay
+from Xlib.ext import xtest
+
+from app import BUT_ON_OFF, alarm_clock
+from fakeclock import LIBFAKETIME, FakeClock
 from paths import APP_DIR, require_program
-from procs import poll, say
-from pulse import Recorder
+from procs import poll, say, temp_dir
+from pulse import Recorder, pulseaudio
 from rig import rig
 from sound import RATE, Ears, rms
+from xserver import PingWatch, xvfb
 
 START = "2026-12-08 06:59:40"
 JUST_BEFORE = "2026-12-08 06:59:57"
 ALARM_TEXT = "07:00 AM"
 CLIP_MATCH = 0.6  # normalized cross-correlation that counts as "heard"
 ANNOUNCEMENT = ["seven.wav", "am.wav", "wake_up.wav"]
-NEXT_MINUTE = "2026-12-08 07:00:58"
+NEXT_MINUTE = "2026-12-08 07:00:57"
 NEXT_ANNOUNCEMENT = ["seven.wav", "zero.wav", "one.wav", "am.wav", "wake_up.wav"]
+AGAIN_TEXT = "07:02 AM"
+LAST_MINUTE = "2026-12-08 07:01:57"
+LAST_ANNOUNCEMENT = ["seven.wav", "zero.wav", "two.wav", "am.wav", "wake_up.wav"]
 PAUSE_GRACE = 0.3  # seconds of the track that may still sound after it was paused
 AFTER_ANNOUNCEMENT = 3.0  # seconds listened to after an announcement for the track
 SILENCE = 1e-3  # RMS below -60 dBFS
 FRAME = 0.05  # seconds per frame of the beep detector
 BEEP_ALONE = 0.5  # share of a frame's energy in the beep's bands: the beep sounds
-BEEP_UNDER = 0.3  # ... the beep sounds under speech
+# ... the beep sounds under speech: then a frame scores 0.8 or more, while the
+# words alone score up to about 0.35 (wake_up.wav, in frames at its edges).
+BEEP_UNDER = 0.5
+TICK_LIMIT = 1.05  # seconds a shown second may stay before the next one
+PINGS_WHILE_SPEAKING = 5  # pings answered during the middle of each announcement, at least
+
+# The program with every line of its log stamped with its (fake) wall-clock
+# time, under libfaketime's thread-safe build: the plain one, re-reading its
+# file at every call, now and then gives one of two threads reading the clock
+# at once the real time (measured: 121 of 800,000 reads from 4 threads).
+STAMPED = {"QT_MESSAGE_PATTERN": "%{time yyyy-MM-dd hh:mm:ss.zzz} "
+                                 "%{if-category}%{category}: %{endif}%{message}",
+           "LD_PRELOAD": LIBFAKETIME.replace("libfaketime.so", "libfaketimeMT.so")}
+STATE_LINE = re.compile(r"^(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}) .*lblTime\W+"
+                        r"(\d{1,2}:\d{2}:\d{2})\W+lblAMPM\W+(AM|PM)\W+butOnOff\W+(\d)"
+                        r"\W+blnAlarm\W+(true|false)", re.M)
+# The ON/OFF switch in window pixels; its "ON" picture is blue, "OFF" grey.
+SWITCH = (24, 64, 50, 25)
+SWITCH_BLUE = 35  # mean blue minus mean red of the switch that shows "ON"
+
+
+def state_rows(log_text):
+    """The window's state line of each second: (logged at, shown time, armed,
+    ringing), both times as datetimes of the fake clock."""
+    rows = []
+    for stamp, face, half, armed, ringing in STATE_LINE.findall(log_text):
+        logged = datetime.datetime.strptime(stamp, "%Y-%m-%d %H:%M:%S.%f")
+        shown = datetime.datetime.combine(
+            logged.date(), datetime.datetime.strptime(face + half, "%I:%M:%S%p").time())
+        rows.append((logged, shown, armed == "1", ringing == "true"))
+    return rows
+
+
+@contextlib.contextmanager
+def stamped_rig(start):
+    """X, PulseAudio and the program, whose log lines carry their wall-clock
+    time. Yields (app, display, pulse, workdir)."""
+    with contextlib.ExitStack() as stack:
+        workdir = stack.enter_context(temp_dir())
+        display = stack.enter_context(xvfb())
+        pulse = stack.enter_context(pulseaudio(workdir / "runtime"))
+        app = stack.enter_context(alarm_clock(display, pulse, workdir, start,
+                                              extra_env=STAMPED))
+        yield app, display, pulse, workdir
+
+
+class Switch:
+    """The ON/OFF switch as seen on the screen, clicked through XTEST on a
+    connection of the caller's own, so that the click's moment is known."""
+
+    def __init__(self, app):
+        self.x = xdisplay.Display(app.display.name)
+        self.window = self.x.create_resource_object("window", app.window)
+        app.display.xdotool("mousemove", "--window", app.window, *BUT_ON_OFF)
+
+    def shows_on(self):
+        image = self.window.get_image(*SWITCH, X.ZPixmap, 0xFFFFFFFF)
+        pixels = np.frombuffer(image.data, np.uint8).reshape(SWITCH[3], SWITCH[2], 4)
+        return float(pixels[..., 0].mean()) - float(pixels[..., 2].mean()) > SWITCH_BLUE
+
+    def click(self):
+        """Clicks the switch (the mouse is over it); gives the monotonic time."""
+        xtest.fake_input(self.x, X.ButtonPress, 1)
+        clicked = time.monotonic()
+        xtest.fake_input(self.x, X.ButtonRelease, 1)
+        self.x.sync()
+        return clicked
+
+    def seen_off(self, timeout=5):
+        """Waits, looking all the time, until the switch shows "OFF"; gives the
+        monotonic time it was first seen so."""
+        return poll(lambda: not self.shows_on() and time.monotonic(), timeout,
+                    "the switch to show OFF", interval=0.001)
+
+    def close(self):
+        self.x.close()
+
+
+def check_seconds(test, rows, moves):
+    """Between two moves of the clock, each shown second follows the one
+    before, and no second stays longer than TICK_LIMIT. Gives the longest
+    stay and the second that stayed so."""
+    longest = (0.0, datetime.time())
+    for start, end in zip(moves, moves[1:] + [datetime.datetime.max]):
+        stretch = [row for row in rows if start <= row[1] < end]
+        test.assertGreater(len(stretch), 1, "no seconds shown from %s" % start)
+        for (logged, shown, *_), (next_logged, next_shown, *_) in zip(stretch, stretch[1:]):
+            test.assertEqual((next_shown - shown).total_seconds(), 1.0,
+                             "%s followed %s" % (next_shown.time(), shown.time()))
+            stay = (next_logged - logged).total_seconds()
+            test.assertLessEqual(stay, TICK_LIMIT, "%s was shown %.3f s" % (shown.time(), stay))
+            longest = max(longest, (stay, shown.time()))
+    return longest
 
 
 def beep_starts(ears, heard, after=0.0):
@@ -43,10 +152,10 @@ def beep_during(ears, heard, start, end):
 
 
 class TalkingAlarm(unittest.TestCase):
-    def arm(self, app):
+    def arm(self, app, text=ALARM_TEXT):
         app.find_window()
-        say("click butOnOff and type %r into the dialog" % ALARM_TEXT)
-        app.set_alarm(ALARM_TEXT)
+        say("click butOnOff and type %r into the dialog" % text)
+        app.set_alarm(text)
 
     def hear_announcement(self, ears, rec, since, names):
         """Waits until `names` were heard after `since` s of the recording and
@@ -83,18 +192,58 @@ class TalkingAlarm(unittest.TestCase):
                                  % AFTER_ANNOUNCEMENT)
             say("   beep again %.2f s after wake_up.wav ended" % (again - end))
 
+    def check_pings(self, pings, rec, since, found, end):
+        """The window answered pings while the clock spoke: some were sent and
+        answered between the announcement's first and last 0.3 s (left out for
+        the recording's own delay). A window held up by the words answers none.
+        The recording's times are placed on the monotonic clock by its length
+        now: it starts late and may fall behind, so its start says little."""
+        recorded = time.monotonic() - rec.seconds()
+        first = recorded + since + found[0][0] + 0.3
+        last = recorded + since + end - 0.3
+        waits = [answered - sent for sent, answered in list(pings.waits)
+                 if sent >= first and answered <= last]
+        say("   %d pings answered while it spoke, the slowest after %.1f ms"
+            % (len(waits), 1000 * max(waits, default=float("nan"))))
+        with self.subTest("the window answers pings while the clock speaks"):
+            self.assertGreaterEqual(len(waits), PINGS_WHILE_SPEAKING,
+                                    "the window hardly answered while the clock spoke")
+
+    def heard_switch_off(self, ears, rec, since):
+        """Waits for alarm_off.wav after `since` s of the recording and a second
+        after it; gives (heard, start, match, end, the second after it),
+        times counted from `since`."""
+
+        def done():
+            heard = rec.samples()[int(since * RATE):]
+            at, score = ears.find(heard, "alarm_off.wav")
+            if score < CLIP_MATCH:
+                return None
+            end = at + ears.length("alarm_off.wav")
+            tail = heard[int((end + 0.3) * RATE):]
+            return (heard, at, score, end, tail) if len(tail) >= RATE else None
+
+        return poll(done, 15, "alarm_off.wav and a second after it", interval=0.3)
+
     def test_arm_ring_announce_switch_off(self):
         require_program()
         ears = Ears(APP_DIR / "sounds")
-        with rig(START) as (app, display, pulse, _, workdir):
+        with stamped_rig(START) as (app, display, pulse, workdir):
             self.assertFalse(pulse.muted(), "the sink starts muted")
-            with Recorder(pulse, workdir / "monitor.raw") as rec:
-                try:
-                    self.journey(app, display, pulse, rec, ears)
-                finally:
-                    rec.keep("test_alarm-monitor.wav")
+            pings = PingWatch(display.name, app.find_window())
+            switch = Switch(app)
+            try:
+                with Recorder(pulse, workdir / "monitor.raw") as rec:
+                    try:
+                        self.journey(app, pulse, rec, ears, pings, switch)
+                    finally:
+                        rec.keep("test_alarm-monitor.wav")
+            finally:
+                switch.close()
+                pings.stop()
 
-    def journey(self, app, display, pulse, rec, ears):
+    def journey(self, app, pulse, rec, ears, pings, switch):
+        moves = [START]
         self.arm(app)
 
         say("checks: alarm_set.wav is heard whole, then the sink is muted 1.5 s later")
@@ -110,6 +259,7 @@ class TalkingAlarm(unittest.TestCase):
         self.assertTrue(app.running())
 
         say("checks: still muted at 6:59:57, unmuted at 7:00:00")
+        moves.append(JUST_BEFORE)
         app.clock.set(JUST_BEFORE)
         self.assertTrue(pulse.muted())
         poll(lambda: not pulse.muted(), 10, "the mute to be cleared at 7:00")
@@ -131,35 +281,65 @@ class TalkingAlarm(unittest.TestCase):
         with self.subTest("the beep is heard with or after the first announcement"):
             self.assertIsNotNone(first_beep, "the beep was never heard")
             self.assertLessEqual(first_beep, end + AFTER_ANNOUNCEMENT)
+        self.check_pings(pings, rec, ring_from, found, end)
         self.check_track_goes_on(ears, heard, end)
         self.assertFalse(pulse.muted())
 
-        say("checks: at 7:01 the track is paused, %s are heard in order, and the track goes on"
-            % ", ".join(NEXT_ANNOUNCEMENT))
+        say("checks: at 7:01 the track is paused and %s are heard whole and in order; a "
+            "click on butOnOff during them switches the alarm off at once (the switch is "
+            "seen OFF and the next second shows it off, before the words end); then "
+            "alarm_off.wav, and the track is not heard again" % ", ".join(NEXT_ANNOUNCEMENT))
+        moves.append(NEXT_MINUTE)
         app.clock.set(NEXT_MINUTE)
-        minute_from = len(rec.samples()) / RATE
+        minute_from = rec.seconds()
+        poll(lambda: ears.find(rec.samples()[int(minute_from * RATE):],
+                               NEXT_ANNOUNCEMENT[0])[1] > CLIP_MATCH,
+             10, "%s at 7:01" % NEXT_ANNOUNCEMENT[0], interval=0.02)
+        self.assertTrue(switch.shows_on(), "the switch does not show ON while ringing")
+        clicked = switch.click()
+        clicked_fake, clicked_at = app.clock.now(), rec.seconds() - minute_from
+        seen_off = switch.seen_off()
+        say("   the switch seen OFF %.1f ms after the click" % (1000 * (seen_off - clicked)))
+        next_second = poll(lambda: [r for r in state_rows(app.log()) if r[0] > clicked_fake],
+                           5, "the second after the click")[0]
         heard, found, end = self.hear_announcement(ears, rec, minute_from, NEXT_ANNOUNCEMENT)
+        say("   clicked at %.2f s" % (minute_from + clicked_at))
+        self.assertTrue(found[0][0] < clicked_at < end, "the click missed the announcement")
+        self.assertLess(clicked_at + seen_off - clicked, end,
+                        "the switch showed OFF only after the words")
+        self.assertEqual(next_second[2:], (False, False),
+                         "the second after the click still shows the alarm on")
+        self.assertLess(next_second[0], clicked_fake + datetime.timedelta(seconds=end - clicked_at),
+                        "the second after the click came only after the words")
+        self.check_pings(pings, rec, minute_from, found, end)
         with self.subTest("the track is paused during the announcement"):
             self.assertFalse(beep_during(ears, heard, found[0][0] + PAUSE_GRACE, end),
                              "the track sounded during the announcement")
+        heard, at, score, off_end, tail = self.heard_switch_off(ears, rec, minute_from)
+        say("   alarm_off.wav %.2f s after the words (match %.2f)" % (at - end, score))
+        self.assertGreaterEqual(at, end - 0.05, "alarm_off.wav cut into the words")
+        self.assertFalse(beep_during(ears, heard, end, off_end), "the track came back")
+        say("   from 0.3 s after it: RMS %.5f" % rms(tail))
+        self.assertLess(rms(tail), SILENCE, "the player still sounds")
+        self.assertFalse(pulse.muted(), "switched off yet muted")
+
+        say("checks: armed again for %s and muted; at 7:02 unmuted, %s heard in order, "
+            "and the track goes on" % (AGAIN_TEXT, ", ".join(LAST_ANNOUNCEMENT)))
+        self.arm(app, AGAIN_TEXT)
+        poll(pulse.muted, 15, "the sink to be muted again")
+        moves.append(LAST_MINUTE)
+        app.clock.set(LAST_MINUTE)
+        minute_from = rec.seconds()
+        poll(lambda: not pulse.muted(), 10, "the mute to be cleared at 7:02")
+        heard, found, end = self.hear_announcement(ears, rec, minute_from, LAST_ANNOUNCEMENT)
+        self.check_pings(pings, rec, minute_from, found, end)
         self.check_track_goes_on(ears, heard, end)
 
         say("checks: a click on butOnOff switches off without a dialog: alarm_off.wav over "
             "the beep, then silence")
-        clicked_from = len(rec.samples()) / RATE
+        clicked_from = rec.seconds()
         app.click(*BUT_ON_OFF)
-
-        def switched_off():
-            heard = rec.samples()[int(clicked_from * RATE):]
-            at, score = ears.find(heard, "alarm_off.wav")
-            if score < CLIP_MATCH:
-                return None
-            end = at + ears.length("alarm_off.wav")
-            tail = heard[int((end + 0.3) * RATE):]
-            return (heard, at, score, end, tail) if len(tail) >= RATE else None
-
-        heard, at, score, end, tail = poll(
-            switched_off, 15, "alarm_off.wav and a second after it", interval=0.3)
+        heard, at, score, end, tail = self.heard_switch_off(ears, rec, clicked_from)
         say("   alarm_off.wav %.2f s after the click (match %.2f)" % (at, score))
         self.assertFalse(app.visible("Set Alarm"), "switching off opened the dialog")
         with self.subTest("the switch-off clip is heard over the still playing beep"):
@@ -169,6 +349,12 @@ class TalkingAlarm(unittest.TestCase):
         self.assertLess(rms(tail), SILENCE, "the player still sounds")
         self.assertFalse(pulse.muted(), "switched off yet muted")
         self.assertTrue(app.running())
+
+        say("checks: between the moves of the clock each second is shown, one after the "
+            "other, none for more than %.2f s" % TICK_LIMIT)
+        longest, second = check_seconds(self, state_rows(app.log()),
+                                        [FakeClock.parse(m) for m in moves])
+        say("   the longest a second was shown: %.3f s (%s)" % (longest, second))
 
     def test_sigterm_while_muted_unmutes(self):
         require_program()

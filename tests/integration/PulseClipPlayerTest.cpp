@@ -15,7 +15,9 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "clock/Services.h"
@@ -346,6 +348,45 @@ TEST(PulseClipsWithoutServer, TheQueueFallsSilentAndStillCompletes) {
     });
     EXPECT_LT(took, 200.0);
     EXPECT_TRUE(posted.runFirst());
+}
+
+// The state of the server's null sink (RUNNING, IDLE or SUSPENDED), read
+// every 20 ms until it is `wanted` or the deadline has passed.
+std::string waitForSinkState(const PulseServer& server, const std::string& wanted,
+                             std::chrono::milliseconds limit) {
+    const auto deadline = Clock::now() + limit;
+    std::string state;
+    while (true) {
+        // `pactl list short sinks`: index, name, driver, format, channels, state.
+        std::istringstream lines(server.pactl("list short sinks"));
+        for (std::string line; std::getline(lines, line);)
+            if (line.find(PulseServer::sinkName) != std::string::npos)
+                state = line.substr(line.find_last_of(" \t") + 1);
+        if (state == wanted || Clock::now() >= deadline) return state;
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+// The clip player keeps one stream open, corked, between clips. On a server
+// set up as desktops have it (module-suspend-on-idle), that stream must let
+// the sink suspend while the clock waits: a sink kept running costs the
+// server CPU all night.
+TEST(PulseClipsOnASuspendingServer, TheSinkSuspendsWhileTheStreamWaitsCorked) {
+    PulseServer server({"module-suspend-on-idle timeout=1"});
+    ASSERT_TRUE(server.running());
+    Tones tones;
+    Posted posted;
+    const std::unique_ptr<ClipPlayer> player = makeClipPlayer(posted.post());
+    player->play(tones.low440);
+    player->whenPlayed([] {});
+    ASSERT_TRUE(posted.runFirst()) << "the clip was never played out";
+
+    const auto started = Clock::now();
+    const std::string state = waitForSinkState(server, "SUSPENDED", 10s);
+    std::printf("sink %s %.0f ms after the clip\n", state.c_str(),
+                Millis(Clock::now() - started).count());
+    EXPECT_EQ(state, "SUSPENDED");
+    EXPECT_NE(server.pactl("list short sink-inputs"), "") << "the player closed its stream";
 }
 
 // ---- the clip sound itself ----

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -27,7 +28,7 @@ void restoreEnv(const char* name, const std::string& value, bool had) {
 
 }  // namespace
 
-PulseServer::PulseServer() {
+PulseServer::PulseServer(const std::vector<std::string>& extraModules) {
     char templ[] = "/tmp/pulse-test-XXXXXX";
     m_dir = mkdtemp(templ);
     chmod(m_dir.c_str(), 0700);
@@ -35,18 +36,33 @@ PulseServer::PulseServer() {
     m_address = "unix:" + socket;
     rememberEnv("PULSE_SERVER", m_previous, m_hadPrevious);
 
+    // The command line is made before the fork: the child only sets up and execs.
+    const std::string native = "module-native-protocol-unix auth-anonymous=1 socket=" + socket;
+    const std::string sink = std::string("module-null-sink sink_name=") + sinkName;
+    std::vector<const char*> args = {"pulseaudio",
+                                     "-n",
+                                     "--daemonize=no",
+                                     "--exit-idle-time=-1",
+                                     "--use-pid-file=no",
+                                     "--disallow-exit",
+                                     "-L",
+                                     native.c_str(),
+                                     "-L",
+                                     sink.c_str()};
+    for (const std::string& module : extraModules) {
+        args.push_back("-L");
+        args.push_back(module.c_str());
+    }
+    args.push_back(nullptr);
+
     m_pid = fork();
     if (m_pid == 0) {
         setenv("XDG_RUNTIME_DIR", m_dir.c_str(), 1);
         setenv("HOME", m_dir.c_str(), 1);
-        const std::string native = "module-native-protocol-unix auth-anonymous=1 socket=" + socket;
-        const std::string sink = std::string("module-null-sink sink_name=") + sinkName;
         // Keep the test log quiet: the server warns about running as root.
         freopen("/dev/null", "w", stderr);
         freopen("/dev/null", "w", stdout);
-        execlp("pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-               "--use-pid-file=no", "--disallow-exit", "-L", native.c_str(), "-L", sink.c_str(),
-               static_cast<char*>(nullptr));
+        execvp("pulseaudio", const_cast<char* const*>(args.data()));
         _exit(127);
     }
     setenv("PULSE_SERVER", m_address.c_str(), 1);
@@ -66,6 +82,18 @@ PulseServer::~PulseServer() {
     restoreEnv("PULSE_SERVER", m_previous, m_hadPrevious);
     std::error_code ec;
     std::filesystem::remove_all(m_dir, ec);
+}
+
+std::string PulseServer::pactl(const std::string& arguments) const {
+    const std::string command =
+        "PULSE_SERVER=" + m_address + " pactl " + arguments + " 2>/dev/null";
+    std::string text;
+    if (FILE* out = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, out)) text += buffer;
+        pclose(out);
+    }
+    return text;
 }
 
 void PulseServer::freeze() {

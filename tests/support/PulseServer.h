@@ -4,10 +4,13 @@
 
 #include <sys/types.h>
 #include <string>
+#include <vector>
 
 class PulseServer {
   public:
-    PulseServer();   // starts the server and waits until it accepts clients
+    // Starts the server, with `extraModules` loaded after the null sink (e.g.
+    // "module-suspend-on-idle timeout=1"), and waits until it accepts clients.
+    explicit PulseServer(const std::vector<std::string>& extraModules = {});
     ~PulseServer();  // stops it and restores PULSE_SERVER
     PulseServer(const PulseServer&) = delete;
     PulseServer& operator=(const PulseServer&) = delete;
@@ -16,6 +19,8 @@ class PulseServer {
     const std::string& serverAddress() const { return m_address; }
     // The null sink's name; it is the default sink.
     static constexpr const char* sinkName = "test_null";
+    // Runs pactl with `arguments` against this server; gives what it printed.
+    std::string pactl(const std::string& arguments) const;
     void freeze();  // SIGSTOP: the server accepts connections but never answers
     void thaw();
     void stop();
