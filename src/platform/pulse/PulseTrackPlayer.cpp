@@ -6,6 +6,8 @@
 #include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
 
+#include <cstring>
+
 #include "StreamBuffer.h"
 #include "TrackFile.h"
 
@@ -214,7 +216,13 @@ void PulseTrackPlayer::feed(std::size_t bytes) {
         std::size_t size = bytes;
         if (pa_stream_begin_write(m_stream, &buffer, &size) < 0 || !buffer) return;
         const std::size_t wanted = size / frameBytes;
-        const std::size_t got = m_file->read(static_cast<std::int16_t*>(buffer), wanted, m_loop);
+        std::size_t got = m_file->read(static_cast<std::int16_t*>(buffer), wanted, m_loop);
+        if (got < wanted && !m_file->ended() && !m_file->broken()) {
+            // The decoder is behind: silence for now keeps the server asking for more.
+            std::memset(static_cast<char*>(buffer) + got * frameBytes, 0,
+                        (wanted - got) * frameBytes);
+            got = wanted;
+        }
         if (got == 0) {
             pa_stream_cancel_write(m_stream);
         } else {
