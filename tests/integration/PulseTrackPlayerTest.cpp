@@ -113,6 +113,13 @@ const std::vector<Format> formats = {
     {"tone.wmv", "avenc_wmav2 ! mux. " + picture + " ! avenc_wmv2 ! mux. avmux_asf name=mux"},
 };
 
+#ifdef __SANITIZE_ADDRESS__
+// AddressSanitizer holds freed memory back for a while, so memory grows as sound flows.
+constexpr long memoryBoundKb = 20 * 1024;
+#else
+constexpr long memoryBoundKb = 5 * 1024;
+#endif
+
 // This process's resident memory, in kB.
 long residentKb() {
     std::ifstream statm("/proc/self/statm");
@@ -246,7 +253,7 @@ TEST_F(PulseTrack, ATwoHourFileStartsAtOnceInLittleMemory) {
     std::printf("two-hour WAV (%ju MB): opened in %.1f ms, memory %+ld kB while playing\n",
                 std::filesystem::file_size(file) >> 20, openMs, grownKb);
     EXPECT_NE(firstTone(heard, low), nullptr);
-    EXPECT_LT(grownKb, 5 * 1024) << "the file is loaded, not streamed";
+    EXPECT_LT(grownKb, memoryBoundKb) << "the file is loaded, not streamed";
 }
 
 TEST_F(PulseTrack, AFiftyMillisecondFileLoopsQuietly) {

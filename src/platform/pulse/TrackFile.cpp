@@ -44,11 +44,6 @@ guint64 positionOf(GstSample* sample) {
     return gst_segment_to_stream_time(segment, GST_FORMAT_TIME, pts);
 }
 
-std::size_t sizeOf(GstSample* sample) {
-    GstBuffer* buffer = gst_sample_get_buffer(sample);
-    return buffer ? gst_buffer_get_size(buffer) : 0;
-}
-
 // Video and pictures are left undecoded: only the sound is played.
 // (GstAutoplugSelectResult: 0 try the element, 1 expose the stream undecoded.)
 int skipPictureDecoders(GstElement*, GstPad*, GstCaps*, GstElementFactory* factory, gpointer) {
@@ -249,7 +244,7 @@ void TrackFile::rewind() {
 }
 
 void TrackFile::dropAhead() {
-    for (const Block& block : m_ahead) gst_sample_unref(block.sample);
+    for (const Block& block : m_ahead) gst_buffer_unref(block.buffer);
     m_ahead.clear();
     m_aheadBytes = 0;
     m_offset = 0;
@@ -265,8 +260,13 @@ void TrackFile::takeDecoded() {
         const bool startsTurn =
             at != GST_CLOCK_TIME_NONE && m_lastTime != GST_CLOCK_TIME_NONE && at <= m_lastTime;
         if (at != GST_CLOCK_TIME_NONE) m_lastTime = at;
-        m_ahead.push_back({sample, startsTurn});
-        m_aheadBytes += sizeOf(sample);
+        // Only the sound is kept: the sink reuses its sample once it is given back.
+        GstBuffer* buffer = gst_sample_get_buffer(sample);
+        if (buffer) {
+            m_ahead.push_back({gst_buffer_ref(buffer), startsTurn});
+            m_aheadBytes += gst_buffer_get_size(buffer);
+        }
+        gst_sample_unref(sample);
     }
 }
 
@@ -289,15 +289,14 @@ std::size_t TrackFile::read(std::int16_t* out, std::size_t frames, bool loop) {
             }
             block.startsTurn = false;
         }
-        const std::size_t size = sizeOf(block.sample);
+        const std::size_t size = gst_buffer_get_size(block.buffer);
         const std::size_t take = std::min(frames - done, (size - m_offset) / frameBytes());
-        gst_buffer_extract(gst_sample_get_buffer(block.sample), m_offset, out + done * 2,
-                           take * frameBytes());
+        gst_buffer_extract(block.buffer, m_offset, out + done * 2, take * frameBytes());
         m_offset += take * frameBytes();
         done += take;
         if (m_offset + frameBytes() > size) {
             m_aheadBytes -= size;
-            gst_sample_unref(block.sample);
+            gst_buffer_unref(block.buffer);
             m_ahead.pop_front();
             m_offset = 0;
         }

@@ -16,9 +16,9 @@
 
 typedef struct _GstElement GstElement;
 typedef struct _GstAppSink GstAppSink;
+typedef struct _GstBuffer GstBuffer;
 typedef struct _GstBus GstBus;
 typedef struct _GstPad GstPad;
-typedef struct _GstSample GstSample;
 
 class TrackFile {
   public:
@@ -49,8 +49,8 @@ class TrackFile {
 
   private:
     struct Block {
-        GstSample* sample;
-        bool startsTurn;  // the first sample from the start of the file again
+        GstBuffer* buffer;
+        bool startsTurn;  // the first sound from the start of the file again
     };
 
     TrackFile() = default;
