@@ -437,10 +437,10 @@ TEST(PulseTrackWithoutServer, EveryCallReturnsAtOnce) {
 
 // ---- the track file ----
 
-// Reads up to `frames` frames in blocks, waiting for the decoder as the sound
-// server would; fewer at the end of a track that does not loop.
-std::vector<std::int16_t> readAll(TrackFile& file, std::size_t frames, bool loop,
-                                  std::size_t block = 997) {
+// Reads up to `frames` frames in odd-sized blocks, waiting for the decoder as the
+// sound server would; fewer at the end of a track that does not loop.
+std::vector<std::int16_t> readAll(TrackFile& file, std::size_t frames, bool loop) {
+    constexpr std::size_t block = 997;
     std::vector<std::int16_t> out(frames * 2);
     std::size_t done = 0;
     const auto deadline = Clock::now() + 5s;
@@ -467,7 +467,7 @@ TEST(TrackFile, LoopingGoesOnFromTheStart) {
     EXPECT_FALSE(file->broken());
 
     file->rewind();
-    // Read in odd-sized blocks, across the end of the file several times.
+    // Across the end of the file several times.
     const std::vector<std::int16_t> looped = readAll(*file, 14400 * 5 / 2, true);
     ASSERT_EQ(looped.size(), once.size() * 5 / 2);
     for (std::size_t i = 0; i < looped.size(); ++i)
