@@ -4,6 +4,7 @@
 #include <pulse/stream.h>
 #include <pulse/timeval.h>
 
+#include <cstring>
 #include <mutex>
 
 #include "PulseSession.h"
@@ -166,13 +167,22 @@ void PulseTrackPlayer::feed(std::size_t bytes) {
         std::size_t size = bytes;
         if (pa_stream_begin_write(m_stream, &buffer, &size) < 0 || !buffer) return;
         const std::size_t wanted = size / frameBytes;
-        const std::size_t got = m_file->read(static_cast<std::int16_t*>(buffer), wanted, m_loop);
+        const std::size_t decoded =
+            m_file->read(static_cast<std::int16_t*>(buffer), wanted, m_loop);
+        std::size_t got = decoded;
+        if (got < wanted && !m_file->ended() && !m_file->broken()) {
+            // The decoder is behind: silence for now keeps the server asking for more.
+            std::memset(static_cast<char*>(buffer) + got * frameBytes, 0,
+                        (wanted - got) * frameBytes);
+            got = wanted;
+        }
         if (got == 0) {
             pa_stream_cancel_write(m_stream);
         } else {
             pa_stream_write(m_stream, buffer, got * frameBytes, nullptr, 0, PA_SEEK_RELATIVE);
             bytes -= got * frameBytes;
-            m_framesWritten += got;
+            // Only the track's own sound counts, not the silence that stands in for it.
+            m_framesWritten += decoded;
         }
         if (got < wanted) {
             // The end of a track that does not loop, or a file gone bad.

@@ -1,53 +1,313 @@
 #include "TrackFile.h"
 
-#include <sndfile.h>
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
 
-#include <cstdio>
-#include <vector>
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t bytesPerSecond = 48000 * 4;
+// How much decoded sound the reader keeps taken from the sink: a second.
+constexpr std::size_t aheadBytes = bytesPerSecond;
+// How many decoded buffers the sink holds besides; the decoder waits when they are there.
+constexpr guint sinkBuffers = 32;
+// How long open() waits for the file to give its first sound.
+constexpr std::int64_t openLimitNs = 1'500'000'000;
+// How long rewind() waits for sound from the start again.
+constexpr std::int64_t rewindLimitNs = 100'000'000;
+// A track read for this long without giving anything has stopped giving sound.
+constexpr std::int64_t starvedLimitNs = 2'000'000'000;
+
+bool gstReady() {
+    // Once per process; C++ makes the first caller do it and the others wait.
+    static const bool ready = gst_init_check(nullptr, nullptr, nullptr);
+    return ready;
+}
+
+std::int64_t nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
+        .count();
+}
+
+// Where in the file a decoded sample starts, or GST_CLOCK_TIME_NONE.
+guint64 positionOf(GstSample* sample) {
+    const GstSegment* segment = gst_sample_get_segment(sample);
+    const GstClockTime pts = GST_BUFFER_PTS(gst_sample_get_buffer(sample));
+    if (!segment || segment->format != GST_FORMAT_TIME || !GST_CLOCK_TIME_IS_VALID(pts))
+        return GST_CLOCK_TIME_NONE;
+    return gst_segment_to_stream_time(segment, GST_FORMAT_TIME, pts);
+}
+
+// Video and pictures are left undecoded: only the sound is played.
+// (GstAutoplugSelectResult: 0 try the element, 1 expose the stream undecoded.)
+int skipPictureDecoders(GstElement*, GstPad*, GstCaps*, GstElementFactory* factory, gpointer) {
+    const char* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
+    const bool picture = klass && std::strstr(klass, "Decoder") &&
+                         (std::strstr(klass, "Video") || std::strstr(klass, "Image"));
+    return picture ? 1 : 0;
+}
+
+// Whether the state change is done: at once, or by an ASYNC_DONE before the
+// deadline. A segment's end on the way is noted in `segmentDone`.
+bool settled(GstBus* bus, GstStateChangeReturn change, std::int64_t deadlineNs, bool& segmentDone) {
+    if (change != GST_STATE_CHANGE_ASYNC) return change != GST_STATE_CHANGE_FAILURE;
+    const auto types =
+        GstMessageType(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR | GST_MESSAGE_SEGMENT_DONE);
+    for (std::int64_t left; (left = deadlineNs - nowNs()) > 0;) {
+        GstMessage* message = gst_bus_timed_pop_filtered(bus, GstClockTime(left), types);
+        if (!message) return false;
+        const GstMessageType type = GST_MESSAGE_TYPE(message);
+        gst_message_unref(message);
+        if (type != GST_MESSAGE_SEGMENT_DONE) return type == GST_MESSAGE_ASYNC_DONE;
+        segmentDone = true;
+    }
+    return false;
+}
+
+}  // namespace
 
 std::unique_ptr<TrackFile> TrackFile::open(const std::string& path) {
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file) return nullptr;
-    std::unique_ptr<TrackFile> track(new TrackFile(file, info.samplerate, info.channels));
-    // A track must loop, so it must be able to go back to its start, and it
-    // must give sound at all: try its first block.
-    if (info.samplerate < 1 || info.channels < 1 || !info.seekable) return nullptr;
-    std::vector<std::int16_t> first(static_cast<std::size_t>(info.channels) * 256);
-    if (sf_readf_short(file, first.data(), 256) <= 0 || sf_seek(file, 0, SEEK_SET) != 0)
+    // Only regular files: a folder, a device or a pipe never gives a track.
+    std::error_code error;
+    if (path.empty() || !std::filesystem::is_regular_file(path, error) || !gstReady())
         return nullptr;
+    gchar* uri = gst_filename_to_uri(path.c_str(), nullptr);
+    if (!uri) return nullptr;
+    std::unique_ptr<TrackFile> track(new TrackFile);
+    const bool started = track->start(uri);
+    g_free(uri);
+    if (!started) return nullptr;
     return track;
 }
 
-TrackFile::TrackFile(SNDFILE* file, int rate, int channels)
-    : m_file(file), m_rate(rate), m_channels(channels) {}
+bool TrackFile::start(const std::string& uri) {
+    // file:// → decoder → audioconvert → audioresample → appsink.
+    m_pipeline = gst_pipeline_new("alarm-track");
+    m_decoder = gst_element_factory_make("uridecodebin", nullptr);
+    m_convert = gst_element_factory_make("audioconvert", nullptr);
+    GstElement* resample = gst_element_factory_make("audioresample", nullptr);
+    GstElement* sink = gst_element_factory_make("appsink", nullptr);
+    if (!m_pipeline || !m_decoder || !m_convert || !resample || !sink) {
+        for (GstElement* element : {m_decoder, m_convert, resample, sink})
+            if (element) gst_object_unref(gst_object_ref_sink(element));
+        m_decoder = m_convert = nullptr;
+        return false;
+    }
+    gst_bin_add_many(GST_BIN(m_pipeline), m_decoder, m_convert, resample, sink, nullptr);
+    m_sink = GST_APP_SINK(sink);
+    m_bus = gst_element_get_bus(m_pipeline);
 
-TrackFile::~TrackFile() {
-    sf_close(m_file);
+    g_object_set(m_decoder, "uri", uri.c_str(), nullptr);
+    GstCaps* caps =
+        gst_caps_from_string("audio/x-raw,format=S16LE,layout=interleaved,rate=48000,channels=2");
+    g_object_set(sink, "caps", caps, "sync", FALSE, "max-buffers", sinkBuffers, "drop", FALSE,
+                 "enable-last-sample", FALSE, nullptr);
+    gst_caps_unref(caps);
+    if (!gst_element_link_many(m_convert, resample, sink, nullptr)) return false;
+
+    g_signal_connect(m_decoder, "autoplug-select", G_CALLBACK(skipPictureDecoders), nullptr);
+    g_signal_connect_swapped(m_decoder, "pad-added",
+                             G_CALLBACK(+[](TrackFile* self, GstPad* pad) { self->linkPad(pad); }),
+                             this);
+    g_signal_connect_swapped(m_decoder, "no-more-pads",
+                             G_CALLBACK(+[](TrackFile* self) { self->noMorePads(); }), this);
+    // Notes that sound comes out of the decoder, so that looping never spins on a
+    // file that stopped giving any.
+    GstPad* input = gst_element_get_static_pad(m_convert, "sink");
+    gst_pad_add_probe(
+        input, GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad*, GstPadProbeInfo*, gpointer self) {
+            static_cast<TrackFile*>(self)->m_flowing = true;
+            return GST_PAD_PROBE_OK;
+        },
+        this, nullptr);
+    gst_object_unref(input);
+
+    // Within the limit: the file decodes and gives some sound.
+    const std::int64_t deadline = nowNs() + openLimitNs;
+    if (!settled(m_bus, gst_element_set_state(m_pipeline, GST_STATE_PAUSED), deadline,
+                 m_endedEarly))
+        return false;
+    GstSample* first = gst_app_sink_try_pull_preroll(m_sink, 0);
+    if (!first) return false;  // the file ended without a sound
+    gst_sample_unref(first);
+    // Play the file as a segment, which ends without ending the stream, so that
+    // the next turn can be queued right behind it.
+    if (seekToStart(true) && !settled(m_bus, GST_STATE_CHANGE_ASYNC, deadline, m_endedEarly))
+        return false;
+    if (gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
+        return false;
+    m_watcher = std::thread(&TrackFile::watch, this);
+    // Half a second of sound in hand, so that the track does not start with a gap.
+    fillAhead(aheadBytes / 2, deadline - nowNs());
+    return !m_broken;
 }
 
-std::size_t TrackFile::read(std::int16_t* out, std::size_t frames, bool loop) {
-    std::size_t done = 0;
-    bool fromStart = false;  // whether this call already went back to the start
-    while (done < frames && !m_broken) {
-        const sf_count_t got =
-            sf_readf_short(m_file, out + done * m_channels, static_cast<sf_count_t>(frames - done));
-        if (got > 0) {
-            done += static_cast<std::size_t>(got);
-            fromStart = false;
-            continue;
-        }
-        if (!loop) break;
-        // Nothing right after going back to the start: the file has stopped giving sound.
-        if (fromStart || sf_seek(m_file, 0, SEEK_SET) != 0) {
-            m_broken = true;
-            break;
-        }
-        fromStart = true;
+TrackFile::~TrackFile() {
+    // The decoder stops first: that frees a watcher that waits in a seek for the
+    // decoder's threads. The bus still carries messages until the pipeline is NULL.
+    m_quitting = true;
+    if (m_pipeline) gst_element_set_state(m_pipeline, GST_STATE_READY);
+    if (m_watcher.joinable()) {
+        gst_bus_post(m_bus, gst_message_new_application(nullptr, gst_structure_new_empty("quit")));
+        m_watcher.join();
     }
+    dropAhead();
+    if (m_pipeline) {
+        gst_element_set_state(m_pipeline, GST_STATE_NULL);
+        gst_object_unref(m_pipeline);
+    }
+    if (m_bus) gst_object_unref(m_bus);
+}
+
+void TrackFile::linkPad(GstPad* pad) {
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    if (!caps) caps = gst_pad_query_caps(pad, nullptr);
+    const bool sound =
+        caps && !gst_caps_is_empty(caps) &&
+        g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps, 0)), "audio/x-raw");
+    if (caps) gst_caps_unref(caps);
+    // The first sound stream plays; video and further sound streams stay unlinked.
+    if (!sound || m_linked.exchange(true)) return;
+    GstPad* input = gst_element_get_static_pad(m_convert, "sink");
+    if (gst_pad_link(pad, input) != GST_PAD_LINK_OK) m_linked = false;
+    gst_object_unref(input);
+}
+
+void TrackFile::noMorePads() {
+    if (!m_linked)
+        GST_ELEMENT_ERROR(m_pipeline, STREAM, CODEC_NOT_FOUND, ("No sound in this file"),
+                          (nullptr));
+}
+
+bool TrackFile::seekToStart(bool flush) {
+    m_flowing = false;
+    const auto flags = GstSeekFlags(GST_SEEK_FLAG_SEGMENT | (flush ? GST_SEEK_FLAG_FLUSH : 0));
+    GstEvent* seek = gst_event_new_seek(1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, 0,
+                                        GST_SEEK_TYPE_SET, GST_CLOCK_TIME_NONE);
+    if (flush) return gst_element_send_event(m_pipeline, seek);
+    // Without a flush the seek waits until the decoder has room for the next turn.
+    // Sent from a pad it holds no lock of the pipeline meanwhile, so stopping the
+    // pipeline or a rewind is never held up by it.
+    GstPad* output = gst_element_get_static_pad(m_convert, "src");
+    const bool done = gst_pad_send_event(output, seek);
+    gst_object_unref(output);
     return done;
 }
 
+// On the watcher thread: starts every next turn of the file.
+void TrackFile::watch() {
+    const auto types = GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_EOS |
+                                      GST_MESSAGE_SEGMENT_DONE | GST_MESSAGE_APPLICATION);
+    bool turnDue = m_endedEarly;  // the file was played to its end: the next turn is due
+    for (;;) {
+        // A turn starts once the last one gave sound, so a file that stopped giving
+        // any is never started over and over.
+        if (turnDue && m_flowing && !m_quitting) {
+            turnDue = false;
+            seekToStart(false);
+        }
+        GstMessage* message = gst_bus_timed_pop_filtered(
+            m_bus, turnDue ? 10 * GST_MSECOND : GST_CLOCK_TIME_NONE, types);
+        if (!message) continue;
+        const GstMessageType type = GST_MESSAGE_TYPE(message);
+        gst_message_unref(message);
+        if (m_quitting) return;
+        if (type == GST_MESSAGE_ERROR) {
+            m_broken = true;
+            turnDue = false;
+        } else if (type == GST_MESSAGE_SEGMENT_DONE) {
+            turnDue = !m_broken;
+        } else if (type == GST_MESSAGE_EOS && !m_broken && !seekToStart(true)) {
+            // A file that cannot go back to its start: open it again.
+            m_linked = false;
+            gst_element_set_state(m_pipeline, GST_STATE_READY);
+            gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
+        }
+    }
+}
+
 void TrackFile::rewind() {
-    sf_seek(m_file, 0, SEEK_SET);
+    // The flush empties the decoder and the sink at once, so the caller waits only
+    // for the first sound from the start.
+    seekToStart(true);
+    dropAhead();
+    m_lastTime = GST_CLOCK_TIME_NONE;
+    m_ended = false;
+    fillAhead(aheadBytes / 2, rewindLimitNs);
+}
+
+void TrackFile::dropAhead() {
+    for (const Block& block : m_ahead) gst_buffer_unref(block.buffer);
+    m_ahead.clear();
+    m_aheadBytes = 0;
+    m_offset = 0;
+}
+
+// Takes what the sink holds, up to a second of sound, without waiting.
+void TrackFile::takeDecoded() {
+    while (m_aheadBytes < aheadBytes) {
+        GstSample* sample = gst_app_sink_try_pull_sample(m_sink, 0);
+        if (!sample) return;
+        // A sample from earlier in the file than the last one starts the next turn.
+        const guint64 at = positionOf(sample);
+        const bool startsTurn =
+            at != GST_CLOCK_TIME_NONE && m_lastTime != GST_CLOCK_TIME_NONE && at <= m_lastTime;
+        if (at != GST_CLOCK_TIME_NONE) m_lastTime = at;
+        // Only the sound is kept: the sink reuses its sample once it is given back.
+        GstBuffer* buffer = gst_sample_get_buffer(sample);
+        if (buffer) {
+            m_ahead.push_back({gst_buffer_ref(buffer), startsTurn});
+            m_aheadBytes += gst_buffer_get_size(buffer);
+        }
+        gst_sample_unref(sample);
+    }
+}
+
+void TrackFile::fillAhead(std::size_t bytes, std::int64_t limitNs) {
+    const std::int64_t deadline = nowNs() + limitNs;
+    for (takeDecoded(); m_aheadBytes < bytes && !m_broken && nowNs() < deadline; takeDecoded())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+std::size_t TrackFile::read(std::int16_t* out, std::size_t frames, bool loop) {
+    takeDecoded();
+    if (loop) m_ended = false;
+    std::size_t done = 0;
+    while (done < frames && !m_ended && !m_ahead.empty()) {
+        Block& block = m_ahead.front();
+        if (block.startsTurn) {
+            if (!loop) {
+                m_ended = true;
+                break;
+            }
+            block.startsTurn = false;
+        }
+        const std::size_t size = gst_buffer_get_size(block.buffer);
+        const std::size_t take = std::min(frames - done, (size - m_offset) / frameBytes());
+        gst_buffer_extract(block.buffer, m_offset, out + done * 2, take * frameBytes());
+        m_offset += take * frameBytes();
+        done += take;
+        if (m_offset + frameBytes() > size) {
+            m_aheadBytes -= size;
+            gst_buffer_unref(block.buffer);
+            m_ahead.pop_front();
+            m_offset = 0;
+        }
+    }
+    // A decoder that gives nothing for long, though it is read, has stopped.
+    if (done > 0 || m_ended || frames == 0) {
+        m_starvedSince = -1;
+    } else if (m_starvedSince < 0) {
+        m_starvedSince = nowNs();
+    } else if (nowNs() - m_starvedSince > starvedLimitNs) {
+        m_broken = true;
+    }
+    return done;
 }

@@ -1,43 +1,87 @@
 #pragma once
-// An alarm track decoded with libsndfile (WAV, FLAC, Ogg Vorbis, Opus, MP3 and
-// more) as interleaved signed 16-bit samples at the file's own rate, read a
-// block at a time and started over at its end when it loops.
+// An alarm track decoded by GStreamer, whatever its format (MP3, Ogg Vorbis and
+// Opus, FLAC, WAV, AAC in MP4, WMA, the sound of a video file), always as
+// interleaved signed 16-bit stereo at 48000 Hz. GStreamer's own threads decode
+// about a second ahead and go on from the start at the end of the file, without
+// a gap; read() only takes what is ready and never waits, so the sound server's
+// thread can call it. Memory stays the same however long the file is.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
+#include <thread>
 
-struct sf_private_tag;
+typedef struct _GstElement GstElement;
+typedef struct _GstAppSink GstAppSink;
+typedef struct _GstBuffer GstBuffer;
+typedef struct _GstBus GstBus;
+typedef struct _GstPad GstPad;
 
 class TrackFile {
   public:
-    // The file when libsndfile decodes it, can go back to its start and gives
-    // sound from the start; null otherwise.
+    // The local file at `path` when it gives sound within a moment; null
+    // otherwise (missing, not a sound file, nothing to decode it, no sound).
     static std::unique_ptr<TrackFile> open(const std::string& path);
     ~TrackFile();
     TrackFile(const TrackFile&) = delete;
     TrackFile& operator=(const TrackFile&) = delete;
 
-    int rate() const { return m_rate; }
-    int channels() const { return m_channels; }
-    std::size_t frameBytes() const { return static_cast<std::size_t>(m_channels) * 2; }
+    int rate() const { return 48000; }
+    int channels() const { return 2; }
+    std::size_t frameBytes() const { return static_cast<std::size_t>(channels()) * 2; }
 
-    // Fills `out` with up to `frames` frames. At the end of the file a looping
-    // track goes on from its start, so fewer frames come back only at the end
-    // of a track that does not loop, or when the file stops giving sound
-    // (broken() tells which).
+    // Copies up to `frames` decoded frames into `out` without waiting. Fewer
+    // come back when the decoder is behind (the caller plays silence for the
+    // rest), at the end of a track that does not loop (ended()) or once the
+    // file stopped giving sound (broken()). A looping track goes on from its
+    // start.
     std::size_t read(std::int16_t* out, std::size_t frames, bool loop);
-    // True once the file gave no sound even from its start.
+    // True once the decoder failed, or gave nothing for a while although it was read.
     bool broken() const { return m_broken; }
-    // Back to the start.
+    // True when read() stopped at the end of the file because it did not loop.
+    bool ended() const { return m_ended; }
+    // Back to the start, waiting a moment at most for its first sound. The
+    // caller never runs read() and rewind() at the same time.
     void rewind();
 
   private:
-    TrackFile(sf_private_tag* file, int rate, int channels);
+    struct Block {
+        GstBuffer* buffer;
+        bool startsTurn;  // the first sound from the start of the file again
+    };
 
-    sf_private_tag* m_file;
-    int m_rate;
-    int m_channels;
-    bool m_broken = false;
+    TrackFile() = default;
+    bool start(const std::string& uri);
+    void watch();
+    bool seekToStart(bool flush);
+    void linkPad(GstPad* pad);
+    void noMorePads();
+    void takeDecoded();
+    void fillAhead(std::size_t bytes, std::int64_t limitNs);
+    void dropAhead();
+
+    GstElement* m_pipeline = nullptr;
+    GstElement* m_decoder = nullptr;
+    GstElement* m_convert = nullptr;
+    GstAppSink* m_sink = nullptr;
+    GstBus* m_bus = nullptr;
+    std::thread m_watcher;      // follows the decoder's news: end of file, errors
+    bool m_endedEarly = false;  // the first turn ended before the watcher started
+
+    // Shared with GStreamer's threads.
+    std::atomic<bool> m_broken{false};
+    std::atomic<bool> m_quitting{false};
+    std::atomic<bool> m_linked{false};
+    std::atomic<bool> m_flowing{false};  // sound came out of the decoder since the last seek
+
+    // The reader's own: decoded sound taken from the sink, about a second of it.
+    std::deque<Block> m_ahead;
+    std::size_t m_aheadBytes = 0;
+    std::size_t m_offset = 0;                      // bytes of the first block already read
+    std::uint64_t m_lastTime = ~std::uint64_t{0};  // position in the file of the last sample
+    bool m_ended = false;
+    std::int64_t m_starvedSince = -1;  // when read() last started to find nothing, in ns
 };
