@@ -35,6 +35,7 @@ PulseTrackPlayer::PulseTrackPlayer()
 }
 
 PulseTrackPlayer::~PulseTrackPlayer() {
+    if (m_opener.joinable()) m_opener.join();
     // Nothing calls back into the player once this is done; the session ends after it.
     Locked locked(*m_session);
     m_session->onChange = nullptr;
@@ -42,12 +43,11 @@ PulseTrackPlayer::~PulseTrackPlayer() {
 }
 
 bool PulseTrackPlayer::tryOpen(const std::string& path) {
+    if (m_opener.joinable()) m_opener.join();
     std::unique_ptr<TrackFile> file = TrackFile::open(path);
-    if (!file) {
-        logDebug(LogCategory::audio, "PulseAudio track: libsndfile cannot play " + path);
-        return false;
-    }
+    if (!file) return false;
     Locked locked(*m_session);
+    ++m_opening;
     closeStream(m_stream);
     m_file = std::move(file);
     m_url = path;
@@ -62,15 +62,35 @@ void PulseTrackPlayer::setLoop(bool loop) {
 }
 
 void PulseTrackPlayer::open(const std::string& path) {
-    if (tryOpen(path)) return;
+    // The decoder may take a moment to find the file's first sound (GStreamer
+    // to start, the first time): that happens on a thread of its own, so the
+    // caller goes on at once. Until then the player reads as playing, and a
+    // pause or play meanwhile takes effect when the sound is there.
+    if (m_opener.joinable()) m_opener.join();
+    unsigned opening = 0;
     {
         Locked locked(*m_session);
         closeStream(m_stream);
         m_file.reset();
         m_url = path;
-        m_state = failed;
+        m_state = Playing;
+        opening = ++m_opening;
     }
-    if (onError) onError();
+    m_opener = std::thread([this, path, opening] {
+        std::unique_ptr<TrackFile> file = TrackFile::open(path);
+        {
+            Locked locked(*m_session);
+            if (opening != m_opening) return;  // another file since
+            if (file) {
+                m_file = std::move(file);
+                if (m_state != stopped) startStream();
+                return;
+            }
+            logDebug(LogCategory::audio, "PulseAudio track: GStreamer cannot play " + path);
+            m_state = failed;
+        }
+        if (onError) onError();
+    });
 }
 
 std::string PulseTrackPlayer::url() const {
@@ -85,14 +105,14 @@ TrackPlayer::PlayState PulseTrackPlayer::playState() const {
 
 void PulseTrackPlayer::pause() {
     Locked locked(*m_session);
-    if (!m_file || m_state == failed) return;
+    if (m_url.empty() || m_state == failed) return;
     m_state = Paused;
     applyCork();
 }
 
 void PulseTrackPlayer::play() {
     Locked locked(*m_session);
-    if (!m_file || m_state == failed) return;
+    if (m_url.empty() || m_state == failed) return;
     m_state = Playing;
     applyCork();    // a stream that is there
     startStream();  // or one that is not yet
@@ -100,11 +120,11 @@ void PulseTrackPlayer::play() {
 
 void PulseTrackPlayer::stop() {
     Locked locked(*m_session);
-    if (!m_file || m_state == failed) return;
+    if (m_url.empty() || m_state == failed) return;
     m_state = stopped;
     // What the server still holds of the track goes with the stream.
     closeStream(m_stream);
-    m_file->rewind();
+    if (m_file) m_file->rewind();
 }
 
 unsigned long long PulseTrackPlayer::soundWritten() const {

@@ -1,8 +1,8 @@
 #pragma once
-// The alarm track on PulseAudio, for every file libsndfile decodes. The player
-// has a pulse::Session of its own, whose thread decodes the file as the server
-// asks for sound and starts it over at its end, so a busy window can never
-// starve the track. Pause and play cork and uncork the stream and keep the position.
+// The alarm track on PulseAudio, for every file GStreamer decodes (TrackFile).
+// The player has a pulse::Session of its own, whose thread takes the decoded
+// sound as the server asks for it, and the track starts over at its end, so a
+// busy window can never starve it. Pause and play cork and uncork the stream and keep the position.
 // Callers never wait on the server: a server that is missing, frozen or gone
 // leaves the track silent, and the player connects again every few seconds
 // and goes on where the track was.
@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "clock/Services.h"
 
@@ -26,12 +27,14 @@ class PulseTrackPlayer : public TrackPlayer {
     PulseTrackPlayer(const PulseTrackPlayer&) = delete;
     PulseTrackPlayer& operator=(const PulseTrackPlayer&) = delete;
 
-    // Opens the file and starts it from its beginning when libsndfile decodes
-    // it; otherwise returns false and leaves the player as it was.
+    // Opens the file and starts it from its beginning when GStreamer decodes
+    // it, waiting for its first sound; otherwise returns false and leaves the
+    // player as it was.
     bool tryOpen(const std::string& path);
 
     void setLoop(bool loop) override;
-    // As tryOpen(); a file that cannot be decoded is reported through onError.
+    // As tryOpen(), but returns at once: the file opens on a thread of its
+    // own, and one that cannot be decoded is reported through onError.
     void open(const std::string& path) override;
     std::string url() const override;
     PlayState playState() const override;
@@ -59,6 +62,10 @@ class PulseTrackPlayer : public TrackPlayer {
     void fail();
 
     std::unique_ptr<pulse::Session> m_session;
+    // Opens the file of the last open(); m_opening counts the files opened,
+    // so that an opener whose file was replaced meanwhile leaves the player be.
+    std::thread m_opener;
+    unsigned m_opening = 0;
     pa_stream* m_stream = nullptr;
     std::unique_ptr<TrackFile> m_file;
     std::string m_url;
