@@ -30,8 +30,12 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${ALARM_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-libav, pulseaudio | pipewire-pulse")
+# The alarm track's decoders: Ogg, WAV and FLAC in base and good, MP3 and AAC
+# (music stores' .m4a) through libav, WMA and WMV through ugly's ASF demuxer.
+# A file nothing decodes still rings, with the beep.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-libav")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-ugly, pulseaudio | pipewire-pulse")
 
 # Only the program's own tree: no test or benchmark install rules leak in.
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};ALL;/")
