@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QTime>
 
+#include "app/qt/LabelText.h"
 #include "app/qt/Layout.h"
 #include "app/qt/QtLog.h"
 #include "app/qt/QtServices.h"
@@ -116,7 +117,7 @@ void ClockWindow::showLabel(QLabel* widget, const Label& label, int pixelSize) {
     const auto [shown, first] = m_shownLabels.try_emplace(widget, label);
     const Label& was = shown->second;
     if (first || was.Caption != label.Caption)
-        widget->setText(QString::fromStdString(label.Caption));
+        setLabelText(widget, QString::fromStdString(label.Caption));
     if (first || was.FontName != label.FontName || was.FontBold != label.FontBold) {
         QFont font(QString::fromStdString(label.FontName));
         font.setPixelSize(pixelSize);

@@ -1,0 +1,10 @@
+#pragma once
+// Setting a label's text so that only what changed is repainted.
+
+#include <QLabel>
+#include <QString>
+
+// Sets the text. When the new text has the old one's length and width (the
+// time, from one second to the next), only the characters that changed are
+// repainted, and so sent to the display server: usually the last digit.
+void setLabelText(QLabel* label, const QString& text);
