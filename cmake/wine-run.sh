@@ -15,6 +15,11 @@ mkdir -p "$(dirname "$WINEPREFIX")"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wineboot -i >/dev/null 2>&1 9>&- || true
     fi
-    wineserver -p60 >/dev/null 2>&1 9>&- || true
+    # A server started here (status 0; 2 when one runs) gets Wine's services
+    # started at once with no output: they outlive the call, and a test runner
+    # reading its output would otherwise wait for them to end.
+    if wineserver -p60 >/dev/null 2>&1 9>&-; then
+        wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+    fi
 ) 9>"$WINEPREFIX.lock"
 exec wine "$@"

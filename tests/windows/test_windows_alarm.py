@@ -14,32 +14,46 @@ import tempfile
 import unittest
 from pathlib import Path
 
-SOURCE_DIR = Path(__file__).resolve().parents[2]
-sys.path[:0] = [str(SOURCE_DIR / "tests" / "e2e"), str(Path(__file__).parent)]
+sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
 
-import harness  # noqa: E402
-from harness import say  # noqa: E402
+from app import BUT_ON_OFF, CLOSE, shown_faces  # noqa: E402
+from paths import APP_BIN, APP_DIR, require_program  # noqa: E402
+from procs import poll, say  # noqa: E402
+from pulse import Recorder  # noqa: E402
+from rig import rig  # noqa: E402
+from sound import RATE, Ears, rms  # noqa: E402
 from wine import WINE_RUN, warm_wine  # noqa: E402
-from test_alarm import ALARM_TEXT, BUT_ON_OFF, CLIP_MATCH, Ears  # noqa: E402
 
 START = "2026-12-08 06:59:30"
 JUST_BEFORE = "2026-12-08 06:59:57"
 NEXT_MINUTE = "2026-12-08 07:00:58"
+ALARM_TEXT = "07:00 AM"
 ANNOUNCEMENT = ["seven.wav", "zero.wav", "one.wav", "am.wav", "wake_up.wav"]
+CLIP_MATCH = 0.6  # normalized cross-correlation that counts as "heard"
 PAUSE_GRACE = 0.3  # seconds of the beep that may still sound after it was paused
+SILENCE = 1e-3  # RMS below -60 dBFS
+FRAME = 0.05  # seconds per frame of the beep detector
+BEEP_ALONE = 0.5  # share of a frame's energy in the beep's bands: the beep sounds
+BEEP_UNDER = 0.3  # ... the beep sounds under speech
 LBL_TIME = (104, 144, 339, 97)
-CLOSE = (588, 18)
 MUTE = re.compile(r"SetMute\((\d)\)")
 
 
-def beep_sounds(ears, heard, start, end, rate=harness.RATE, frame=0.05):
+def beep_starts(ears, heard, after=0.0):
+    """When the beep is first heard alone after `after` s, or None."""
+    share = ears.beep(heard, FRAME)
+    loud = [i for i in range(int(after / FRAME), len(share)) if share[i] > BEEP_ALONE]
+    return loud[0] * FRAME if loud else None
+
+
+def beep_sounds(ears, heard, start, end):
     """Whether the beep is heard between `start` and `end` s: a frame loud
     enough to hear (a near-silent one can show any share) with the beep's
     share of it."""
-    share = ears.beep(heard)
-    for i in range(int(start / frame), min(int(end / frame) + 1, len(share))):
-        chunk = heard[int(i * frame * rate): int((i + 1) * frame * rate)]
-        if share[i] > 0.3 and harness.rms(chunk) > 1e-3:
+    share = ears.beep(heard, FRAME)
+    for i in range(int(start / FRAME), min(int(end / FRAME) + 1, len(share))):
+        chunk = heard[int(i * FRAME * RATE): int((i + 1) * FRAME * RATE)]
+        if share[i] > BEEP_UNDER and rms(chunk) > SILENCE:
             return True
     return False
 
@@ -50,10 +64,10 @@ def mutes(app):
 
 class WindowsAlarm(unittest.TestCase):
     def setUp(self):
-        harness.require_program()
+        require_program()
         warm_wine()
         self.launcher = Path(tempfile.mkdtemp(prefix="alarm-wine-")) / "alarm-clock"
-        self.launcher.write_text('#!/bin/sh\nexec "%s" "%s"\n' % (WINE_RUN, harness.APP_BIN))
+        self.launcher.write_text('#!/bin/sh\nexec "%s" "%s"\n' % (WINE_RUN, APP_BIN))
         self.launcher.chmod(0o755)
 
     def tearDown(self):
@@ -61,47 +75,50 @@ class WindowsAlarm(unittest.TestCase):
         self.launcher.parent.rmdir()
 
     def test_window_arm_ring_switch_off_close(self):
-        ears = Ears()
-        rate = harness.RATE
-        with harness.rig(START, program=self.launcher) as (app, display, pulse, _, workdir):
+        ears = Ears(APP_DIR / "sounds")
+        with rig(START, program=self.launcher) as (app, display, pulse, _, workdir):
             window = app.find_window(timeout=60)
             info = app.geometry()
             say("window %s: %dx%d" % (window, info["width"], info["height"]))
             self.assertEqual((info["width"], info["height"]), (600, 300))
-            harness.poll(lambda: harness.shown_faces(app.log()), 10, "a tick in the log")
-            shown = harness.shown_faces(app.log())[-1]
+            poll(lambda: shown_faces(app.log()), 10, "a tick in the log")
+            shown = shown_faces(app.log())[-1]
             say("shown:", shown, "fake clock:", app.clock.now())
             self.assertEqual(shown[1], "AM")
             self.assertEqual(shown[0][:5], "06:59")
-            pixels = display.pixels()
             x, y, w, h = LBL_TIME
-            box = pixels[info["y"] + y: info["y"] + y + h, info["x"] + x: info["x"] + x + w]
-            cyan = ((box[..., 0] < 80) & (box[..., 1] > 180) & (box[..., 2] > 180)).sum()
-            say("cyan pixels in lblTime:", cyan)
-            self.assertGreater(cyan, 1000, "no cyan digits")
+
+            def cyan_digits():
+                """The cyan pixels in lblTime, once there are enough for digits
+                (the window paints a moment after the tick)."""
+                box = display.pixels()[info["y"] + y: info["y"] + y + h,
+                                       info["x"] + x: info["x"] + x + w]
+                cyan = ((box[..., 0] < 80) & (box[..., 1] > 180) & (box[..., 2] > 180)).sum()
+                return cyan if cyan > 1000 else None
+
+            say("cyan pixels in lblTime:", poll(cyan_digits, 10, "cyan digits in lblTime",
+                                                interval=0.2))
             display.screenshot("windows-window.png")
 
-            with harness.Recorder(pulse, workdir / "monitor.raw") as rec:
+            with Recorder(pulse, workdir / "monitor.raw") as rec:
                 try:
-                    self.journey(app, display, rec, ears, rate)
+                    self.journey(app, rec, ears)
                 finally:
                     rec.keep("windows-monitor.wav")
 
             say('checks: "X" ends the program and the log shows the mute cleared')
             app.click(*CLOSE)
-            harness.poll(lambda: not app.running(), 20, "the program to end")
+            poll(lambda: not app.running(), 20, "the program to end")
             self.assertEqual(app.proc.returncode, 0)
             self.assertEqual(mutes(app)[-1], "0")
 
-    def journey(self, app, display, rec, ears, rate):
+    def journey(self, app, rec, ears):
         say("click butOnOff and type %r into the dialog" % ALARM_TEXT)
-        app.click(*BUT_ON_OFF)
-        dialog = app.dialog("Set Alarm")
-        app.type_into(dialog, ALARM_TEXT)
+        app.set_alarm(ALARM_TEXT)
 
         say("checks: alarm_set.wav is heard whole, Core Audio is asked to mute 1.5 s later")
-        muted_at = harness.poll(lambda: "1" in mutes(app) and len(rec.samples()), 15,
-                                "the mute request in the log") / rate
+        muted_at = poll(lambda: "1" in mutes(app) and len(rec.samples()), 15,
+                        "the mute request in the log") / RATE
         at, score = ears.find(rec.samples(), "alarm_set.wav")
         after_clip = muted_at - (at + ears.length("alarm_set.wav"))
         say("   alarm_set.wav at %.2f s (match %.2f); mute asked %.2f s after it"
@@ -112,53 +129,52 @@ class WindowsAlarm(unittest.TestCase):
 
         say("checks: at 7:00 the mute is cleared and the beep is heard")
         app.clock.set(JUST_BEFORE)
-        harness.poll(lambda: mutes(app)[-1] == "0", 15, "the mute to be cleared at 7:00")
-        ring_from = max(0.0, len(rec.samples()) / rate - 0.5)
-        harness.poll(lambda: ears.beep_starts(rec.samples()[int(ring_from * rate):]) is not None,
-                     15, "the beep", interval=0.3)
+        poll(lambda: mutes(app)[-1] == "0", 15, "the mute to be cleared at 7:00")
+        ring_from = max(0.0, len(rec.samples()) / RATE - 0.5)
+        poll(lambda: beep_starts(ears, rec.samples()[int(ring_from * RATE):]) is not None,
+             15, "the beep", interval=0.3)
 
         # The first announcement may find the player still opening the file,
         # which is then left alone; at 7:01 it plays and is paused.
         say("checks: at 7:01 the beep is paused, %s are heard in order, the beep goes on"
             % ", ".join(ANNOUNCEMENT))
         app.clock.set(NEXT_MINUTE)
-        ring_from = len(rec.samples()) / rate
+        ring_from = len(rec.samples()) / RATE
 
         def announced():
-            heard = rec.samples()[int(ring_from * rate):]
+            heard = rec.samples()[int(ring_from * RATE):]
             found = [ears.find(heard, name) for name in ANNOUNCEMENT]
             return found if all(score > CLIP_MATCH for _, score in found) else None
 
-        found = harness.poll(announced, 30, "the announcement", interval=0.3)
+        found = poll(announced, 30, "the announcement", interval=0.3)
         say("   " + ", ".join("%s at %.2f s (%.2f)" % (name, ring_from + at, score)
                               for name, (at, score) in zip(ANNOUNCEMENT, found)))
         starts = [at for at, _ in found]
         self.assertEqual(starts, sorted(starts), "the announcement's clips out of order")
         end = starts[-1] + ears.length(ANNOUNCEMENT[-1])
-        heard = rec.samples()[int(ring_from * rate):]
+        heard = rec.samples()[int(ring_from * RATE):]
         self.assertFalse(beep_sounds(ears, heard, starts[0] + PAUSE_GRACE, end - 0.1),
                          "the beep sounded during the announcement")
-        beep = harness.poll(
-            lambda: ears.beep_starts(rec.samples()[int(ring_from * rate):], after=end - 0.5),
+        beep = poll(
+            lambda: beep_starts(ears, rec.samples()[int(ring_from * RATE):], after=end - 0.5),
             10, "the beep after the announcement", interval=0.3)
         say("   the beep heard at %.2f s" % (ring_from + beep))
 
         say("checks: a click on butOnOff switches off: alarm_off.wav, then silence")
-        clicked_from = len(rec.samples()) / rate
+        clicked_from = len(rec.samples()) / RATE
         app.click(*BUT_ON_OFF)
 
         def switched_off():
-            heard = rec.samples()[int(clicked_from * rate):]
+            heard = rec.samples()[int(clicked_from * RATE):]
             at, score = ears.find(heard, "alarm_off.wav")
             if score < CLIP_MATCH:
                 return None
-            tail = heard[int((at + ears.length("alarm_off.wav") + 0.5) * rate):]
-            return (tail,) if len(tail) >= rate else None
+            tail = heard[int((at + ears.length("alarm_off.wav") + 0.5) * RATE):]
+            return (tail,) if len(tail) >= RATE else None
 
-        tail, = harness.poll(switched_off, 20, "alarm_off.wav and a second after it",
-                            interval=0.3)
-        say("   after it: RMS %.5f" % harness.rms(tail))
-        self.assertLess(harness.rms(tail), 1e-3, "the player still sounds")
+        tail, = poll(switched_off, 20, "alarm_off.wav and a second after it", interval=0.3)
+        say("   after it: RMS %.5f" % rms(tail))
+        self.assertLess(rms(tail), SILENCE, "the player still sounds")
 
 
 if __name__ == "__main__":

@@ -5,17 +5,16 @@ user's registry; the installed program starts and shows its window; a silent
 uninstall leaves nothing of it behind."""
 
 import os
-import subprocess
 import sys
 import tempfile
 import unittest
 from pathlib import Path
 
-SOURCE_DIR = Path(__file__).resolve().parents[2]
-sys.path[:0] = [str(SOURCE_DIR / "tests" / "e2e"), str(Path(__file__).parent)]
+sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
 
-import harness  # noqa: E402
-from harness import say  # noqa: E402
+from app import CLOSE  # noqa: E402
+from procs import poll, run, say  # noqa: E402
+from rig import rig  # noqa: E402
 from wine import WINE_RUN, warm_wine  # noqa: E402
 
 SETUP = Path(os.environ.get("ALARM_SETUP", ""))
@@ -24,8 +23,7 @@ UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\%s" %
 
 
 def wine(*args, timeout=120, check=True):
-    return harness.run([str(WINE_RUN), *map(str, args)], dict(os.environ), timeout=timeout,
-                       check=check)
+    return run([str(WINE_RUN), *map(str, args)], dict(os.environ), timeout=timeout, check=check)
 
 
 def unix_path(windows_path):
@@ -64,17 +62,17 @@ class Installer(unittest.TestCase):
             launcher = Path(launcher_dir) / "alarm-clock"
             launcher.write_text('#!/bin/sh\nexec "%s" "%s"\n' % (WINE_RUN, program))
             launcher.chmod(0o755)
-            with harness.rig("2026-12-08 06:59:30", program=launcher) as (app, *_):
+            with rig("2026-12-08 06:59:30", program=launcher) as (app, *_):
                 info = app.display.window_info(app.find_window(timeout=60))
                 self.assertEqual((info["width"], info["height"]), (600, 300))
-                app.click(588, 18)  # "X"
-                harness.poll(lambda: not app.running(), 20, "the program to end")
+                app.click(*CLOSE)
+                poll(lambda: not app.running(), 20, "the program to end")
 
         say("silent uninstall")
         wine(folder / "uninstall.exe", "/S")
         # The uninstaller runs from a copy of itself and returns at once.
-        harness.poll(lambda: not folder.exists() and not shortcut.exists(), 60,
-                     "the program's folder and shortcut to go")
+        poll(lambda: not folder.exists() and not shortcut.exists(), 60,
+             "the program's folder and shortcut to go")
         self.assertFalse(registered(), "the uninstall entry is left")
 
 

@@ -138,6 +138,12 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case kTrackErrorMessage:
             if (m_form) dispatch([this] { m_form->wmp_Error(); });
             return 0;
+        case kPostedMessage: {
+            const std::unique_ptr<std::function<void()>> handler(
+                reinterpret_cast<std::function<void()>*>(lParam));
+            dispatch(*handler);
+            return 0;
+        }
         default:
             if (message == Win32Tray::taskbarCreatedMessage() && m_tray) {
                 m_tray->restore();
@@ -145,6 +151,11 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return DefWindowProcW(m_window, message, wParam, lParam);
     }
+}
+
+void ClockWindow::post(std::function<void()> handler) const {
+    auto* posted = new std::function<void()>(std::move(handler));
+    if (!PostMessageW(m_window, kPostedMessage, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
 }
 
 void ClockWindow::dispatch(const std::function<void()>& handler) {

@@ -33,8 +33,12 @@ class ClockWindow {
     void dispatch(const std::function<void()>& handler);
     // Runs the tick now and arms the next one just after the wall-clock second.
     void tick();
+    // Hands a handler to the window's thread, from any thread, to dispatch there.
+    void post(std::function<void()> handler) const;
     // The track player's error, posted from wherever it was found.
     static constexpr UINT kTrackErrorMessage = WM_APP + 1;
+    // A handler from post(), owned by the message (lParam).
+    static constexpr UINT kPostedMessage = WM_APP + 2;
 
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -52,7 +52,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         ClockWindow window(instance, icon);
         const HWND handle = window.handle();
         Win32TimeSource clock;
-        std::unique_ptr<ClipPlayer> clips = makeClipPlayer();
+        // Clip completions come from the clip queue's thread.
+        std::unique_ptr<ClipPlayer> clips = makeClipPlayer(
+            [&window](std::function<void()> handler) { window.post(std::move(handler)); });
         // The track player may report on any thread; the form hears it on the window's.
         std::unique_ptr<TrackPlayer> wmp = makeTrackPlayer(
             [handle] { PostMessageW(handle, ClockWindow::kTrackErrorMessage, 0, 0); });

@@ -5,10 +5,11 @@
 #include "clock/Services.h"
 #include "platform/win32/CoreAudioEndpoint.h"
 #include "platform/win32/MciTrackPlayer.h"
-#include "platform/win32/WinClipPlayer.h"
+#include "platform/win32/WinClipSound.h"
+#include "speech/ClipQueue.h"
 
-std::unique_ptr<ClipPlayer> makeClipPlayer() {
-    return std::make_unique<WinClipPlayer>();
+std::unique_ptr<ClipPlayer> makeClipPlayer(PostToWindow post) {
+    return std::make_unique<ClipQueue>(std::make_unique<WinClipSound>(), std::move(post));
 }
 
 std::unique_ptr<TrackPlayer> makeTrackPlayer(std::function<void()> onError) {

@@ -245,11 +245,15 @@ class CoreAudioSystem : public EndpointSystem {
             if (enumerator) enumerator->Release();
             return nullptr;
         }
-        return std::make_unique<CoreAudioEnumerator>(enumerator);
+        return coreAudioEnumerator(enumerator);
     }
 };
 
 }  // namespace
+
+std::unique_ptr<EndpointEnumerator> coreAudioEnumerator(IMMDeviceEnumerator* enumerator) {
+    return std::make_unique<CoreAudioEnumerator>(enumerator);
+}
 
 EndpointSystem& coreAudioEndpointSystem() {
     static CoreAudioSystem system;

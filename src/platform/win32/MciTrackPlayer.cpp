@@ -5,6 +5,8 @@
 
 #include <mmsystem.h>
 
+#include <cstdlib>
+
 #include "log/Log.h"
 #include "platform/win32/WideText.h"
 
@@ -75,4 +77,10 @@ void MciTrackPlayer::stop() {
     if (!m_open) return;
     mci(std::string("stop ") + kAlias);
     mci(std::string("seek ") + kAlias + " to start");
+}
+
+unsigned long long MciTrackPlayer::soundWritten() const {
+    std::string position;
+    if (!m_open || !mci(std::string("status ") + kAlias + " position", &position)) return 0;
+    return std::strtoull(position.c_str(), nullptr, 10);
 }

@@ -23,6 +23,8 @@ class MciTrackPlayer : public TrackPlayer {
     void pause() override;
     void play() override;
     void stop() override;
+    // The device's position in the track: it moves while the track sounds.
+    unsigned long long soundWritten() const override;
 
   private:
     void close();

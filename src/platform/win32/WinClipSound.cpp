@@ -1,4 +1,4 @@
-#include "platform/win32/WinClipPlayer.h"
+#include "platform/win32/WinClipSound.h"
 
 // windows.h first: the system headers after it build on its types.
 #include <windows.h>
@@ -7,10 +7,10 @@
 
 #include "platform/win32/WideText.h"
 
-void WinClipPlayer::play(const std::string& path) {
+void WinClipSound::play(const std::string& path) {
     PlaySoundW(widen(path).c_str(), nullptr, SND_SYNC);
 }
 
-void WinClipPlayer::stop() {
-    PlaySoundW(nullptr, nullptr, SND_SYNC);
+void WinClipSound::interrupt() {
+    PlaySoundW(nullptr, nullptr, 0);
 }
