@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""The Windows program under Wine, from outside: Xvfb, a PulseAudio null sink
-behind Wine's audio driver and libfaketime (which reaches Wine's processes).
-The window "Alarm Clock" of 600 x 300 shows the fake clock's time; arming
+"""The Windows program under Wine, from outside: Xvfb with a tray host
+(trayer), a PulseAudio null sink behind Wine's audio driver and libfaketime
+(which reaches Wine's processes). The window "Alarm Clock" of 600 x 300 shows
+the fake clock's time; its icon is docked in the tray host, "-" hides the
+window and a click on the icon shows it again; arming
 through the real dialog plays the switch-on clip and asks Core Audio to mute
 1.5 s later; at the alarm minute the mute is cleared, the beep and the spoken
 time (at 7:01, over the paused beep) are heard in order; switching off is heard; "X" ends the program with the mute
@@ -16,7 +18,7 @@ from pathlib import Path
 
 sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
 
-from app import BUT_ON_OFF, CLOSE, shown_faces  # noqa: E402
+from app import BUT_ON_OFF, CLOSE, MINIMIZE, shown_faces  # noqa: E402
 from paths import APP_BIN, APP_DIR, require_program  # noqa: E402
 from procs import poll, say  # noqa: E402
 from pulse import Recorder  # noqa: E402
@@ -76,7 +78,7 @@ class WindowsAlarm(unittest.TestCase):
 
     def test_window_arm_ring_switch_off_close(self):
         ears = Ears(APP_DIR / "sounds")
-        with rig(START, program=self.launcher) as (app, display, pulse, _, workdir):
+        with rig(START, tray=True, program=self.launcher) as (app, display, pulse, host, workdir):
             window = app.find_window(timeout=60)
             info = app.geometry()
             say("window %s: %dx%d" % (window, info["width"], info["height"]))
@@ -99,6 +101,7 @@ class WindowsAlarm(unittest.TestCase):
             say("cyan pixels in lblTime:", poll(cyan_digits, 10, "cyan digits in lblTime",
                                                 interval=0.2))
             display.screenshot("windows-window.png")
+            self.tray_round_trip(app, host)
 
             with Recorder(pulse, workdir / "monitor.raw") as rec:
                 try:
@@ -111,6 +114,20 @@ class WindowsAlarm(unittest.TestCase):
             poll(lambda: not app.running(), 20, "the program to end")
             self.assertEqual(app.proc.returncode, 0)
             self.assertEqual(mutes(app)[-1], "0")
+
+    def tray_round_trip(self, app, host):
+        say('checks: the icon is docked in the tray host, "-" hides the window, '
+            "a click on the icon shows it again")
+        # Wine's explorer owns the icon's window: the only one in the panel.
+        icon = poll(lambda: (host.icons() or [None])[0], 20, "the icon in the tray host")
+        say("   tray icon %#x at %d,%d (%dx%d)" % (icon["id"], icon["x"], icon["y"],
+                                                  icon["width"], icon["height"]))
+        app.click(*MINIMIZE)
+        poll(lambda: not app.viewable(), 10, "the window to be hidden")
+        app.display.xdotool("mousemove", icon["x"] + icon["width"] // 2,
+                            icon["y"] + icon["height"] // 2)
+        app.display.xdotool("click", 1)
+        poll(app.viewable, 10, "the window to be shown by the tray icon")
 
     def journey(self, app, rec, ears):
         say("click butOnOff and type %r into the dialog" % ALARM_TEXT)
