@@ -11,6 +11,7 @@ cleared. Wine keeps the mute on its own object and never passes it to the
 sink, so the mute is read from the program's log."""
 
 import re
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -18,7 +19,7 @@ from pathlib import Path
 
 sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
 
-from app import BUT_ON_OFF, CLOSE, MINIMIZE, shown_faces  # noqa: E402
+from app import BUT_ON_OFF, CLOSE, MINIMIZE, WINDOW_TITLE, program_env, shown_faces  # noqa: E402
 from paths import APP_BIN, APP_DIR, require_program  # noqa: E402
 from procs import poll, say  # noqa: E402
 from pulse import Recorder  # noqa: E402
@@ -39,6 +40,7 @@ BEEP_ALONE = 0.5  # share of a frame's energy in the beep's bands: the beep soun
 BEEP_UNDER = 0.3  # ... the beep sounds under speech
 LBL_TIME = (104, 144, 339, 97)
 MUTE = re.compile(r"SetMute\((\d)\)")
+LOG_LINE = re.compile(r"^\d\d:\d\d:\d\d\.\d{3} \S+: (.*)$", re.M)
 
 
 def beep_starts(ears, heard, after=0.0):
@@ -102,6 +104,7 @@ class WindowsAlarm(unittest.TestCase):
                                                 interval=0.2))
             display.screenshot("windows-window.png")
             self.tray_round_trip(app, host)
+            self.second_start(app, display, pulse, workdir, host)
 
             with Recorder(pulse, workdir / "monitor.raw") as rec:
                 try:
@@ -118,7 +121,7 @@ class WindowsAlarm(unittest.TestCase):
     def tray_round_trip(self, app, host):
         say('checks: the icon is docked in the tray host, "-" hides the window, '
             "a click on the icon shows it again")
-        # Wine's explorer owns the icon's window: the only one in the panel.
+        # Wine's explorer, not the program, owns the icon's windows in the panel.
         icon = poll(lambda: (host.icons() or [None])[0], 20, "the icon in the tray host")
         say("   tray icon %#x at %d,%d (%dx%d)" % (icon["id"], icon["x"], icon["y"],
                                                   icon["width"], icon["height"]))
@@ -128,6 +131,26 @@ class WindowsAlarm(unittest.TestCase):
                             icon["y"] + icon["height"] // 2)
         app.display.xdotool("click", 1)
         poll(app.viewable, 10, "the window to be shown by the tray icon")
+
+    def second_start(self, app, display, pulse, workdir, host):
+        say('checks: after "-", a second start shows the window and ends with 0, having '
+            "logged nothing but that; one window and one tray icon remain")
+        icons = [w["id"] for w in host.icons()]
+        app.click(*MINIMIZE)
+        poll(lambda: not app.viewable(), 10, "the window to be hidden")
+        env = program_env(display, pulse, workdir / "home")
+        env.update(app.clock.env())
+        second = subprocess.run([str(self.launcher)], cwd=str(workdir), env=env,
+                                capture_output=True, text=True, timeout=60)
+        logged = LOG_LINE.findall(second.stdout + second.stderr)
+        say("   exit status %d, logged %s; tray icons %s" % (second.returncode, logged, icons))
+        self.assertEqual(second.returncode, 0)
+        # No tick, mute, clip, track or tray icon: any of them would be logged.
+        self.assertEqual(logged, ["another clock runs: asked it to show (posted)"])
+        poll(app.viewable, 10, "the window to be shown by the second start")
+        self.assertTrue(app.running())
+        self.assertEqual(len(app.visible(WINDOW_TITLE)), 1)
+        self.assertEqual([w["id"] for w in host.icons()], icons)
 
     def journey(self, app, rec, ears):
         say("click butOnOff and type %r into the dialog" % ALARM_TEXT)

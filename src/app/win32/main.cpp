@@ -11,6 +11,7 @@ using std::min;
 #include <gdiplus.h>
 
 #include "app/win32/ClockWindow.h"
+#include "app/win32/SingleInstance.h"
 #include "app/win32/Win32Log.h"
 #include "app/win32/Win32Services.h"
 #include "app/win32/Win32Tray.h"
@@ -41,6 +42,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Core Audio is called on this, the window's, thread.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     installWin32LogSink();
+    // A second start shows the running clock and ends: no tick, mute, sound or tray icon.
+    const SingleInstance onePerSession;
+    if (onePerSession.another()) {
+        onePerSession.wake(ClockWindow::kClassName, ClockWindow::kShowMessage);
+        CoUninitialize();
+        return 0;
+    }
     Gdiplus::GdiplusStartupInput gdiplusInput;
     ULONG_PTR gdiplusToken = 0;
     Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
