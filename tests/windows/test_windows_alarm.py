@@ -3,9 +3,11 @@
 (trayer), a PulseAudio null sink behind Wine's audio driver and libfaketime
 (which reaches Wine's processes). The window "Alarm Clock" of 600 x 300 shows
 the fake clock's time; its icon is docked in the tray host, "-" hides the
-window and a click on the icon shows it again; arming
+window and a click on the icon shows it again, and so does a second start,
+which ends at once; arming
 through the real dialog plays the switch-on clip and asks Core Audio to mute
-1.5 s later; at the alarm minute the mute is cleared, the beep and the spoken
+1.5 s later and keeps the system awake (SetThreadExecutionState) until
+switched off; at the alarm minute the mute is cleared, the beep and the spoken
 time (at 7:01, over the paused beep) are heard in order; switching off is heard; "X" ends the program with the mute
 cleared. Wine keeps the mute on its own object and never passes it to the
 sink, so the mute is read from the program's log."""
@@ -40,6 +42,7 @@ BEEP_ALONE = 0.5  # share of a frame's energy in the beep's bands: the beep soun
 BEEP_UNDER = 0.3  # ... the beep sounds under speech
 LBL_TIME = (104, 144, 339, 97)
 MUTE = re.compile(r"SetMute\((\d)\)")
+SLEEP = re.compile(r"sleep (inhibited|allowed again) \(SetThreadExecutionState\)(: .*)?")
 LOG_LINE = re.compile(r"^\d\d:\d\d:\d\d\.\d{3} \S+: (.*)$", re.M)
 
 
@@ -64,6 +67,11 @@ def beep_sounds(ears, heard, start, end):
 
 def mutes(app):
     return MUTE.findall(app.log())
+
+
+def sleep_requests(app):
+    """What the program asked of SetThreadExecutionState, in order."""
+    return [m.group(1) + (m.group(2) or "") for m in SLEEP.finditer(app.log())]
 
 
 class WindowsAlarm(unittest.TestCase):
@@ -166,6 +174,8 @@ class WindowsAlarm(unittest.TestCase):
         self.assertGreater(score, CLIP_MATCH, "the switch-on clip was not heard whole")
         self.assertGreater(after_clip, 1.2, "mute asked before 1.5 s had passed")
         self.assertLess(after_clip, 2.5, "mute asked later than 2.5 s after the clip")
+        say("checks: armed, the system is kept from sleeping: %s" % sleep_requests(app))
+        self.assertEqual(sleep_requests(app), ["inhibited: An alarm is set for " + ALARM_TEXT])
 
         say("checks: at 7:00 the mute is cleared and the beep is heard")
         app.clock.set(JUST_BEFORE)
@@ -215,6 +225,8 @@ class WindowsAlarm(unittest.TestCase):
         tail, = poll(switched_off, 20, "alarm_off.wav and a second after it", interval=0.3)
         say("   after it: RMS %.5f" % rms(tail))
         self.assertLess(rms(tail), SILENCE, "the player still sounds")
+        say("checks: switched off, sleep is allowed again: %s" % sleep_requests(app)[1:])
+        self.assertEqual(sleep_requests(app)[1:], ["allowed again"])
 
 
 if __name__ == "__main__":

@@ -14,6 +14,7 @@ using std::min;
 #include "app/win32/SingleInstance.h"
 #include "app/win32/Win32Log.h"
 #include "app/win32/Win32Services.h"
+#include "app/win32/Win32SleepInhibitor.h"
 #include "app/win32/Win32Tray.h"
 #include "audio/CAudioEndpointVolume.h"
 #include "clock/frmMain.h"
@@ -69,6 +70,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         Win32Dialogs dialogs(handle);
         Win32WindowHost host(handle, icon);
         Win32Tray tray;
+        // Called by the form on this, the window's, thread, which owns the request.
+        Win32SleepInhibitor sleep;
         setEndpointSystem(&soundEndpointSystem());
 
         frmMain form(Platform{clock, *clips, *wmp, dialogs, host, tray,
@@ -76,7 +79,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                               [](const std::string& path) {
                                   AddFontResourceExW(widen(path).c_str(), FR_PRIVATE, nullptr);
                               },
-                              appFolder, doEvents});
+                              appFolder, doEvents, &sleep});
         window.setForm(&form);
         window.setTray(&tray);
 
