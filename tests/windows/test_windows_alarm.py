@@ -1,14 +1,19 @@
 #!/usr/bin/env python3
-"""The Windows program under Wine, from outside: Xvfb, a PulseAudio null sink
-behind Wine's audio driver and libfaketime (which reaches Wine's processes).
-The window "Alarm Clock" of 600 x 300 shows the fake clock's time; arming
+"""The Windows program under Wine, from outside: Xvfb with a tray host
+(trayer), a PulseAudio null sink behind Wine's audio driver and libfaketime
+(which reaches Wine's processes). The window "Alarm Clock" of 600 x 300 shows
+the fake clock's time; its icon is docked in the tray host, "-" hides the
+window and a click on the icon shows it again, and so does a second start,
+which ends at once; arming
 through the real dialog plays the switch-on clip and asks Core Audio to mute
-1.5 s later; at the alarm minute the mute is cleared, the beep and the spoken
+1.5 s later and keeps the system awake (SetThreadExecutionState) until
+switched off; at the alarm minute the mute is cleared, the beep and the spoken
 time (at 7:01, over the paused beep) are heard in order; switching off is heard; "X" ends the program with the mute
 cleared. Wine keeps the mute on its own object and never passes it to the
 sink, so the mute is read from the program's log."""
 
 import re
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -16,7 +21,7 @@ from pathlib import Path
 
 sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
 
-from app import BUT_ON_OFF, CLOSE, shown_faces  # noqa: E402
+from app import BUT_ON_OFF, CLOSE, MINIMIZE, WINDOW_TITLE, program_env, shown_faces  # noqa: E402
 from paths import APP_BIN, APP_DIR, require_program  # noqa: E402
 from procs import poll, say  # noqa: E402
 from pulse import Recorder  # noqa: E402
@@ -37,6 +42,8 @@ BEEP_ALONE = 0.5  # share of a frame's energy in the beep's bands: the beep soun
 BEEP_UNDER = 0.3  # ... the beep sounds under speech
 LBL_TIME = (104, 144, 339, 97)
 MUTE = re.compile(r"SetMute\((\d)\)")
+SLEEP = re.compile(r"sleep (inhibited|allowed again) \(SetThreadExecutionState\)(: .*)?")
+LOG_LINE = re.compile(r"^\d\d:\d\d:\d\d\.\d{3} \S+: (.*)$", re.M)
 
 
 def beep_starts(ears, heard, after=0.0):
@@ -62,6 +69,11 @@ def mutes(app):
     return MUTE.findall(app.log())
 
 
+def sleep_requests(app):
+    """What the program asked of SetThreadExecutionState, in order."""
+    return [m.group(1) + (m.group(2) or "") for m in SLEEP.finditer(app.log())]
+
+
 class WindowsAlarm(unittest.TestCase):
     def setUp(self):
         require_program()
@@ -76,7 +88,7 @@ class WindowsAlarm(unittest.TestCase):
 
     def test_window_arm_ring_switch_off_close(self):
         ears = Ears(APP_DIR / "sounds")
-        with rig(START, program=self.launcher) as (app, display, pulse, _, workdir):
+        with rig(START, tray=True, program=self.launcher) as (app, display, pulse, host, workdir):
             window = app.find_window(timeout=60)
             info = app.geometry()
             say("window %s: %dx%d" % (window, info["width"], info["height"]))
@@ -99,6 +111,8 @@ class WindowsAlarm(unittest.TestCase):
             say("cyan pixels in lblTime:", poll(cyan_digits, 10, "cyan digits in lblTime",
                                                 interval=0.2))
             display.screenshot("windows-window.png")
+            self.tray_round_trip(app, host)
+            self.second_start(app, display, pulse, workdir, host)
 
             with Recorder(pulse, workdir / "monitor.raw") as rec:
                 try:
@@ -111,6 +125,40 @@ class WindowsAlarm(unittest.TestCase):
             poll(lambda: not app.running(), 20, "the program to end")
             self.assertEqual(app.proc.returncode, 0)
             self.assertEqual(mutes(app)[-1], "0")
+
+    def tray_round_trip(self, app, host):
+        say('checks: the icon is docked in the tray host, "-" hides the window, '
+            "a click on the icon shows it again")
+        # Wine's explorer, not the program, owns the icon's windows in the panel.
+        icon = poll(lambda: (host.icons() or [None])[0], 20, "the icon in the tray host")
+        say("   tray icon %#x at %d,%d (%dx%d)" % (icon["id"], icon["x"], icon["y"],
+                                                  icon["width"], icon["height"]))
+        app.click(*MINIMIZE)
+        poll(lambda: not app.viewable(), 10, "the window to be hidden")
+        app.display.xdotool("mousemove", icon["x"] + icon["width"] // 2,
+                            icon["y"] + icon["height"] // 2)
+        app.display.xdotool("click", 1)
+        poll(app.viewable, 10, "the window to be shown by the tray icon")
+
+    def second_start(self, app, display, pulse, workdir, host):
+        say('checks: after "-", a second start shows the window and ends with 0, having '
+            "logged nothing but that; one window and one tray icon remain")
+        icons = [w["id"] for w in host.icons()]
+        app.click(*MINIMIZE)
+        poll(lambda: not app.viewable(), 10, "the window to be hidden")
+        env = program_env(display, pulse, workdir / "home")
+        env.update(app.clock.env())
+        second = subprocess.run([str(self.launcher)], cwd=str(workdir), env=env,
+                                capture_output=True, text=True, timeout=60)
+        logged = LOG_LINE.findall(second.stdout + second.stderr)
+        say("   exit status %d, logged %s; tray icons %s" % (second.returncode, logged, icons))
+        self.assertEqual(second.returncode, 0)
+        # No tick, mute, clip, track or tray icon: any of them would be logged.
+        self.assertEqual(logged, ["another clock runs: asked it to show (posted)"])
+        poll(app.viewable, 10, "the window to be shown by the second start")
+        self.assertTrue(app.running())
+        self.assertEqual(len(app.visible(WINDOW_TITLE)), 1)
+        self.assertEqual([w["id"] for w in host.icons()], icons)
 
     def journey(self, app, rec, ears):
         say("click butOnOff and type %r into the dialog" % ALARM_TEXT)
@@ -126,6 +174,8 @@ class WindowsAlarm(unittest.TestCase):
         self.assertGreater(score, CLIP_MATCH, "the switch-on clip was not heard whole")
         self.assertGreater(after_clip, 1.2, "mute asked before 1.5 s had passed")
         self.assertLess(after_clip, 2.5, "mute asked later than 2.5 s after the clip")
+        say("checks: armed, the system is kept from sleeping: %s" % sleep_requests(app))
+        self.assertEqual(sleep_requests(app), ["inhibited: An alarm is set for " + ALARM_TEXT])
 
         say("checks: at 7:00 the mute is cleared and the beep is heard")
         app.clock.set(JUST_BEFORE)
@@ -175,6 +225,8 @@ class WindowsAlarm(unittest.TestCase):
         tail, = poll(switched_off, 20, "alarm_off.wav and a second after it", interval=0.3)
         say("   after it: RMS %.5f" % rms(tail))
         self.assertLess(rms(tail), SILENCE, "the player still sounds")
+        say("checks: switched off, sleep is allowed again: %s" % sleep_requests(app)[1:])
+        self.assertEqual(sleep_requests(app)[1:], ["allowed again"])
 
 
 if __name__ == "__main__":

@@ -17,7 +17,6 @@ using std::min;
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"AlarmClockWindow";
 constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT_PTR kSetTimer = 2;
 
@@ -137,6 +136,11 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case kTrackErrorMessage:
             if (m_form) dispatch([this] { m_form->wmp_Error(); });
+            return 0;
+        case kShowMessage:
+            ShowWindow(m_window, IsIconic(m_window) ? SW_RESTORE : SW_SHOW);
+            SetForegroundWindow(m_window);
+            logDebug(LogCategory::ui, "shown at another start's request");
             return 0;
         case kPostedMessage: {
             const std::unique_ptr<std::function<void()>> handler(

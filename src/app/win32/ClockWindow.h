@@ -39,6 +39,10 @@ class ClockWindow {
     static constexpr UINT kTrackErrorMessage = WM_APP + 1;
     // A handler from post(), owned by the message (lParam).
     static constexpr UINT kPostedMessage = WM_APP + 2;
+    // Another start of the clock asks this one to show and raise its window.
+    static constexpr UINT kShowMessage = WM_APP + 3;
+    // The window's class, by which another start finds it.
+    static constexpr const wchar_t* kClassName = L"AlarmClockWindow";
 
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -11,8 +11,10 @@ using std::min;
 #include <gdiplus.h>
 
 #include "app/win32/ClockWindow.h"
+#include "app/win32/SingleInstance.h"
 #include "app/win32/Win32Log.h"
 #include "app/win32/Win32Services.h"
+#include "app/win32/Win32SleepInhibitor.h"
 #include "app/win32/Win32Tray.h"
 #include "audio/CAudioEndpointVolume.h"
 #include "clock/frmMain.h"
@@ -41,6 +43,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Core Audio is called on this, the window's, thread.
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     installWin32LogSink();
+    // A second start shows the running clock and ends: no tick, mute, sound or tray icon.
+    const SingleInstance onePerSession;
+    if (onePerSession.another()) {
+        onePerSession.wake(ClockWindow::kClassName, ClockWindow::kShowMessage);
+        CoUninitialize();
+        return 0;
+    }
     Gdiplus::GdiplusStartupInput gdiplusInput;
     ULONG_PTR gdiplusToken = 0;
     Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
@@ -61,6 +70,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         Win32Dialogs dialogs(handle);
         Win32WindowHost host(handle, icon);
         Win32Tray tray;
+        // Called by the form on this, the window's, thread, which owns the request.
+        Win32SleepInhibitor sleep;
         setEndpointSystem(&soundEndpointSystem());
 
         frmMain form(Platform{clock, *clips, *wmp, dialogs, host, tray,
@@ -68,7 +79,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                               [](const std::string& path) {
                                   AddFontResourceExW(widen(path).c_str(), FR_PRIVATE, nullptr);
                               },
-                              appFolder, doEvents});
+                              appFolder, doEvents, &sleep});
         window.setForm(&form);
         window.setTray(&tray);
 
