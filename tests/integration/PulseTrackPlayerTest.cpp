@@ -429,9 +429,9 @@ TEST(PulseTrackWithoutServer, EveryCallReturnsAtOnceAndALateServerIsFound) {
     Tracks tracks;
     std::optional<PulseTrackPlayer> player;
     double slowest = millisOf([&] { player.emplace(); });
-    for (double took : {millisOf([&] { player->open(tracks.low300); }),
-                        millisOf([&] { player->pause(); }), millisOf([&] { player->play(); }),
-                        millisOf([&] { player->stop(); })})
+    for (double took :
+         {millisOf([&] { player->open(tracks.low300); }), millisOf([&] { player->pause(); }),
+          millisOf([&] { player->play(); }), millisOf([&] { player->stop(); })})
         slowest = std::max(slowest, took);
     std::printf("no server: slowest call %.2f ms\n", slowest);
     EXPECT_LT(slowest, 100.0);
