@@ -17,6 +17,7 @@ WINDOW_TITLE = "Alarm Clock"
 # Centres of the window's controls, in window pixels.
 BUT_ON_OFF = (24 + 25, 64 + 12)
 BUT_TRACK = (80 + 12, 64 + 12)
+BUT_SETTINGS = (48 + 13, 37 + 13)
 MINIMIZE = (560 + 8, 3 + 15)  # lblMinimize "-"
 CLOSE = (580 + 8, 3 + 15)  # lblClose "X"
 

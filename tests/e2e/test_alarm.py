@@ -19,7 +19,7 @@ from Xlib import X
 from Xlib import display as xdisplay
 from Xlib.ext import xtest
 
-from app import BUT_ON_OFF, alarm_clock
+from app import BUT_ON_OFF, BUT_SETTINGS, alarm_clock
 from fakeclock import FakeClock
 from paths import APP_DIR, require_program
 from procs import poll, say, temp_dir
@@ -30,6 +30,8 @@ from xserver import PingWatch, xvfb
 
 START = "2026-12-08 06:59:40"
 JUST_BEFORE = "2026-12-08 06:59:57"
+BEFORE_MIDNIGHT = "2026-12-08 23:59:30"
+JUST_BEFORE_MIDNIGHT = "2026-12-08 23:59:58"
 ALARM_TEXT = "07:00 AM"
 CLIP_MATCH = 0.6  # normalized cross-correlation that counts as "heard"
 ANNOUNCEMENT = ["seven.wav", "am.wav", "wake_up.wav"]
@@ -153,7 +155,7 @@ class TalkingAlarm(unittest.TestCase):
         say("click butOnOff and type %r into the dialog" % text)
         app.set_alarm(text)
 
-    def hear_announcement(self, ears, rec, since, names):
+    def hear_announcement(self, ears, rec, since, names, folder="en"):
         """Waits until `names` were heard after `since` s of the recording and
         AFTER_ANNOUNCEMENT s more were recorded; checks they came whole, in
         order and one after the other. Returns (heard, [(start, match)], end),
@@ -161,11 +163,11 @@ class TalkingAlarm(unittest.TestCase):
 
         def done():
             heard = rec.samples()[int(since * RATE):]
-            found = [ears.find(heard, name) for name in names]
+            found = [ears.find(heard, name, folder) for name in names]
             at, score = found[-1]
             if score < CLIP_MATCH:
                 return None
-            end = at + ears.length(names[-1])
+            end = at + ears.length(names[-1], folder)
             return (heard, found, end) if len(heard) / RATE >= end + AFTER_ANNOUNCEMENT else None
 
         heard, found, end = poll(done, 25, "the announcement " + ", ".join(names),
@@ -177,7 +179,7 @@ class TalkingAlarm(unittest.TestCase):
         onsets = [at for at, _ in found]
         self.assertEqual(onsets, sorted(onsets), "not heard in the order " + ", ".join(names))
         for (at, _), (next_at, _), name in zip(found, found[1:], names):
-            self.assertGreaterEqual(next_at + 0.05, at + ears.length(name),
+            self.assertGreaterEqual(next_at + 0.05, at + ears.length(name, folder),
                                     "%s overlaps the next clip" % name)
         return heard, found, end
 
@@ -351,6 +353,25 @@ class TalkingAlarm(unittest.TestCase):
         longest, second = check_seconds(self, state_rows(app.log()),
                                         [FakeClock.parse(m) for m in moves])
         say("   the longest a second was shown: %.3f s (%s)" % (longest, second))
+
+    def test_french_says_minuit_at_midnight(self):
+        """Switched to French with the cog, an alarm at 12:00 AM is announced as
+        minuit (the hour of 12 in the morning is 0 on the 24-hour clock)."""
+        require_program()
+        with rig(BEFORE_MIDNIGHT) as (app, display, pulse, _, workdir):
+            app.find_window()
+            say("click the cog and answer Yes: French")
+            app.click(*BUT_SETTINGS)
+            display.xdotool("windowfocus", "--sync", app.dialog("Options"))
+            display.xdotool("key", "Return")
+            app.dialog_closed("Options")
+            self.arm(app, "12:00 AM")
+            poll(pulse.muted, 15, "the sink to be muted")
+            with Recorder(pulse, workdir / "monitor.raw") as rec:
+                app.clock.set(JUST_BEFORE_MIDNIGHT)
+                say("checks: minuit.wav, am.wav, reveille.wav in order at 00:00")
+                self.hear_announcement(Ears(APP_DIR / "sounds"), rec, 0,
+                                       ["minuit.wav", "am.wav", "reveille.wav"], folder="fr")
 
     def test_sigterm_while_muted_unmutes(self):
         require_program()
