@@ -373,22 +373,27 @@ class Desktop(unittest.TestCase):
 
     # --- 3. no sleep under an armed alarm --------------------------------------------------
 
-    def buses(self, stack, workdir):
-        system = stack.enter_context(message_bus(workdir, "system"))
-        session = stack.enter_context(message_bus(workdir, "session"))
-        env = {"DBUS_SYSTEM_BUS_ADDRESS": system, "DBUS_SESSION_BUS_ADDRESS": session}
-        return system, session, env
-
-    def test_an_armed_alarm_holds_one_logind_lock_until_switched_off_or_closed(self):
+    @contextlib.contextmanager
+    def on_buses(self, portal=False):
+        """Private system and session buses with a mock logind (and the Inhibit
+        portal if asked), X, PulseAudio and the program with its window found.
+        Yields (app, logind, portal or None)."""
         with contextlib.ExitStack() as stack:
             workdir = stack.enter_context(temp_dir())
-            system, session, env = self.buses(stack, workdir)
+            system = stack.enter_context(message_bus(workdir, "system"))
+            session = stack.enter_context(message_bus(workdir, "session"))
+            env = {"DBUS_SYSTEM_BUS_ADDRESS": system, "DBUS_SESSION_BUS_ADDRESS": session}
             logind = stack.enter_context(mock_logind(system))
+            inhibit = stack.enter_context(mock_portal(session)) if portal else None
             display = stack.enter_context(xvfb())
             pulse = stack.enter_context(pulseaudio(workdir / "runtime"))
             app = stack.enter_context(alarm_clock(display, pulse, workdir, START,
                                                   extra_env=env))
             app.find_window()
+            yield app, logind, inhibit
+
+    def test_an_armed_alarm_holds_one_logind_lock_until_switched_off_or_closed(self):
+        with self.on_buses() as (app, logind, _):
             self.assertEqual(inhibitors(logind), [], "a lock before arming")
 
             say("checks: arming takes exactly one sleep lock")
@@ -417,15 +422,7 @@ class Desktop(unittest.TestCase):
             poll(lambda: inhibitors(logind) == [], 10, "the lock to go")
 
     def test_a_crash_releases_the_lock(self):
-        with contextlib.ExitStack() as stack:
-            workdir = stack.enter_context(temp_dir())
-            system, session, env = self.buses(stack, workdir)
-            logind = stack.enter_context(mock_logind(system))
-            display = stack.enter_context(xvfb())
-            pulse = stack.enter_context(pulseaudio(workdir / "runtime"))
-            app = stack.enter_context(alarm_clock(display, pulse, workdir, START,
-                                                  extra_env=env))
-            app.find_window()
+        with self.on_buses() as (app, logind, _):
             arm(app)
             poll(lambda: len(inhibitors(logind)) == 1, 10, "the lock")
             say("checks: SIGKILL while armed: the lock dies with the process")
@@ -434,16 +431,7 @@ class Desktop(unittest.TestCase):
             poll(lambda: inhibitors(logind) == [], 10, "the lock to go")
 
     def test_the_inhibit_portal_is_used_where_there_is_one(self):
-        with contextlib.ExitStack() as stack:
-            workdir = stack.enter_context(temp_dir())
-            system, session, env = self.buses(stack, workdir)
-            logind = stack.enter_context(mock_logind(system))
-            portal = stack.enter_context(mock_portal(session))
-            display = stack.enter_context(xvfb())
-            pulse = stack.enter_context(pulseaudio(workdir / "runtime"))
-            app = stack.enter_context(alarm_clock(display, pulse, workdir, START,
-                                                  extra_env=env))
-            app.find_window()
+        with self.on_buses(portal=True) as (app, logind, portal):
             say("checks: arming asks the portal (suspend) and not logind")
             arm(app)
             calls = poll(lambda: portal.calls("Inhibit"), 10, "the portal's Inhibit")
