@@ -86,6 +86,12 @@ class frmMain {
     void wmp_Error();
     // A notification of the tray icon, delivered as the mouse move the shell makes of it.
     void SysTray_Notification(int number);
+    // The tray host came or went: a window hidden to an icon that is gone comes back minimised.
+    void trayChanged();
+    // Session end: a query puts the person's mute back for the while; a session
+    // that goes on after all has the clock's mute taken again.
+    void lendMuteBack();
+    void takeMuteAgain();
 
     // --- window procedures ---
     void playClip(const std::string& lang, const std::string& clip);
@@ -106,6 +112,9 @@ class frmMain {
 
   private:
     void handOnToTray(int button, float x);
+    // Hides the window to the tray icon, or minimises it where no icon is shown.
+    void hideWindow();
+    void showWindow();
     void setMute(int bMute);
     void switchOff();
     void arm();
@@ -120,4 +129,6 @@ class frmMain {
     bool m_inTick = false;
     bool m_unloaded = false;
     int m_userMute = 0;  // the mute found at arming: 1 muted
+    bool m_hiddenToTray = false;
+    bool m_muteLent = false;  // a session-end query put the person's mute back
 };
