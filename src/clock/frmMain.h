@@ -94,6 +94,14 @@ class frmMain {
     void takeMuteAgain();
 
     // --- window procedures ---
+    void addAlarmPresets();
+
+    bool trackChosen() const;
+    bool armed() const { return butOnOff.Tag == onOffTag::on; }
+    std::string beepPath() const;
+
+  private:
+    // The form's own steps.
     void playClip(const std::string& lang, const std::string& clip);
     void stopClip();
     void speakHour(const std::string& timeText);
@@ -104,13 +112,6 @@ class frmMain {
     // Gives way to the beep when the playing track has given no sound for 2 s.
     void watchTrackSound();
     void announceTime(const std::string& timeText);
-    void addAlarmPresets();
-
-    bool trackChosen() const;
-    bool armed() const { return butOnOff.Tag == onOffTag::on; }
-    std::string beepPath() const;
-
-  private:
     void handOnToTray(int button, float x);
     // Hides the window to the tray icon, or minimises it where no icon is shown.
     void hideWindow();
@@ -128,7 +129,8 @@ class frmMain {
     Platform m_platform;
     bool m_inTick = false;
     bool m_unloaded = false;
-    int m_userMute = 0;  // the mute found at arming: 1 muted
+    int m_userMute = 0;                // the mute found at arming: 1 muted
+    std::optional<int> m_alarmMinute;  // the armed alarm's minute of the day
     bool m_hiddenToTray = false;
     bool m_muteLent = false;  // a session-end query put the person's mute back
 };
