@@ -1,66 +1,51 @@
 #pragma once
-// The borderless clock-radio window. It draws frmMain's controls, turns Qt's
-// mouse events into frmMain's (in twips), and runs its two timers.
+// The borderless clock-radio window on Qt. It builds one widget per control
+// from the rule book, shows what the form's controls hold, hands the mouse to
+// the form's window rules and runs the two timers.
 
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "app/qt/WallClockTicker.h"
-#include "clock/Controls.h"
+#include "clock/FormWindow.h"
 
 class frmMain;
-
-// A label's text and box colours.
-struct LabelColours {
-    QRgb text;
-    QRgb box;
-};
 
 class ClockWindow : public QWidget {
     Q_OBJECT
 
   public:
     explicit ClockWindow(QWidget* parent = nullptr);
-    void setForm(frmMain* form) { m_form = form; }
+    ~ClockWindow() override;
+    void setForm(frmMain* form);
     // Runs a handler of the form, then shows what it changed.
     void dispatch(const std::function<void()>& handler);
+    // Feeds the window rules an event, then shows what it changed.
+    void apply(const std::function<Changes(FormWindow&)>& event);
     // Ticks now, then at every wall-clock second.
     void startTicking();
-    void refresh();
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    QLabel* makeLabel(const QRect& rect, Qt::Alignment align, const LabelColours& colours);
-    QLabel* makePicture(const QRect& rect);
-    void showLabel(QLabel* widget, const Label& label, int pixelSize);
-    void showPicture(QLabel* widget, const PictureControl& picture);
+    void redraw(const Changes& changes);
+    void showControl(face::Control control);
     void tick();
     QPixmap pixmap(const std::string& name);
 
-    frmMain* m_form = nullptr;
-    QLabel* m_bg;
-    QLabel* m_butBuzz;
-    QLabel* m_butSong;
-    QLabel* m_butOnOff;
-    QLabel* m_butSettings;
-    QLabel* m_butTrack;
-    QLabel* m_lblTrack;
-    QLabel* m_lblAlarm;
-    QLabel* m_lblTime;
-    QLabel* m_lblAMPM;
-    QLabel* m_lblMinimize;
-    QLabel* m_lblClose;
+    std::unique_ptr<FormWindow> m_rules;
+    std::array<QLabel*, face::kControlCount> m_widgets{};
     WallClockTicker m_tick;
     QTimer m_set;
     std::map<std::string, QPixmap> m_pixmaps;
-    // What each control shows now.
-    std::map<QLabel*, Label> m_shownLabels;
-    std::map<QLabel*, PictureControl> m_shownPictures;
 };
