@@ -105,7 +105,8 @@ int main(int argc, char* argv[]) {
                           [](const std::string& path) {
                               QFontDatabase::addApplicationFont(QString::fromStdString(path));
                           },
-                          appFolder, [] { QCoreApplication::processEvents(); }, &sleep});
+                          appFolder, [] { QCoreApplication::processEvents(); }, &sleep,
+                          &soundEndpointSystem(), post, stateFolder()});
     window.setForm(&form);
     // A computer that slept through the alarm minute rings as soon as it wakes.
     sleep.onResume = [&window] { window.startTicking(); };

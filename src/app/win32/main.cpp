@@ -74,12 +74,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         Win32SleepInhibitor sleep;
         setEndpointSystem(&soundEndpointSystem());
 
-        frmMain form(Platform{clock, *clips, *wmp, dialogs, host, tray,
-                              [] { return std::make_unique<CAudioEndpointVolume>(); },
-                              [](const std::string& path) {
-                                  AddFontResourceExW(widen(path).c_str(), FR_PRIVATE, nullptr);
-                              },
-                              appFolder, doEvents, &sleep});
+        frmMain form(
+            Platform{clock, *clips, *wmp, dialogs, host, tray,
+                     [] { return std::make_unique<CAudioEndpointVolume>(); },
+                     [](const std::string& path) {
+                         AddFontResourceExW(widen(path).c_str(), FR_PRIVATE, nullptr);
+                     },
+                     appFolder, doEvents, &sleep, &soundEndpointSystem(),
+                     [&window](std::function<void()> handler) { window.post(std::move(handler)); },
+                     stateFolder()});
         window.setForm(&form);
         window.setTray(&tray);
 
