@@ -10,18 +10,18 @@ constexpr std::string_view eventContextText = "{5929DCA2-52B8-449B-8A58-FDF67506
 
 std::atomic<EndpointSystem*> processSystem{nullptr};
 
-EndpointSystem& currentSystem() {
+}  // namespace
+
+EndpointSystem& processEndpointSystem() {
     EndpointSystem* system = processSystem.load();
     return system ? *system : nullEndpointSystem();
 }
-
-}  // namespace
 
 void setEndpointSystem(EndpointSystem* system) {
     processSystem.store(system);
 }
 
-CAudioEndpointVolume::CAudioEndpointVolume() : CAudioEndpointVolume(currentSystem()) {}
+CAudioEndpointVolume::CAudioEndpointVolume() : CAudioEndpointVolume(processEndpointSystem()) {}
 
 CAudioEndpointVolume::CAudioEndpointVolume(EndpointSystem& system)
     : m_eventContext(guidFromString(eventContextText)) {
@@ -31,6 +31,17 @@ CAudioEndpointVolume::CAudioEndpointVolume(EndpointSystem& system)
     if (!m_enumerator) return;
     m_device = m_enumerator->defaultAudioEndpoint();
     if (!m_device) return;
+    m_deviceId = m_device->id();
+    m_endpoint = m_device->activate();
+}
+
+CAudioEndpointVolume::CAudioEndpointVolume(EndpointSystem& system, const std::string& deviceId)
+    : m_eventContext(guidFromString(eventContextText)) {
+    m_enumerator = system.createEnumerator();
+    if (!m_enumerator) return;
+    m_device = m_enumerator->device(deviceId);
+    if (!m_device) return;
+    m_deviceId = deviceId;
     m_endpoint = m_device->activate();
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "audio/Endpoint.h"
 
@@ -15,6 +16,8 @@ class CAudioEndpointVolume {
     // Uses the process's endpoint system (see setEndpointSystem).
     CAudioEndpointVolume();
     explicit CAudioEndpointVolume(EndpointSystem& system);
+    // On the output of that id instead of the default one; partial when it is gone.
+    CAudioEndpointVolume(EndpointSystem& system, const std::string& deviceId);
     ~CAudioEndpointVolume();
     CAudioEndpointVolume(const CAudioEndpointVolume&) = delete;
     CAudioEndpointVolume& operator=(const CAudioEndpointVolume&) = delete;
@@ -41,14 +44,19 @@ class CAudioEndpointVolume {
     // True when construction reached the endpoint volume.
     bool complete() const { return m_endpoint != nullptr; }
     const Guid& eventContext() const { return m_eventContext; }
+    // The id of the output reached, empty when no device was.
+    const std::string& deviceId() const { return m_deviceId; }
 
   private:
     std::unique_ptr<EndpointVolume> m_endpoint;
     std::unique_ptr<EndpointEnumerator> m_enumerator;
     std::unique_ptr<EndpointDevice> m_device;
     Guid m_eventContext{};
+    std::string m_deviceId;
 };
 
 // The endpoint system that default-constructed objects use. The front end sets
 // it once at start-up; without one, objects are partial.
 void setEndpointSystem(EndpointSystem* system);
+// That system, or the one without an audio service when none was set.
+EndpointSystem& processEndpointSystem();

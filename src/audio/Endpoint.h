@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -62,9 +63,21 @@ class EndpointVolume {
     virtual int32_t GetVolumeRange(float* minDB, float* maxDB, float* incrementDB) = 0;
 };
 
+// Told when the default output changes: the one event of the platform's
+// IMMNotificationClient that the clock listens to.
+class IMMNotificationClient {
+  public:
+    virtual ~IMMNotificationClient() = default;
+    // Called on a thread of the endpoint system; keep it short. `deviceId` is
+    // the new default render device of the console role, empty when there is none.
+    virtual void OnDefaultDeviceChanged(const std::string& deviceId) = 0;
+};
+
 class EndpointDevice {
   public:
     virtual ~EndpointDevice() = default;
+    // The device's lasting id (the sink's name, the endpoint's id string).
+    virtual std::string id() = 0;
     // Activates the device's endpoint volume; null on failure.
     virtual std::unique_ptr<EndpointVolume> activate() = 0;
 };
@@ -74,6 +87,12 @@ class EndpointEnumerator {
     virtual ~EndpointEnumerator() = default;
     // The default render device for the console role; null when there is none.
     virtual std::unique_ptr<EndpointDevice> defaultAudioEndpoint() = 0;
+    // The active render device of that id; null when it is gone or disabled.
+    virtual std::unique_ptr<EndpointDevice> device(const std::string& id) = 0;
+    // The client hears of default-device changes until it is unregistered;
+    // unregistering waits for a call in progress. 0 on success.
+    virtual int32_t RegisterEndpointNotificationCallback(IMMNotificationClient* client) = 0;
+    virtual int32_t UnregisterEndpointNotificationCallback(IMMNotificationClient* client) = 0;
 };
 
 class EndpointSystem {

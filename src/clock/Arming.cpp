@@ -37,7 +37,7 @@ void frmMain::arm() {
         return;
     }
     lblAlarm.Caption = strAlarm;
-    noteUserMute();
+    m_mute.noteAtArming();
     keepAwake();
     butOnOff.Tag = onOffTag::on;
     butOnOff.Picture = imgOn.Picture;
@@ -52,7 +52,12 @@ void frmMain::arm() {
 void frmMain::switchOff() {
     // A pending mute must not fire after the alarm is off.
     tmrSet.Enabled = false;
-    putBackMute();
+    // Before it rang: the outputs as the person had them; after: unmuted.
+    if (blnAlarm)
+        m_mute.unmute();
+    else
+        m_mute.putBack();
+    m_trackHeld = false;
     allowSleep();
     blnAlarm = false;
     butOnOff.Tag = onOffTag::off;
@@ -68,5 +73,5 @@ void frmMain::switchOff() {
 void frmMain::tmrSet_Timer() {
     tmrSet.Enabled = false;
     // Mute only while the alarm still waits: not after a switch-off, not while ringing.
-    if (armed() && !blnAlarm) setMute(1);
+    if (armed() && !blnAlarm) m_mute.muteWhileWaiting();
 }

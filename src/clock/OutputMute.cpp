@@ -1,35 +1,177 @@
-// The user's own mute: noted when the alarm is armed and put back when the alarm
-// is switched off before it rang or the clock closes while it waits. Once the
-// alarm has rung the output stays unmuted: the person has just been woken by it.
+#include "clock/OutputMute.h"
 
-#include "clock/frmMain.h"
+#include <algorithm>
+#include <chrono>
+
 #include "log/Log.h"
 
-void frmMain::noteUserMute() {
-    m_userMute = 0;
+namespace {
+
+long long secondsNow() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+bool holds(const std::vector<HeldOutput>& held, const std::string& id) {
+    return std::any_of(held.begin(), held.end(), [&](const HeldOutput& o) { return o.id == id; });
+}
+
+}  // namespace
+
+OutputMute::OutputMute(const Platform& platform, std::unique_ptr<CAudioEndpointVolume>& latest)
+    : m_platform(platform), m_latest(latest) {}
+
+OutputMute::~OutputMute() {
+    *m_alive = false;
+    listen(false);
+}
+
+void OutputMute::repairAfterCrash() {
+    const std::filesystem::path& folder = m_platform.stateFolder;
+    if (folder.empty()) return;
+    const RecordReading reading = readRecord(folder);
+    if (reading.found == RecordFound::none) return;
+    if (reading.found == RecordFound::unreadable) {
+        logDebug(LogCategory::audio, "a mute record that cannot be read was removed, not trusted");
+        removeRecord(folder);
+        return;
+    }
+    // With no sound service to ask, the record waits for a start that has one.
+    if (m_platform.endpoints && !m_platform.endpoints->createEnumerator()) {
+        logDebug(LogCategory::audio, "a mute record was left: no sound service to repair it");
+        return;
+    }
+    for (const HeldOutput& output : reading.record.outputs) {
+        const std::unique_ptr<CAudioEndpointVolume> volume = outputOf(output.id);
+        if (!volume || !volume->complete() || volume->deviceId() != output.id) {
+            logDebug(LogCategory::audio,
+                     "muted by a clock that did not end, now gone: " + output.id);
+            continue;
+        }
+        if (output.userMuted || volume->GetMute() == 0) continue;
+        volume->SetMute(0);
+        logDebug(LogCategory::audio, "unmuted " + output.id +
+                                         ", muted by a clock that did not end (since " +
+                                         std::to_string(reading.record.since) + ")");
+    }
+    removeRecord(folder);
+}
+
+void OutputMute::noteAtArming() {
+    m_atArming.reset();
     if (!m_platform.newEndpointVolume) return;
     const std::unique_ptr<CAudioEndpointVolume> volume = m_platform.newEndpointVolume();
-    // A volume object that reached no device reads 0: unmuted, as before.
-    if (volume && volume->GetMute() != 0) m_userMute = 1;
+    // An output that cannot be reached reads 0: unmuted, as before.
+    const bool muted = volume && volume->GetMute() != 0;
+    if (volume && volume->complete()) m_atArming = HeldOutput{volume->deviceId(), muted};
     logDebug(LogCategory::audio,
-             m_userMute ? "the output was muted at arming" : "the output was not muted at arming");
+             muted ? "the output was muted at arming" : "the output was not muted at arming");
 }
 
-void frmMain::putBackMute() {
-    setMute(blnAlarm ? 0 : m_userMute);
-    // Whatever the output shows now is the user's, not this clock's.
-    blnMutedByUs = false;
+void OutputMute::muteWhileWaiting() {
+    muteDefault();
+    if (held()) listen(true);
 }
 
-void frmMain::lendMuteBack() {
-    if (!blnMutedByUs) return;
-    putBackMute();
-    m_muteLent = true;
+void OutputMute::muteDefault() {
+    if (!m_platform.newEndpointVolume) return;
+    std::unique_ptr<CAudioEndpointVolume> volume = m_platform.newEndpointVolume();
+    if (!volume || !volume->complete()) {
+        m_latest = std::move(volume);
+        return;
+    }
+    const std::string id = volume->deviceId();
+    if (holds(m_held, id)) return;
+    // The mute noted at arming when it is the same output, else the one it has now.
+    const bool userMuted =
+        m_atArming && m_atArming->id == id ? m_atArming->userMuted : volume->GetMute() != 0;
+    volume->SetMute(1);
+    m_latest = std::move(volume);
+    if (m_held.empty()) m_since = secondsNow();
+    m_held.push_back({id, userMuted});
+    logDebug(LogCategory::audio, "output muted: " + id);
+    keepRecord();
 }
 
-void frmMain::takeMuteAgain() {
-    if (!m_muteLent) return;
-    m_muteLent = false;
-    // Only while the alarm still waits, as the mute after arming.
-    if (armed() && !blnAlarm) setMute(1);
+void OutputMute::OnDefaultDeviceChanged(const std::string&) {
+    // On a thread of the endpoint system: the window's thread does the work.
+    m_platform.post([this, alive = m_alive] {
+        if (*alive) defaultChanged();
+    });
+}
+
+void OutputMute::defaultChanged() {
+    // Only while the clock holds its mute: the person expects silence until the alarm.
+    if (held()) muteDefault();
+}
+
+void OutputMute::putBack() {
+    release(false);
+}
+
+void OutputMute::unmute() {
+    release(true);
+}
+
+void OutputMute::release(bool rung) {
+    listen(false);
+    std::vector<std::string> done;
+    for (const HeldOutput& output : m_held) {
+        std::unique_ptr<CAudioEndpointVolume> volume = outputOf(output.id);
+        if (!volume || !volume->complete()) {
+            logDebug(LogCategory::audio, "output gone, its mute with it: " + output.id);
+            continue;
+        }
+        const int mute = rung || !output.userMuted ? 0 : 1;
+        volume->SetMute(mute);
+        m_latest = std::move(volume);
+        done.push_back(output.id);
+        logDebug(LogCategory::audio,
+                 (mute ? "output muted again: " : "output unmuted: ") + output.id);
+    }
+    const bool wasHeld = held();
+    m_held.clear();
+    m_atArming.reset();
+    if (wasHeld && !m_platform.stateFolder.empty()) removeRecord(m_platform.stateFolder);
+    if (!rung || !m_platform.newEndpointVolume) return;
+    // The alarm sounds on the default output: never muted by the clock when it rings.
+    std::unique_ptr<CAudioEndpointVolume> volume = m_platform.newEndpointVolume();
+    if (volume && volume->complete() &&
+        std::find(done.begin(), done.end(), volume->deviceId()) != done.end())
+        return;
+    if (volume) volume->SetMute(0);
+    m_latest = std::move(volume);
+    logDebug(LogCategory::audio, "output unmuted");
+}
+
+std::unique_ptr<CAudioEndpointVolume> OutputMute::outputOf(const std::string& id) const {
+    if (m_platform.endpoints)
+        return std::make_unique<CAudioEndpointVolume>(*m_platform.endpoints, id);
+    // Without a system to ask by id, only the default output is within reach.
+    if (!m_platform.newEndpointVolume) return nullptr;
+    std::unique_ptr<CAudioEndpointVolume> volume = m_platform.newEndpointVolume();
+    if (volume && volume->deviceId() != id) return nullptr;
+    return volume;
+}
+
+void OutputMute::keepRecord() {
+    if (m_platform.stateFolder.empty()) return;
+    if (!writeRecord(m_platform.stateFolder, MuteRecord{m_since, m_held}))
+        logDebug(LogCategory::audio, "the mute is held without a record");
+}
+
+void OutputMute::listen(bool on) {
+    if (on == (m_listener != nullptr)) return;
+    if (!on) {
+        m_listener->UnregisterEndpointNotificationCallback(this);
+        m_listener.reset();
+        return;
+    }
+    if (!m_platform.endpoints || !m_platform.post) return;
+    m_listener = m_platform.endpoints->createEnumerator();
+    if (m_listener && m_listener->RegisterEndpointNotificationCallback(this) != 0) {
+        logDebug(LogCategory::audio, "no news of a new default output");
+        m_listener.reset();
+    }
 }

@@ -1,6 +1,7 @@
 // Ringing: the alarm track, and the spoken time at every new minute.
 
 #include <exception>
+#include <utility>
 
 #include "clock/frmMain.h"
 #include "lang/Languages.h"
@@ -26,21 +27,25 @@ std::string wakeUpClip(const std::string& lang) {
 
 void frmMain::playTrackLooped(const std::string& path) {
     stopClip();
+    m_trackHeld = false;
     m_platform.wmp.setLoop(true);
     m_platform.wmp.open(path);
 }
 
 void frmMain::startRinging() {
     const std::string path = trackChosen() ? lblTrack.Caption : beepPath();
-    skipOnFailure([&] { setMute(0); });
+    skipOnFailure([&] { m_mute.unmute(); });
     skipOnFailure([&] { playTrackLooped(path); });
     blnAlarm = true;
 }
 
 void frmMain::announceTime(const std::string& timeText) {
     TrackPlayer& wmp = m_platform.wmp;
+    ++m_wordsUnderWay;
     skipOnFailure([&] {
-        if (wmp.playState() == TrackPlayer::Playing) wmp.pause();
+        if (wmp.playState() != TrackPlayer::Playing) return;
+        wmp.pause();
+        m_trackHeld = true;
     });
     skipOnFailure([&] { speakHour(timeText); });
     skipOnFailure([&] { speakMinutes(timeText); });
@@ -52,9 +57,11 @@ void frmMain::announceTime(const std::string& timeText) {
     // The track goes on once the words have been heard, unless the alarm was
     // switched off meanwhile.
     m_platform.clips.whenPlayed([this] {
+        if (--m_wordsUnderWay > 0) return;
         TrackPlayer& player = m_platform.wmp;
+        const bool held = std::exchange(m_trackHeld, false);
         skipOnFailure([&] {
-            if (blnAlarm && player.playState() == TrackPlayer::Paused) player.play();
+            if (blnAlarm && (held || player.playState() == TrackPlayer::Paused)) player.play();
         });
     });
 }
@@ -78,5 +85,19 @@ void frmMain::watchTrackSound() {
 
 void frmMain::wmp_Error() {
     // A track that cannot be played gives way to the built-in beep: never a silent alarm.
-    if (blnAlarm && m_platform.wmp.url() != beepPath()) playTrackLooped(beepPath());
+    if (blnAlarm && m_platform.wmp.url() != beepPath()) fallBackToBeep();
+}
+
+void frmMain::fallBackToBeep() {
+    logDebug(LogCategory::clock, "the track gives way to the beep");
+    TrackPlayer& wmp = m_platform.wmp;
+    // No clip is stopped: a word being spoken is heard whole. Under the words
+    // the beep is held like the track, and goes on once they have been heard.
+    skipOnFailure([&] {
+        wmp.setLoop(true);
+        wmp.open(beepPath());
+        if (m_wordsUnderWay == 0) return;
+        wmp.pause();
+        m_trackHeld = true;
+    });
 }

@@ -2,6 +2,7 @@
 // The narrow interfaces through which frmMain reaches the world. Production
 // passes the real ones from main(); tests pass fakes that record what happened.
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -106,6 +107,15 @@ struct Platform {
     std::function<void()> doEvents;
     // Keeps the computer awake while the alarm is armed; none where the platform has none.
     SleepInhibitor* sleep = nullptr;
+    // The endpoint system behind newEndpointVolume, through which the mute
+    // reaches an output by its id and hears of a new default output; without
+    // one, every mute change goes to the default output of the moment.
+    EndpointSystem* endpoints = nullptr;
+    // Runs a handler on the window's thread (endpoint news come on others).
+    PostToWindow post = nullptr;
+    // Where the record of a mute the clock holds is kept while it holds one
+    // (the user's state folder); empty: no record.
+    std::filesystem::path stateFolder = {};
 };
 
 // The sound backend this build was configured with (ALARM_AUDIO): each backend

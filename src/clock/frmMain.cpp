@@ -28,6 +28,8 @@ frmMain::frmMain(Platform platform) : m_platform(std::move(platform)) {}
 frmMain::~frmMain() = default;
 
 void frmMain::Form_Load() {
+    // Before anything else: outputs a clock that did not end left muted.
+    m_mute.repairAfterCrash();
     blnMove = false;
     strLang = "eng";
     for (const char* file : kFontFiles)
@@ -50,8 +52,8 @@ void frmMain::Form_Load() {
 void frmMain::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
-    // Leave the output as the user had it: undo only a mute this clock set.
-    if (blnMutedByUs) putBackMute();
+    // Leave the outputs as the user had them: undo only a mute this clock holds.
+    if (m_mute.held()) m_mute.putBack();
     allowSleep();
     tmrTime.Enabled = false;
     tmrSet.Enabled = false;
@@ -83,14 +85,6 @@ void frmMain::tmrTime_Timer() {
     strSecond = getSecondPart(timeText);
     lastMinuteOfDay = now;
     watchTrackSound();
-}
-
-void frmMain::setMute(int bMute) {
-    if (!m_platform.newEndpointVolume) return;
-    objVolume = m_platform.newEndpointVolume();
-    if (objVolume) objVolume->SetMute(bMute);
-    blnMutedByUs = bMute != 0;
-    logDebug(LogCategory::audio, bMute ? "output muted" : "output unmuted");
 }
 
 std::string frmMain::beepPath() const {

@@ -8,6 +8,7 @@
 
 #include "audio/CAudioEndpointVolume.h"
 #include "clock/Controls.h"
+#include "clock/OutputMute.h"
 #include "clock/Services.h"
 #include "tray/clsSysTray.h"
 
@@ -32,8 +33,6 @@ class frmMain {
     // Minute of the day seen by the previous tick, so that an alarm whose minute
     // was stepped over (suspend, clock set forward) still rings late.
     std::optional<int> lastMinuteOfDay;
-    // True while the output is muted by this clock and not yet cleared by it.
-    bool blnMutedByUs = false;
     // Ticks in a row for which the playing track gave no sound, and how much
     // it had given at the last tick.
     int trackSilentTicks = 0;
@@ -116,12 +115,10 @@ class frmMain {
     // Hides the window to the tray icon, or minimises it where no icon is shown.
     void hideWindow();
     void showWindow();
-    void setMute(int bMute);
     void switchOff();
     void arm();
-    // The output's mute as the user had it at arming, and putting it back (OutputMute.cpp).
-    void noteUserMute();
-    void putBackMute();
+    // The track that failed gives way to the beep, never cutting the words (Ringing.cpp).
+    void fallBackToBeep();
     // The computer kept awake from arming to switching off (SleepLock.cpp).
     void keepAwake();
     void allowSleep();
@@ -129,8 +126,13 @@ class frmMain {
     Platform m_platform;
     bool m_inTick = false;
     bool m_unloaded = false;
-    int m_userMute = 0;                // the mute found at arming: 1 muted
     std::optional<int> m_alarmMinute;  // the armed alarm's minute of the day
     bool m_hiddenToTray = false;
     bool m_muteLent = false;  // a session-end query put the person's mute back
+    // Announcements whose words are still being heard, and whether the track
+    // was held for them (paused, to go on once they have been heard).
+    int m_wordsUnderWay = 0;
+    bool m_trackHeld = false;
+    // The mute on the outputs while the alarm waits (OutputMute.h).
+    OutputMute m_mute{m_platform, objVolume};
 };

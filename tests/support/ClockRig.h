@@ -19,23 +19,32 @@ struct ClockRig {
     std::vector<std::string> fonts;
     int eventPasses = 0;
     std::function<void()> onEvents;  // what a pass of the event loop delivers
-    frmMain form{Platform{clock, clips, wmp, dialogs, window, tray,
-                          [this] { return std::make_unique<CAudioEndpointVolume>(endpoints); },
-                          [this](const std::string& path) { fonts.push_back(slashed(path)); },
-                          [] { return "/app"; },
-                          [this] {
-                              ++eventPasses;
-                              if (onEvents) {
-                                  auto events = std::move(onEvents);
-                                  onEvents = nullptr;
-                                  events();
-                              }
-                          },
-                          &sleep}};
+    // The folder of the mute record; none unless a test gives one.
+    std::filesystem::path stateFolder;
+    EventLog loadLog;  // what Form_Load did
+    frmMain form{Platform{
+        clock, clips, wmp, dialogs, window, tray,
+        [this] { return std::make_unique<CAudioEndpointVolume>(endpoints); },
+        [this](const std::string& path) { fonts.push_back(slashed(path)); }, [] { return "/app"; },
+        [this] {
+            ++eventPasses;
+            if (onEvents) {
+                auto events = std::move(onEvents);
+                onEvents = nullptr;
+                events();
+            }
+        },
+        &sleep, &endpoints, [](std::function<void()> handler) { handler(); }, stateFolder}};
 
-    explicit ClockRig(int hour = 6, int minute = 59, int second = 0) {
+    // `beforeLoad` sets the outputs up as a start finds them.
+    explicit ClockRig(int hour = 6, int minute = 59, int second = 0,
+                      std::filesystem::path folder = {},
+                      const std::function<void(ClockRig&)>& beforeLoad = nullptr)
+        : stateFolder(std::move(folder)) {
         clock.set(hour, minute, second);
+        if (beforeLoad) beforeLoad(*this);
         form.Form_Load();
+        loadLog = log;
         form.tmrTime_Timer();
         log.clear();
     }

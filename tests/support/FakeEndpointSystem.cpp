@@ -4,18 +4,20 @@ namespace {
 
 class LoggingVolume : public EndpointVolume {
   public:
-    explicit LoggingVolume(FakeEndpointSystem& system, EventLog& log)
-        : m_system(system), m_log(log) {
+    LoggingVolume(FakeEndpointSystem& system, std::string id)
+        : m_system(system), m_id(std::move(id)) {
         ++m_system.objectsAlive;
     }
     ~LoggingVolume() override { --m_system.objectsAlive; }
     int32_t SetMute(int32_t mute, const Guid*) override {
-        m_log.push_back("mute " + std::to_string(mute));
-        m_system.muted = mute;
+        if (!m_system.present(m_id)) return 1;
+        m_system.log("mute " + std::to_string(mute) + (m_id == "speakers" ? "" : " " + m_id));
+        m_system.muteOf(m_id) = mute;
         return 0;
     }
     int32_t GetMute(int32_t* mute) override {
-        *mute = m_system.muted;
+        if (!m_system.present(m_id)) return 1;
+        *mute = m_system.muteOf(m_id);
         return 0;
     }
     int32_t RegisterControlChangeNotify(IAudioEndpointVolumeCallback*) override { return 0; }
@@ -37,36 +39,51 @@ class LoggingVolume : public EndpointVolume {
 
   private:
     FakeEndpointSystem& m_system;
-    EventLog& m_log;
+    const std::string m_id;
 };
 
 class LoggingDevice : public EndpointDevice {
   public:
-    LoggingDevice(FakeEndpointSystem& system, EventLog& log) : m_system(system), m_log(log) {}
+    LoggingDevice(FakeEndpointSystem& system, std::string id)
+        : m_system(system), m_id(std::move(id)) {}
+    std::string id() override { return m_id; }
     std::unique_ptr<EndpointVolume> activate() override {
-        return std::make_unique<LoggingVolume>(m_system, m_log);
+        return std::make_unique<LoggingVolume>(m_system, m_id);
     }
 
   private:
     FakeEndpointSystem& m_system;
-    EventLog& m_log;
+    const std::string m_id;
 };
 
 class LoggingEnumerator : public EndpointEnumerator {
   public:
-    LoggingEnumerator(FakeEndpointSystem& system, EventLog& log) : m_system(system), m_log(log) {}
+    explicit LoggingEnumerator(FakeEndpointSystem& system) : m_system(system) {}
     std::unique_ptr<EndpointDevice> defaultAudioEndpoint() override {
-        return std::make_unique<LoggingDevice>(m_system, m_log);
+        if (!m_system.present(m_system.defaultId)) return nullptr;
+        return std::make_unique<LoggingDevice>(m_system, m_system.defaultId);
+    }
+    std::unique_ptr<EndpointDevice> device(const std::string& id) override {
+        if (!m_system.present(id)) return nullptr;
+        return std::make_unique<LoggingDevice>(m_system, id);
+    }
+    int32_t RegisterEndpointNotificationCallback(IMMNotificationClient* client) override {
+        m_system.listeners.push_back(client);
+        return 0;
+    }
+    int32_t UnregisterEndpointNotificationCallback(IMMNotificationClient* client) override {
+        auto& listeners = m_system.listeners;
+        listeners.erase(std::remove(listeners.begin(), listeners.end(), client), listeners.end());
+        return 0;
     }
 
   private:
     FakeEndpointSystem& m_system;
-    EventLog& m_log;
 };
 
 }  // namespace
 
 std::unique_ptr<EndpointEnumerator> FakeEndpointSystem::createEnumerator() {
     if (!available) return nullptr;
-    return std::make_unique<LoggingEnumerator>(*this, m_log);
+    return std::make_unique<LoggingEnumerator>(*this);
 }

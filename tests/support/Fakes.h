@@ -8,6 +8,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -225,14 +226,31 @@ class FakeSleepInhibitor : public SleepInhibitor {
     std::vector<std::string> reasons;
 };
 
-// An endpoint system whose one device logs every mute change, or one with no
-// audio service at all.
+// An endpoint system of outputs that log every mute change ("mute 1" for the
+// first, "speakers"; "mute 1 <id>" for the others), or one with no audio
+// service at all. A test plugs in an output, makes it the default (telling
+// the listeners, as the platform would) or unplugs it.
 class FakeEndpointSystem : public EndpointSystem {
   public:
     explicit FakeEndpointSystem(EventLog& log) : m_log(log) {}
     std::unique_ptr<EndpointEnumerator> createEnumerator() override;
+    // The mute of an output; a new id is an output plugged in, unmuted.
+    int& muteOf(const std::string& id) { return id == "speakers" ? muted : others[id]; }
+    void setDefault(const std::string& id) {
+        muteOf(id);
+        defaultId = id;
+        for (IMMNotificationClient* listener : std::vector(listeners))
+            listener->OnDefaultDeviceChanged(id);
+    }
+    void unplug(const std::string& id) { others.erase(id); }
+    bool present(const std::string& id) const { return id == "speakers" || others.count(id); }
+    void log(const std::string& entry) { m_log.push_back(entry); }
+
     bool available = true;
-    int muted = 0;
+    int muted = 0;  // of "speakers"
+    std::map<std::string, int> others;
+    std::string defaultId = "speakers";
+    std::vector<IMMNotificationClient*> listeners;
     int objectsAlive = 0;
 
   private:

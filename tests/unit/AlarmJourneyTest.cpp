@@ -264,7 +264,7 @@ TEST(Ringing, UnplayableTrackGivesWayToTheBeep) {
     rig.run(2);
     rig.log.clear();
     rig.form.wmp_Error();
-    EXPECT_EQ(rig.log, (EventLog{"clip-stop", "track-open /app/sounds/beep.wav"}));
+    EXPECT_EQ(rig.log, (EventLog{"track-open /app/sounds/beep.wav"}));
     // The beep failing too does not loop forever.
     rig.log.clear();
     rig.form.wmp_Error();
@@ -273,6 +273,39 @@ TEST(Ringing, UnplayableTrackGivesWayToTheBeep) {
     rig.run(60);
     EXPECT_EQ(rig.clipsPlayed(),
               (Clips{"seven.wav", "zero.wav", "one.wav", "am.wav", "wake_up.wav"}));
+}
+
+// The error comes while the words are heard: no clip is cut, and the beep is
+// held under the words like the track, then goes on after them.
+TEST(Ringing, TheBeepNeitherCutsTheWordsNorSoundsUnderThem) {
+    for (const bool stillOpening : {false, true}) {
+        ClockRig rig(6, 59, 59);
+        rig.dialogs.files.push_back("/gone/song.mp3");
+        rig.form.butTrack_Click();
+        rig.arm("07:00 AM");
+        rig.clips.holdCompletions = true;
+        // A player that reports the failed file only after the words began.
+        rig.wmp.opensPaused = stillOpening;
+        rig.run(1);
+        rig.wmp.opensPaused = false;
+        rig.log.clear();
+        rig.form.wmp_Error();
+        EXPECT_EQ(rig.log, (EventLog{"track-open /app/sounds/beep.wav", "track-pause"}))
+            << stillOpening;
+        EXPECT_EQ(rig.wmp.state, TrackPlayer::Paused);
+        rig.clips.finishClips();
+        EXPECT_EQ(rig.wmp.state, TrackPlayer::Playing);
+        EXPECT_FALSE(rig.logged("clip-stop"));
+        // Between announcements the beep takes over at once.
+        rig.form.lblTrack.Caption = "/gone/other.mp3";
+        rig.runUntil(7, 1, 0);
+        rig.clips.finishClips();
+        rig.log.clear();
+        rig.wmp.open("/gone/other.mp3");
+        rig.form.wmp_Error();
+        EXPECT_EQ(rig.wmp.state, TrackPlayer::Playing);
+        EXPECT_FALSE(rig.logged("track-pause"));
+    }
 }
 
 TEST(Ringing, ATrackThatGivesNoSoundGivesWayToTheBeep) {
@@ -356,9 +389,14 @@ struct MuteCase {
     bool rings;    // the alarm rings before the end
     bool closes;   // the clock closes instead of being switched off
     int after;     // the output's mute at the end
+    // Headphones become the default while the alarm waits, with the person's
+    // mute on them, and their mute at the end (-1: none plugged in).
+    int headphonesMute = -1;
+    int headphonesAfter = -1;
+    bool unplugged = false;  // and are unplugged again before the end
 };
 
-TEST(UsersOwnMute, IsPutBackUnlessTheAlarmRang) {
+TEST(UsersOwnMute, IsPutBackOnEachOutputUnlessTheAlarmRang) {
     const MuteCase cases[] = {
         {"muted, switched off while waiting", 1, false, false, 1},
         {"unmuted, switched off while waiting", 0, false, false, 0},
@@ -366,19 +404,43 @@ TEST(UsersOwnMute, IsPutBackUnlessTheAlarmRang) {
         {"unmuted, closed while waiting", 0, false, true, 0},
         {"muted, switched off after ringing", 1, true, false, 0},
         {"muted, closed while ringing", 1, true, true, 0},
+        {"new default, switched off while waiting", 0, false, false, 0, 0, 0},
+        {"new default, muted first output, switched off", 1, false, false, 1, 0, 0},
+        {"new default muted by the person, closed while waiting", 0, false, true, 0, 1, 1},
+        {"new default, rings", 1, true, false, 0, 1, 0},
+        {"new default unplugged, switched off", 0, false, false, 0, 0, -1, true},
+        {"new default unplugged, rings", 0, true, false, 0, 0, -1, true},
     };
     for (const MuteCase& c : cases) {
-        ClockRig rig(6, 59, 58);
+        ClockRig rig(6, 59, 50);
         rig.endpoints.muted = c.userMute;
         rig.arm("07:00 AM");
         ASSERT_EQ(rig.endpoints.muted, 1) << c.name;
-        if (c.rings) rig.run(2);
+        if (c.headphonesMute >= 0) {
+            rig.endpoints.muteOf("headphones") = c.headphonesMute;
+            rig.endpoints.setDefault("headphones");
+            EXPECT_EQ(rig.endpoints.muteOf("headphones"), 1) << c.name << ": muted too";
+            EXPECT_EQ(rig.endpoints.muted, 1) << c.name;
+        }
+        if (c.unplugged) {
+            rig.endpoints.unplug("headphones");
+            rig.endpoints.setDefault("speakers");
+        }
+        if (c.rings) rig.runUntil(7, 0, 0);
         ASSERT_EQ(rig.form.blnAlarm, c.rings) << c.name;
         if (c.closes)
             rig.form.Form_Unload();
         else
             rig.form.butOnOff_Click();
         EXPECT_EQ(rig.endpoints.muted, c.after) << c.name;
+        if (c.headphonesAfter >= 0) {
+            EXPECT_EQ(rig.endpoints.muteOf("headphones"), c.headphonesAfter) << c.name;
+        }
+        EXPECT_TRUE(rig.endpoints.listeners.empty()) << c.name << ": still listening";
+        // A later change of default is none of the clock's business.
+        rig.endpoints.setDefault("speakers");
+        rig.endpoints.setDefault("hdmi");
+        EXPECT_EQ(rig.endpoints.muteOf("hdmi"), 0) << c.name;
     }
 }
 

@@ -131,6 +131,7 @@ class ScriptedDevice : public EndpointDevice {
   public:
     ScriptedDevice(Script& s, ScriptedVolume*& made) : m_s(s), m_made(made) {}
     ~ScriptedDevice() override { m_s.lifecycle.push_back("release device"); }
+    std::string id() override { return "scripted"; }
     std::unique_ptr<EndpointVolume> activate() override {
         m_s.lifecycle.push_back("activate");
         if (m_s.failAt == FailAt::activation) return nullptr;
@@ -153,6 +154,9 @@ class ScriptedEnumerator : public EndpointEnumerator {
         if (m_s.failAt == FailAt::device) return nullptr;
         return std::make_unique<ScriptedDevice>(m_s, m_made);
     }
+    std::unique_ptr<EndpointDevice> device(const std::string&) override { return nullptr; }
+    int32_t RegisterEndpointNotificationCallback(IMMNotificationClient*) override { return 0; }
+    int32_t UnregisterEndpointNotificationCallback(IMMNotificationClient*) override { return 0; }
 
   private:
     Script& m_s;

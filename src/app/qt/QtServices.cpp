@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGuiApplication>
@@ -26,6 +27,12 @@ QString displayText(const std::string& text) {
 
 std::string appFolder() {
     return QCoreApplication::applicationDirPath().toStdString();
+}
+
+std::filesystem::path stateFolder() {
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    const QString base = QDir::isAbsolutePath(state) ? state : QDir::homePath() + "/.local/state";
+    return std::filesystem::path(base.toStdString()) / "alarm-clock";
 }
 
 std::string QtTimeSource::longTimeText() {

@@ -113,6 +113,9 @@ int main(int argc, char* argv[]) {
         .appFolder = appFolder,
         .doEvents = [] { QCoreApplication::processEvents(); },
         .sleep = &sleep,
+        .endpoints = &soundEndpointSystem(),
+        .post = post,
+        .stateFolder = stateFolder(),
     });
     window.setForm(&form);
     // A computer that slept through the alarm minute rings as soon as it wakes.

@@ -1,6 +1,8 @@
 #include "app/win32/Win32Services.h"
 
 #include <commdlg.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <cmath>
 #include <cstdio>
@@ -12,6 +14,15 @@
 #include "ui/WindowGeometry.h"
 
 using geometry::kTwipsPerPixel;
+
+std::filesystem::path stateFolder() {
+    PWSTR local = nullptr;
+    std::filesystem::path folder;
+    if (SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local) == S_OK)
+        folder = std::filesystem::path(local) / L"Alarm Clock";
+    CoTaskMemFree(local);
+    return folder;
+}
 
 std::string appFolder() {
     std::wstring path(MAX_PATH, L'\0');

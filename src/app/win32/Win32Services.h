@@ -3,6 +3,7 @@
 
 #include "app/win32/SystemHeaders.h"
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -10,6 +11,8 @@
 
 // The folder of the executable, where the program's data lies (UTF-8).
 std::string appFolder();
+// The clock's folder in the user's local application data: %LOCALAPPDATA%\Alarm Clock.
+std::filesystem::path stateFolder();
 
 class Win32TimeSource : public TimeSource {
   public:

@@ -79,6 +79,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         .appFolder = appFolder,
         .doEvents = doEvents,
         .sleep = &sleep,
+        .endpoints = &soundEndpointSystem(),
+        .post = [&window](std::function<void()> handler) { window.post(std::move(handler)); },
+        .stateFolder = stateFolder(),
     });
     window.setForm(&form);
     window.setTray(&tray);

@@ -1,9 +1,11 @@
 #include "PulseEndpointSystem.h"
 
 #include "PulseChangeLedger.h"
+#include "PulseDefaultWatcher.h"
 #include "PulseEndpointVolume.h"
 #include "PulseRequests.h"
 #include "PulseSession.h"
+#include "audio/EndpointResult.h"
 
 namespace {
 
@@ -17,6 +19,8 @@ class SinkDevice : public EndpointDevice {
     SinkDevice(std::shared_ptr<Session> session, std::string sink,
                std::shared_ptr<ChangeLedger> ledger)
         : m_session(std::move(session)), m_sink(std::move(sink)), m_ledger(std::move(ledger)) {}
+
+    std::string id() override { return m_sink; }
 
     std::unique_ptr<EndpointVolume> activate() override {
         if (!m_session->ready()) return nullptr;
@@ -42,10 +46,36 @@ class ServerEnumerator : public EndpointEnumerator {
         return std::make_unique<SinkDevice>(m_session, sink.name, m_ledger);
     }
 
+    std::unique_ptr<EndpointDevice> device(const std::string& id) override {
+        // A sink's name is its id; one that is gone is not found.
+        pulse::SinkReading sink;
+        if (id.empty() || pulse::readSink(*m_session, id, pulse::deadlineFromNow(), sink) != 0)
+            return nullptr;
+        return std::make_unique<SinkDevice>(m_session, sink.name, m_ledger);
+    }
+
+    int32_t RegisterEndpointNotificationCallback(IMMNotificationClient* client) override {
+        if (!client) return endpoint_result::nullPointer;
+        if (!m_defaultWatcher)
+            m_defaultWatcher = pulse::DefaultSinkWatcher::start(pulse::deadlineFromNow());
+        if (!m_defaultWatcher) return endpoint_result::serviceNotRunning;
+        m_defaultWatcher->add(client);
+        return endpoint_result::ok;
+    }
+
+    int32_t UnregisterEndpointNotificationCallback(IMMNotificationClient* client) override {
+        if (!client) return endpoint_result::nullPointer;
+        if (!m_defaultWatcher || !m_defaultWatcher->remove(client))
+            return endpoint_result::notFound;
+        if (m_defaultWatcher->empty()) m_defaultWatcher.reset();
+        return endpoint_result::ok;
+    }
+
   private:
     // Shared with the device and the endpoint volume, which use the same session.
     std::shared_ptr<Session> m_session;
     std::shared_ptr<ChangeLedger> m_ledger;
+    std::unique_ptr<pulse::DefaultSinkWatcher> m_defaultWatcher;
 };
 
 }  // namespace

@@ -1,0 +1,130 @@
+#include "clock/MuteRecord.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "log/Log.h"
+
+namespace {
+
+constexpr std::string_view kHeader = "alarm-clock mute record 1";
+constexpr std::string_view kSince = "since ";
+constexpr std::string_view kOutput = "output ";
+// A record names a few outputs; anything much larger is not one.
+constexpr std::uintmax_t kLargestRecord = 64 * 1024;
+
+bool startsWith(std::string_view text, std::string_view start) {
+    return text.substr(0, start.size()) == start;
+}
+
+std::optional<long long> wholeNumber(std::string_view text) {
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 0) return std::nullopt;
+    return value;
+}
+
+std::string pathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace
+
+std::string recordText(const MuteRecord& record) {
+    std::string text = std::string(kHeader) + "\n";
+    text += std::string(kSince) + std::to_string(record.since) + "\n";
+    for (const HeldOutput& output : record.outputs)
+        text += std::string(kOutput) + (output.userMuted ? "1 " : "0 ") + output.id + "\n";
+    return text;
+}
+
+std::optional<MuteRecord> parseRecord(std::string_view text) {
+    if (text.empty() || text.back() != '\n') return std::nullopt;
+    std::vector<std::string_view> lines;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    if (lines.size() < 3 || lines[0] != kHeader || !startsWith(lines[1], kSince))
+        return std::nullopt;
+    MuteRecord record;
+    const std::optional<long long> since = wholeNumber(lines[1].substr(kSince.size()));
+    if (!since) return std::nullopt;
+    record.since = *since;
+    for (size_t i = 2; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
+        if (!startsWith(line, kOutput)) return std::nullopt;
+        const std::string_view rest = line.substr(kOutput.size());
+        if (rest.size() < 3 || (rest[0] != '0' && rest[0] != '1') || rest[1] != ' ')
+            return std::nullopt;
+        const std::string_view id = rest.substr(2);
+        if (id.find_first_of(std::string_view("\r\0", 2)) != std::string_view::npos)
+            return std::nullopt;
+        record.outputs.push_back({std::string(id), rest[0] == '1'});
+    }
+    return record;
+}
+
+std::filesystem::path recordFile(const std::filesystem::path& folder) {
+    return folder / "mute-record";
+}
+
+bool writeRecord(const std::filesystem::path& folder, const MuteRecord& record) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        logDebug(LogCategory::audio, "cannot make " + pathText(folder) + ": " + error.message());
+        return false;
+    }
+    std::filesystem::path temporary = recordFile(folder);
+    temporary += ".new";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << recordText(record);
+        out.close();
+        if (!out) {
+            logDebug(LogCategory::audio, "cannot write " + pathText(temporary));
+            std::filesystem::remove(temporary, error);
+            return false;
+        }
+    }
+    std::filesystem::rename(temporary, recordFile(folder), error);
+    if (error) {
+        logDebug(LogCategory::audio,
+                 "cannot rename " + pathText(temporary) + ": " + error.message());
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    return true;
+}
+
+void removeRecord(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::remove(recordFile(folder), error);
+    if (error)
+        logDebug(LogCategory::audio,
+                 "cannot remove " + pathText(recordFile(folder)) + ": " + error.message());
+}
+
+RecordReading readRecord(const std::filesystem::path& folder) {
+    const std::filesystem::path file = recordFile(folder);
+    std::error_code error;
+    const auto status = std::filesystem::status(file, error);
+    if (status.type() == std::filesystem::file_type::not_found) return {};
+    RecordReading reading{RecordFound::unreadable, {}};
+    const std::uintmax_t size = std::filesystem::file_size(file, error);
+    if (error || size > kLargestRecord) return reading;
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in) return reading;
+    if (std::optional<MuteRecord> record = parseRecord(text.str())) {
+        reading.found = RecordFound::found;
+        reading.record = std::move(*record);
+    }
+    return reading;
+}

@@ -1,0 +1,134 @@
+// The record of a mute the clock holds: its text, its life beside the mute,
+// and the repair at the next start after a clock that did not end.
+
+#include "clock/MuteRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "support/ClockRig.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh state folder for one test, removed afterwards.
+struct StateFolder {
+    fs::path path;
+    StateFolder() {
+        static int count = 0;
+        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+        path = fs::temp_directory_path() /
+               ("alarm-state-" + std::string(test->name()) + "-" + std::to_string(++count));
+        fs::remove_all(path);
+    }
+    ~StateFolder() { fs::remove_all(path); }
+    fs::path record() const { return recordFile(path); }
+    void write(const std::string& text) const {
+        fs::create_directories(path);
+        std::ofstream(record(), std::ios::binary) << text;
+    }
+    std::string text() const {
+        std::ostringstream out;
+        out << std::ifstream(record(), std::ios::binary).rdbuf();
+        return out.str();
+    }
+};
+
+TEST(MuteRecordText, ReadsBackWhatItWritesAndNothingElse) {
+    const MuteRecord record{
+        1765263600,
+        {{"alsa_output.pci.analog-stereo", false}, {"{0.0.0.00000000}.{a1b2} with spaces", true}}};
+    EXPECT_EQ(recordText(record),
+              "alarm-clock mute record 1\nsince 1765263600\n"
+              "output 0 alsa_output.pci.analog-stereo\n"
+              "output 1 {0.0.0.00000000}.{a1b2} with spaces\n");
+    EXPECT_EQ(parseRecord(recordText(record)), record);
+    const char* garbage[] = {
+        "",
+        "garbage\n",
+        "alarm-clock mute record 1\nsince 1\n",  // no output
+        "alarm-clock mute record 2\nsince 1\noutput 0 a\n",
+        "alarm-clock mute record 1\nsince -1\noutput 0 a\n",
+        "alarm-clock mute record 1\nsince 1x\noutput 0 a\n",
+        "alarm-clock mute record 1\nsince 1\noutput 2 a\n",
+        "alarm-clock mute record 1\nsince 1\noutput 0 \n",
+        "alarm-clock mute record 1\nsince 1\noutput 0 a",  // cut short
+        "alarm-clock mute record 1\nsince 1\n\noutput 0 a\n",
+        "alarm-clock mute record 1\r\nsince 1\r\noutput 0 a\r\n",
+    };
+    for (const char* text : garbage) EXPECT_FALSE(parseRecord(text)) << text;
+}
+
+// While the clock holds a mute the record names every output it muted; it
+// goes when the mute is let go, whichever way.
+TEST(MuteRecordLife, KeptWhileTheMuteIsHeldAndGoneAfter) {
+    for (const char* end : {"switched off", "closed", "rang"}) {
+        StateFolder state;
+        ClockRig rig(6, 59, 50, state.path);
+        rig.arm("07:00 AM");
+        std::optional<MuteRecord> record = parseRecord(state.text());
+        ASSERT_TRUE(record) << end;
+        EXPECT_EQ(record->outputs, (std::vector<HeldOutput>{{"speakers", false}}));
+        EXPECT_GT(record->since, 1700000000);
+        rig.endpoints.muteOf("headphones") = 1;
+        rig.endpoints.setDefault("headphones");
+        record = parseRecord(state.text());
+        ASSERT_TRUE(record);
+        EXPECT_EQ(record->outputs,
+                  (std::vector<HeldOutput>{{"speakers", false}, {"headphones", true}}));
+        if (end == std::string("switched off")) rig.form.butOnOff_Click();
+        if (end == std::string("closed")) rig.form.Form_Unload();
+        if (end == std::string("rang")) rig.runUntil(7, 0, 0);
+        EXPECT_FALSE(fs::exists(state.record())) << end;
+        EXPECT_FALSE(fs::exists(fs::path(state.record()) += ".new")) << end;
+    }
+}
+
+struct RepairCase {
+    const char* name;
+    const char* record;  // nullptr: none
+    int speakersMute;    // as the start finds them
+    int speakersAfter;
+    bool recordLeft = false;
+    bool serviceDown = false;
+};
+
+TEST(MuteRecordRepair, AtStartBeforeAnythingElse) {
+    const RepairCase cases[] = {
+        {"no record", nullptr, 1, 1},
+        {"left muted by the clock", "alarm-clock mute record 1\nsince 5\noutput 0 speakers\n", 1,
+         0},
+        {"muted by the person before", "alarm-clock mute record 1\nsince 5\noutput 1 speakers\n", 1,
+         1},
+        {"unmuted since", "alarm-clock mute record 1\nsince 5\noutput 0 speakers\n", 0, 0},
+        {"output gone", "alarm-clock mute record 1\nsince 5\noutput 0 usb-dac\n", 1, 1},
+        {"two outputs", "alarm-clock mute record 1\nsince 5\noutput 0 usb-dac\noutput 0 speakers\n",
+         1, 0},
+        {"garbage", "\x01\x02 not a record", 1, 1},
+        {"no sound service yet", "alarm-clock mute record 1\nsince 5\noutput 0 speakers\n", 1, 1,
+         true, true},
+    };
+    for (const RepairCase& c : cases) {
+        StateFolder state;
+        if (c.record) state.write(c.record);
+        ClockRig rig(6, 0, 0, state.path, [&](ClockRig& r) {
+            r.endpoints.muted = c.speakersMute;
+            r.endpoints.available = !c.serviceDown;
+        });
+        EXPECT_EQ(rig.endpoints.muted, c.speakersAfter) << c.name;
+        EXPECT_EQ(fs::exists(state.record()), c.recordLeft) << c.name;
+        if (c.speakersAfter != c.speakersMute) {
+            // The first thing the start did.
+            ASSERT_FALSE(rig.loadLog.empty());
+            EXPECT_EQ(rig.loadLog.front(), "mute 0") << c.name;
+        } else {
+            EXPECT_FALSE(rig.logged("mute 0")) << c.name;
+        }
+        EXPECT_EQ(rig.form.lblTime.Caption, "06:00:00") << c.name << ": the clock goes on";
+    }
+}
+
+}  // namespace

@@ -1,0 +1,105 @@
+#!/usr/bin/env python3
+"""The Windows window's own behaviour under Wine, from outside, in one program
+start: a drag interrupted by WM_CANCELMODE (Alt+Tab, a dialog) ends, and the
+window no longer follows the pointer; a session end that is asked
+(WM_QUERYENDSESSION) and then cancelled (WM_ENDSESSION FALSE) leaves the clock
+armed, ticking and muted again, and it rings at the minute; one that is asked
+and then happens (WM_ENDSESSION TRUE) ends the program with status 0 and the
+mute put back. The mute is read from the program's log (Wine keeps it on its
+own object)."""
+
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
+
+from app import shown_faces  # noqa: E402
+from paths import APP_BIN, require_program  # noqa: E402
+from procs import poll, say  # noqa: E402
+from rig import rig  # noqa: E402
+from wine import WINE_RUN, warm_wine  # noqa: E402
+
+START = "2026-12-08 06:59:20"
+ALARM_TEXT = "07:00 AM"
+MUTE = re.compile(r"SetMute\((\d)\)")
+SEND = os.environ.get("ALARM_SEND", str(Path(APP_BIN).parent / "tests/windows/send-to-clock.exe"))
+
+
+def mutes(app):
+    return MUTE.findall(app.log())
+
+
+class WindowsWindow(unittest.TestCase):
+    def setUp(self):
+        require_program()
+        warm_wine()
+        self.launcher = Path(tempfile.mkdtemp(prefix="alarm-wine-")) / "alarm-clock"
+        self.launcher.write_text('#!/bin/sh\nexec "%s" "%s"\n' % (WINE_RUN, APP_BIN))
+        self.launcher.chmod(0o755)
+
+    def tearDown(self):
+        self.launcher.unlink()
+        self.launcher.parent.rmdir()
+
+    def send(self, app, *message):
+        env = dict(os.environ, DISPLAY=app.display.name)
+        out = subprocess.run([str(WINE_RUN), SEND, *message], env=env, capture_output=True,
+                             text=True, timeout=60)
+        say("   sent %s: status %d, answer %s" % (" ".join(message), out.returncode,
+                                                  out.stdout.strip()))
+        return out
+
+    def test_cancelled_drag_and_session_end(self):
+        with rig(START, tray=True, program=self.launcher) as (app, display, pulse, host, workdir):
+            app.find_window(timeout=60)
+            poll(lambda: shown_faces(app.log()), 10, "a tick in the log")
+
+            say("checks: a drag cancelled by WM_CANCELMODE ends; the window stays put")
+            before = app.geometry()
+            display.xdotool("mousemove", "--window", app.window, 300, 20)
+            display.xdotool("mousedown", 1)
+            display.xdotool("mousemove_relative", "--", 40, 30)
+            moved = poll(lambda: app.geometry()["x"] != before["x"] and app.geometry(), 10,
+                         "the window to follow the drag")
+            self.send(app, "cancelmode")
+            display.xdotool("mousemove_relative", "--", 60, 40)
+            display.xdotool("mouseup", 1)
+            display.xdotool("mousemove_relative", "--", 30, 30)
+            after = app.geometry()
+            say("   before %d,%d, dragged to %d,%d, after the cancel %d,%d"
+                % (before["x"], before["y"], moved["x"], moved["y"], after["x"], after["y"]))
+            self.assertEqual((after["x"], after["y"]), (moved["x"], moved["y"]))
+
+            say("arm %r, wait for the mute" % ALARM_TEXT)
+            app.set_alarm(ALARM_TEXT)
+            poll(lambda: mutes(app) == ["1"], 15, "the mute")
+
+            say("checks: asked and cancelled: the mute is lent back and taken again")
+            self.assertEqual(self.send(app, "queryendsession").stdout.strip(), "1")
+            self.assertEqual(mutes(app), ["1", "0"])
+            self.send(app, "endsession", "0")
+            self.assertEqual(mutes(app), ["1", "0", "1"])
+            ticks = len(shown_faces(app.log()))
+            poll(lambda: len(shown_faces(app.log())) > ticks + 1, 10, "the clock to tick on")
+            self.assertTrue(app.running())
+
+            say("checks: it rings at 7:00")
+            app.clock.set("2026-12-08 06:59:57")
+            poll(lambda: "blnAlarm true" in app.log(), 60, "the alarm to ring")
+            self.assertEqual(mutes(app)[-1], "0")
+
+            say("checks: asked and ended: exit 0, the mute put back")
+            self.send(app, "queryendsession")
+            self.send(app, "endsession", "1")
+            poll(lambda: not app.running(), 20, "the program to end")
+            self.assertEqual(app.proc.returncode, 0)
+            self.assertEqual(mutes(app)[-1], "0")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
