@@ -1,36 +1,64 @@
 #!/bin/sh
-# Remakes the voice clips and the alarm beep with Debian tools only:
-#   espeak-ng (speech, both languages) and sox (trim, level, format).
-# Every clip is trimmed of leading and trailing silence and brought to the same
-# peak level, so that clips played back to back sound like one phrase. Output:
-# 16-bit PCM mono at 22050 Hz. The outputs are committed; run this after
-# changing a word or a setting here. It ends with a table of every clip's
-# length and level, and fails if a clip is silent or longer than 1.5 s.
+# Remakes the voice clips and the alarm beep with Debian packages only:
+#   festival, festvox-us-slt-hts  English: Festival's HTS voice of the CMU ARCTIC
+#                                 speaker "slt", a natural American woman's voice
+#   espeak-ng                     French: the fr-fr voice, a little slower than
+#                                 its default for clarity (no natural French
+#                                 voice is in Debian's main archive)
+#   sox                           trim, join silence, format, beep
+#   ffmpeg                        EBU R128 loudness
+# Every clip is trimmed of silence, keeps a short fixed silence at each end (so
+# that clips played back to back join like the pauses between spoken words) and
+# is brought to one EBU R128 loudness, the same for both languages and the beep.
+# Output: 16-bit PCM mono at 22050 Hz. The outputs are committed; run this after
+# changing a word or a setting here. It ends with a table of every clip's length,
+# loudness and peak, and fails if a clip is more than 1 LU from the target, clips,
+# is silent or is longer than 1.5 s.
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
 rate=22050
-speed=150 # words per minute
+target=-20     # LUFS, every clip and the beep
+lead=0.04      # seconds of silence kept before a word...
+trail=0.06     # ... and after it: 0.1 s between two words, as in a spoken number
+fr_speed=140   # words per minute (espeak-ng's default is 175)
 # Repeatable mode: the same dither every run, so the outputs are byte for byte the same.
 export SOX_OPTS=-R
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# speak VOICE FOLDER FILE TEXT
-speak() {
-    espeak-ng -v "$1" -s "$speed" -w "$work/raw.wav" "$4"
-    # Trim silence at both ends (below 0.5% of full scale), with a few
-    # milliseconds of fade so that no clip starts or stops with a click.
-    sox "$work/raw.wav" "$work/trimmed.wav" \
-        silence 1 0.005 0.5% reverse silence 1 0.005 0.5% reverse
-    sox "$work/trimmed.wav" -r "$rate" -c 1 -b 16 -e signed-integer "$here/$2/$3" \
-        fade t 0.005 -0 0.010 norm -1
+# loudness FILE: the EBU R128 integrated loudness of FILE played four times over,
+# so that a word shorter than the measure's 0.4 s blocks is measured too.
+loudness() {
+    ffmpeg -nostdin -nostats -hide_banner -stream_loop 3 -i "$1" -af ebur128 -f null - 2>&1 |
+        awk '/Summary:/ { s = 1 } s && $1 == "I:" { print $2; exit }'
+}
+
+# level IN OUT: IN brought to the target loudness, as 16-bit mono at $rate.
+level() {
+    gain=$(awk -v t="$target" -v m="$(loudness "$1")" 'BEGIN { print t - m }')
+    sox "$1" -r "$rate" -c 1 -b 16 -e signed-integer "$2" gain "$gain"
+}
+
+# finish RAW OUT: RAW trimmed of silence (below -45 dB of its peak, so that the
+# soft start of "f", "s" and "th" stays), faded in and out over a few
+# milliseconds against clicks, given the join silence and levelled.
+finish() {
+    sox "$1" -c 1 "$work/peak.wav" norm -1
+    sox "$work/peak.wav" "$work/trimmed.wav" \
+        silence 1 0.01 -45d reverse silence 1 0.01 -45d reverse
+    sox "$work/trimmed.wav" -r "$rate" "$work/joined.wav" \
+        fade t 0.005 -0 0.010 pad "$lead" "$trail"
+    level "$work/joined.wav" "$2"
 }
 
 mkdir -p "$here/en" "$here/fr"
 rm -f "$here/en/"*.wav "$here/fr/"*.wav
 
-en() { speak en-us en "$1.wav" "$2"; }
+en() {
+    printf '%s' "$2" | text2wave -eval "(voice_cmu_us_slt_arctic_hts)" -o "$work/raw.wav"
+    finish "$work/raw.wav" "$here/en/$1.wav"
+}
 en one "one"
 en two "two"
 en three "three"
@@ -62,7 +90,10 @@ en alarm_set "alarm set"
 en alarm_off "alarm off"
 en wake_up "wake up!"
 
-fr() { speak fr-fr fr "$1.wav" "$2"; }
+fr() {
+    espeak-ng -v fr-fr -s "$fr_speed" -w "$work/raw.wav" "$2"
+    finish "$work/raw.wav" "$here/fr/$1.wav"
+}
 fr une "une"
 fr heure "heure"
 fr midi "midi"
@@ -98,26 +129,33 @@ fr reveille "réveille-toi !"
 # The built-in alarm sound: four short beeps and a pause, 1.2 s, that loops
 # without a click (it starts and ends at zero, each beep fades in and out).
 # A square wave softened above its third harmonic, as a bedside clock sounds.
+# Levelled as a loop to the loudness of the voice: heard clearly, never a jolt
+# next to the spoken time.
 sox -n -r "$rate" -c 1 -b 16 "$work/beep1.wav" synth 0.08 square 2000 vol 0.5 \
     lowpass 7000 fade t 0.004 -0 0.004
 sox -n -r "$rate" -c 1 -b 16 "$work/gap.wav" trim 0 0.07
 sox -n -r "$rate" -c 1 -b 16 "$work/pause.wav" trim 0 0.6
 sox "$work/beep1.wav" "$work/gap.wav" "$work/beep1.wav" "$work/gap.wav" \
     "$work/beep1.wav" "$work/gap.wav" "$work/beep1.wav" "$work/pause.wav" \
-    -b 16 -e signed-integer "$here/beep.wav" norm -3
+    "$work/beep.wav"
+level "$work/beep.wav" "$here/beep.wav"
 
-# The check: every clip has sound and none is longer than 1.5 s.
+# The check: every clip has sound, is at the target loudness, does not clip,
+# and no clip is longer than 1.5 s.
 status=0
-printf '%-28s %8s %8s %8s\n' clip seconds peak rms
+printf '%-28s %8s %8s %8s\n' clip seconds LUFS peak-dB
 for clip in "$here"/en/*.wav "$here"/fr/*.wav "$here"/beep.wav; do
-    stats=$(sox "$clip" -n stat 2>&1)
-    length=$(echo "$stats" | awk '/^Length/ {print $3}')
-    peak=$(echo "$stats" | awk '/^Maximum amplitude/ {print $3}')
-    rms=$(echo "$stats" | awk '/^RMS +amplitude/ {print $3}')
+    length=$(soxi -D "$clip")
+    lufs=$(loudness "$clip")
+    peak=$(sox "$clip" -n stats 2>&1 | awk '/^Pk lev dB/ { print $4 }')
     name=${clip#"$here/"}
-    printf '%-28s %8.3f %8.3f %8.3f\n' "$name" "$length" "$peak" "$rms"
-    if awk -v r="$rms" 'BEGIN { exit !(r < 0.01) }'; then
-        echo "silent: $name" >&2
+    printf '%-28s %8.3f %8.1f %8.1f\n' "$name" "$length" "$lufs" "$peak"
+    if awk -v l="$lufs" -v t="$target" 'BEGIN { d = l - t; exit !(d > 1 || d < -1) }'; then
+        echo "not at $target LUFS: $name" >&2
+        status=1
+    fi
+    if awk -v p="$peak" 'BEGIN { exit !(p > -0.1) }'; then
+        echo "clips: $name" >&2
         status=1
     fi
     case $name in beep.wav) continue ;; esac
