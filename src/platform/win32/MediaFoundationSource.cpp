@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstring>
 #include <cwctype>
+#include <memory>
+#include <type_traits>
 
 #include "log/Log.h"
 #include "platform/win32/ComRef.h"
@@ -27,18 +29,58 @@ std::string hresult(HRESULT result) {
     return text;
 }
 
+// Media Foundation's entry points, loaded when the first track opens: the
+// program starts no slower for them, and runs on a Windows without Media
+// Foundation (the N editions without their media pack), where every track
+// then gives way to the beep. Loaded once, for the rest of the process.
+struct MediaFoundationApi {
+    struct LibraryFree {
+        void operator()(HMODULE module) const { FreeLibrary(module); }
+    };
+    using Library = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFree>;
+
+    Library platform{LoadLibraryW(L"mfplat.dll")};
+    Library readWrite{LoadLibraryW(L"mfreadwrite.dll")};
+    decltype(&MFStartup) startup = find<decltype(&MFStartup)>(platform, "MFStartup");
+    decltype(&MFShutdown) shutdown = find<decltype(&MFShutdown)>(platform, "MFShutdown");
+    decltype(&MFCreateMediaType) createMediaType =
+        find<decltype(&MFCreateMediaType)>(platform, "MFCreateMediaType");
+    decltype(&MFCreateSourceReaderFromURL) createSourceReader =
+        find<decltype(&MFCreateSourceReaderFromURL)>(readWrite, "MFCreateSourceReaderFromURL");
+
+    bool complete() const { return startup && shutdown && createMediaType && createSourceReader; }
+
+  private:
+    template <typename Function>
+    static Function find(const Library& library, const char* name) {
+        if (!library) return nullptr;
+        return reinterpret_cast<Function>(
+            reinterpret_cast<void (*)()>(GetProcAddress(library.get(), name)));
+    }
+};
+
+const MediaFoundationApi* mediaFoundationApi() {
+    // C++ makes the first caller load it and any other wait.
+    static const MediaFoundationApi api;
+    return api.complete() ? &api : nullptr;
+}
+
 // Media Foundation started for as long as it lives (it counts its starts).
 class MediaFoundation {
   public:
-    MediaFoundation() : m_ready(SUCCEEDED(MFStartup(MF_VERSION, MFSTARTUP_LITE))) {}
+    MediaFoundation()
+        : m_api(mediaFoundationApi()),
+          m_ready(m_api && SUCCEEDED(m_api->startup(MF_VERSION, MFSTARTUP_LITE))) {}
     ~MediaFoundation() {
-        if (m_ready) MFShutdown();
+        if (m_ready) m_api->shutdown();
     }
+    const MediaFoundationApi& api() const { return *m_api; }
     MediaFoundation(const MediaFoundation&) = delete;
     MediaFoundation& operator=(const MediaFoundation&) = delete;
     bool ready() const { return m_ready; }
 
   private:
+    const MediaFoundationApi* m_api;
     bool m_ready;
 };
 
@@ -70,13 +112,13 @@ class MediaFoundationSource : public PcmSource {
     bool open() {
         if (!m_startup.ready()) return failed("Media Foundation did not start", S_OK);
         HRESULT result =
-            MFCreateSourceReaderFromURL(widen(m_path).c_str(), nullptr, m_reader.put());
+            m_startup.api().createSourceReader(widen(m_path).c_str(), nullptr, m_reader.put());
         if (FAILED(result)) return failed("cannot open", result);
         m_reader->SetStreamSelection(static_cast<DWORD>(MF_SOURCE_READER_ALL_STREAMS), FALSE);
         result = m_reader->SetStreamSelection(kAudio, TRUE);
         if (FAILED(result)) return failed("no sound in", result);
         ComRef<IMFMediaType> wanted;
-        result = MFCreateMediaType(wanted.put());
+        result = m_startup.api().createMediaType(wanted.put());
         if (SUCCEEDED(result)) result = wanted->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
         if (SUCCEEDED(result)) result = wanted->SetGUID(MF_MT_SUBTYPE, MFAudioFormat_PCM);
         if (SUCCEEDED(result)) result = wanted->SetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, 16);
