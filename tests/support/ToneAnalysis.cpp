@@ -1,9 +1,8 @@
 #include "support/ToneAnalysis.h"
 
-#include <sndfile.h>
-
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <numbers>
 
 namespace {
@@ -30,15 +29,26 @@ bool writeTonesWav(const std::string& path, const std::vector<Tone>& tones, int 
             frames.insert(frames.end(), channels, static_cast<short>(std::lround(value)));
         }
     }
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!file) return false;
-    const auto count = static_cast<sf_count_t>(frames.size() / channels);
-    const bool written = sf_writef_short(file, frames.data(), count) == count;
-    return sf_close(file) == 0 && written;
+    // A canonical 44-byte header, then the samples, all little-endian.
+    std::ofstream file(path, std::ios::binary);
+    const auto put = [&file](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) file.put(static_cast<char>(value >> (8 * i) & 0xff));
+    };
+    const auto dataBytes = static_cast<std::uint32_t>(frames.size() * 2);
+    file.write("RIFF", 4);
+    put(36 + dataBytes, 4);
+    file.write("WAVEfmt ", 8);
+    put(16, 4);
+    put(1, 2);  // PCM
+    put(static_cast<std::uint32_t>(channels), 2);
+    put(static_cast<std::uint32_t>(rate), 4);
+    put(static_cast<std::uint32_t>(rate * channels * 2), 4);
+    put(static_cast<std::uint32_t>(channels * 2), 2);
+    put(16, 2);
+    file.write("data", 4);
+    put(dataBytes, 4);
+    for (short sample : frames) put(static_cast<std::uint16_t>(sample), 2);
+    return static_cast<bool>(file.flush());
 }
 
 std::vector<ToneSegment> findTones(const std::vector<std::int16_t>& samples, int rate,

@@ -10,10 +10,15 @@ through the real dialog plays the switch-on clip and asks Core Audio to mute
 switched off; at the alarm minute the mute is cleared, the beep and the spoken
 time (at 7:01, over the paused beep) are heard in order; switching off is heard; "X" ends the program with the mute
 cleared. Wine keeps the mute on its own object and never passes it to the
-sink, so the mute is read from the program's log."""
+sink, so the mute is read from the program's log.
+
+The track through Media Foundation: a film chosen with the notes rings with
+its sound and no window of its own on the X server; a 5 s track loops across
+two announcements, silent for 20 ms at most where it starts over."""
 
 import re
 import subprocess
+import wave
 import sys
 import tempfile
 import unittest
@@ -21,12 +26,16 @@ from pathlib import Path
 
 sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
 
-from app import BUT_ON_OFF, CLOSE, MINIMIZE, WINDOW_TITLE, program_env, shown_faces  # noqa: E402
+import numpy as np  # noqa: E402
+
+from app import (BUT_ON_OFF, BUT_TRACK, CLOSE, MINIMIZE, WINDOW_TITLE, program_env,  # noqa: E402
+                 shown_faces)
 from paths import APP_BIN, APP_DIR, require_program  # noqa: E402
 from procs import poll, say  # noqa: E402
 from pulse import Recorder  # noqa: E402
 from rig import rig  # noqa: E402
 from sound import RATE, Ears, rms  # noqa: E402
+from test_formats import PICTURE, make_track, tone_share  # noqa: E402
 from wine import WINE_RUN, warm_wine  # noqa: E402
 
 START = "2026-12-08 06:59:30"
@@ -44,6 +53,16 @@ LBL_TIME = (104, 144, 339, 97)
 MUTE = re.compile(r"SetMute\((\d)\)")
 SLEEP = re.compile(r"sleep (inhibited|allowed again) \(SetThreadExecutionState\)(: .*)?")
 LOG_LINE = re.compile(r"^\d\d:\d\d:\d\d\.\d{3} \S+: (.*)$", re.M)
+# A film whose pictures Wine 8's Media Foundation opens (H.264, baseline profile).
+FILM = ("avenc_aac ! mux. %s ! x264enc ! video/x-h264,profile=baseline ! mux. mp4mux name=mux"
+        % PICTURE)
+TONE_ALONE = 0.8  # share of a frame's energy at the film's tone: the film sounds
+TONE_HELD = 1.0  # seconds the film's tone is heard without a break
+# The looped track: 4.8 s at LOOP_BODY Hz, then 0.2 s at LOOP_END Hz, so that
+# each place it starts over is heard as LOOP_END followed by LOOP_BODY.
+LOOP_BODY, LOOP_END = 440, 660
+LOOP_GAP = 0.020  # seconds of silence allowed where the track starts over
+TURN = 0.02  # seconds per frame of the loop-point finder
 
 
 def beep_starts(ears, heard, after=0.0):
@@ -63,6 +82,60 @@ def beep_sounds(ears, heard, start, end):
         if share[i] > BEEP_UNDER and rms(chunk) > SILENCE:
             return True
     return False
+
+
+def windows_path(path):
+    """A Linux path as Wine's programs see it (drive Z:)."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def choose_track(app, path):
+    """Chooses `path` with the notes, through the real "Select A File" dialog."""
+    app.click(*BUT_TRACK)
+    app.type_into(app.dialog("Select A File"), windows_path(path))
+    app.dialog_closed("Select A File")
+
+
+def loop_track(folder):
+    """The 5 s track that marks its own end (LOOP_BODY, then LOOP_END), as a WAV file."""
+    rate = 44100
+    times = np.arange(5 * rate) / rate
+    tone = 0.4 * np.sin(2 * np.pi * np.where(times < 4.8, LOOP_BODY, LOOP_END) * times)
+    path = folder / "loop.wav"
+    with wave.open(str(path), "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(2)
+        out.setframerate(rate)
+        out.writeframes((tone * 32767).astype("<i2").tobytes())
+    return path
+
+
+def loop_points(heard):
+    """Each place the looped track starts over, as (second, seconds of silence
+    there): at least 0.1 s of LOOP_END, then at least 0.1 s of LOOP_BODY, told
+    apart by the zero crossings of TURN-long frames."""
+    size = int(TURN * RATE)
+
+    def label(frame):
+        if rms(frame) < 0.02:
+            return "q"
+        hertz = np.count_nonzero(np.diff(np.signbit(frame))) / 2 / TURN
+        return "e" if abs(hertz - LOOP_END) < 60 else "b" if abs(hertz - LOOP_BODY) < 50 else "x"
+
+    labels = "".join(label(heard[i: i + size]) for i in range(0, len(heard) - size + 1, size))
+    tile = int(0.002 * RATE)
+    points = []
+    for turn in re.finditer(r"e{5,}([qx]{0,10})b{5,}", labels):
+        # The frames in between and one on each side, in 2 ms tiles.
+        around = heard[(turn.start(1) - 1) * size: (turn.end(1) + 1) * size]
+        quiet = sum(rms(around[i: i + tile]) < 0.01 for i in range(0, len(around) - tile + 1, tile))
+        points.append((turn.start(1) * TURN, quiet * 0.002))
+    return points
+
+
+def visible_windows(display):
+    """The ids of every window shown on the X server."""
+    return sorted(display.xdotool("search", "--onlyvisible", "--name", ".*", check=False).split())
 
 
 def mutes(app):
@@ -227,6 +300,76 @@ class WindowsAlarm(unittest.TestCase):
         self.assertLess(rms(tail), SILENCE, "the player still sounds")
         say("checks: switched off, sleep is allowed again: %s" % sleep_requests(app)[1:])
         self.assertEqual(sleep_requests(app)[1:], ["allowed again"])
+
+    def test_film_then_a_looping_track(self):
+        ears = Ears(APP_DIR / "sounds")
+        with rig(START, program=self.launcher) as (app, display, pulse, _, workdir):
+            app.find_window(timeout=60)
+            film = make_track(workdir, "film.mp4", FILM)
+            looped = loop_track(workdir)
+            with Recorder(pulse, workdir / "monitor.raw") as rec:
+                try:
+                    self.film(app, display, rec, film)
+                    self.looping(app, rec, ears, looped)
+                finally:
+                    rec.keep("windows-track-monitor.wav")
+
+    def film(self, app, display, rec, film):
+        say("checks: a film chosen with the notes rings with its sound, and no window "
+            "comes up on the X server")
+        choose_track(app, film)
+        app.set_alarm(ALARM_TEXT)
+        shown = visible_windows(display)
+        app.clock.set(JUST_BEFORE)
+        ring_from = len(rec.samples()) / RATE
+
+        def film_heard():
+            held = int(TONE_HELD / FRAME)
+            share = tone_share(rec.samples()[int(ring_from * RATE):])
+            if len(share) < held:
+                return False
+            return np.convolve(share > TONE_ALONE, np.ones(held), "valid").max() >= held
+
+        poll(film_heard, 30, "the film's sound", interval=0.3)
+        say("   windows before %s, while the film sounds %s" % (shown, visible_windows(display)))
+        self.assertEqual(visible_windows(display), shown, "a window came up with the film")
+        self.assertEqual(app.visible(windows_path(film)), [])
+        app.click(*BUT_ON_OFF)
+        poll(lambda: "blnAlarm 0" in app.log().rsplit("butOnOff", 1)[-1], 10, "switched off")
+
+    def looping(self, app, rec, ears, looped):
+        say("checks: a 5 s track loops across two announcements, silent for %d ms at most "
+            "where it starts over" % (LOOP_GAP * 1000))
+        choose_track(app, looped)
+        app.set_alarm("07:02 AM")
+        app.clock.set("2026-12-08 07:01:58")
+        ring_from = len(rec.samples()) / RATE
+
+        def track_after_words(count):
+            """The recording once `count` announcements and 6 s of the track
+            after the last have been heard."""
+            def heard():
+                since = rec.samples()[int(ring_from * RATE):]
+                end = 0.0
+                for _ in range(count):
+                    at, score = ears.find(since[int(end * RATE):], "wake_up.wav")
+                    if score < CLIP_MATCH:
+                        return None
+                    end += at + ears.length("wake_up.wav")
+                return since if len(since) / RATE > end + 6 else None
+            return poll(heard, 40, "%d announcements and 6 s of the track" % count, interval=0.5)
+
+        track_after_words(1)
+        app.clock.set("2026-12-08 07:02:58")
+        heard = track_after_words(2)
+        points = loop_points(heard)
+        say("   starts over at %s" % ", ".join("%.2f s (%.0f ms silent)" % (ring_from + at,
+                                                                          gap * 1000)
+                                           for at, gap in points))
+        self.assertGreaterEqual(len(points), 2, "the track did not start over twice")
+        self.assertLessEqual(max(gap for _, gap in points), LOOP_GAP,
+                             "silence where the track starts over")
+        app.click(*BUT_ON_OFF)
 
 
 if __name__ == "__main__":

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/win32/InputDialog.h"
+#include "platform/win32/MediaFoundationSource.h"
 #include "platform/win32/WideText.h"
-#include "ui/Texts.h"
 #include "ui/WindowGeometry.h"
 
 using geometry::kTwipsPerPixel;
@@ -74,15 +74,20 @@ void Win32Dialogs::message(const std::string& text, const std::string& title) {
 std::string Win32Dialogs::openFile(const std::string& title, const std::string& filter,
                                    const std::string& defaultExt, const std::string& initialPath) {
     // The filter's text is shown as it stands; the files listed under it are
-    // the music the player plays.
+    // what the track's decoder (Media Foundation) opens on this machine. A
+    // second entry lists every file, for a format the list does not name.
     std::wstring patterns;
-    for (const char* pattern : texts::musicPatterns) {
+    for (const std::string& pattern : mediaFoundationPatterns()) {
         if (!patterns.empty()) patterns += L';';
         patterns += widen(pattern);
     }
     std::wstring filterText = widen(filter);
     filterText += L'\0';
     filterText += patterns;
+    filterText += L'\0';
+    filterText += L"All files (*.*)";
+    filterText += L'\0';
+    filterText += L"*.*";
     filterText += L'\0';
     const std::wstring wideTitle = widen(title);
     const std::wstring wideExt = widen(defaultExt);

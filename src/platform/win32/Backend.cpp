@@ -1,11 +1,11 @@
 // The Windows sound backend: voice clips through PlaySoundA, the alarm track
-// through MCI, the output mute through Core Audio.
+// through Media Foundation into a WASAPI stream, the output mute through Core Audio.
 
 #include "audio/Endpoint.h"
 #include "clock/Services.h"
 #include "platform/win32/CoreAudioEndpoint.h"
-#include "platform/win32/MciTrackPlayer.h"
 #include "platform/win32/WinClipSound.h"
+#include "platform/win32/WinTrackPlayer.h"
 #include "speech/ClipQueue.h"
 
 std::unique_ptr<ClipPlayer> makeClipPlayer(PostToWindow post) {
@@ -13,7 +13,7 @@ std::unique_ptr<ClipPlayer> makeClipPlayer(PostToWindow post) {
 }
 
 std::unique_ptr<TrackPlayer> makeTrackPlayer(std::function<void()> onError) {
-    return std::make_unique<MciTrackPlayer>(std::move(onError));
+    return std::make_unique<WinTrackPlayer>(std::move(onError));
 }
 
 EndpointSystem& soundEndpointSystem() {

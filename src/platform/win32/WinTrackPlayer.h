@@ -1,0 +1,59 @@
+#pragma once
+// The alarm track on Windows: a decoder (Media Foundation's source reader in
+// the program) into a WASAPI shared-mode stream of the player's own, driven by
+// a thread per opened file that keeps about 0.3 s of sound queued and goes on
+// from the start of the file at its end, without a gap. Pause and play stop
+// and start the stream, which keeps the position; stop drops what is queued
+// and goes back to the start. soundWritten() counts the decoded frames handed
+// to the stream, so a decoder that stops giving sound shows there.
+//
+// open() returns as soon as the file is known to give sound or not, waiting a
+// quarter of a second at most: a file that cannot be played is then
+// Undefined at once and reported through onError; one that takes longer reads
+// as playing meanwhile. Calls come from one thread (the window's); the player
+// never waits on its decoder, so a decoder that hangs is left behind.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "clock/Services.h"
+#include "platform/win32/PcmSource.h"
+
+class WinTrackPlayer : public TrackPlayer {
+  public:
+    // Opens a file's decoder (on the player's thread, with COM initialised); null when it cannot.
+    using SourceOpener = std::function<std::unique_ptr<PcmSource>(const std::string& path)>;
+
+    explicit WinTrackPlayer(std::function<void()> onError, SourceOpener openSource = {});
+    ~WinTrackPlayer() override;
+    WinTrackPlayer(const WinTrackPlayer&) = delete;
+    WinTrackPlayer& operator=(const WinTrackPlayer&) = delete;
+
+    void setLoop(bool loop) override;
+    void open(const std::string& path) override;
+    std::string url() const override { return m_url; }
+    PlayState playState() const override;
+    void pause() override;
+    void play() override;
+    void stop() override;
+    // Frames of the track's own sound handed to the output since the player was made.
+    unsigned long long soundWritten() const override;
+
+    // What the caller shares with the thread of the file opened last (in the .cpp).
+    struct Run;
+
+  private:
+    void endRun();
+    void command(int state, bool rewind);
+
+    std::function<void()> m_onError;
+    SourceOpener m_openSource;
+    std::string m_url;
+    bool m_loop = false;
+    // The file opened last and its thread.
+    std::shared_ptr<Run> m_run;
+    std::thread m_thread;
+    unsigned long long m_writtenBefore = 0;  // by the files before it
+};
