@@ -8,6 +8,7 @@ using std::min;
 #include <gdiplus.h>
 
 #include "app/win32/Layout.h"
+#include "app/win32/PictureFile.h"
 #include "app/win32/Win32Services.h"
 #include "app/win32/Win32Tray.h"
 #include "clock/frmMain.h"
@@ -211,8 +212,7 @@ Gdiplus::Bitmap* ClockWindow::picture(const std::string& name) {
     auto found = m_pictures.find(name);
     if (found == m_pictures.end()) {
         // A missing picture leaves the control empty.
-        std::unique_ptr<Gdiplus::Bitmap> loaded(
-            Gdiplus::Bitmap::FromFile(widen(appFolder() + '\\' + name).c_str()));
+        std::unique_ptr<Gdiplus::Bitmap> loaded = loadPicture(appFolder() + '\\' + name);
         if (loaded && loaded->GetLastStatus() != Gdiplus::Ok) loaded.reset();
         found = m_pictures.emplace(name, std::move(loaded)).first;
     }

@@ -11,6 +11,7 @@ using std::min;
 #include <gdiplus.h>
 
 #include "app/win32/ClockWindow.h"
+#include "app/win32/FontFile.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/Win32Log.h"
 #include "app/win32/Win32Services.h"
@@ -76,10 +77,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
         frmMain form(Platform{clock, *clips, *wmp, dialogs, host, tray,
                               [] { return std::make_unique<CAudioEndpointVolume>(); },
-                              [](const std::string& path) {
-                                  AddFontResourceExW(widen(path).c_str(), FR_PRIVATE, nullptr);
-                              },
-                              appFolder, doEvents, &sleep});
+                              [](const std::string& path) { addFontFile(path); }, appFolder,
+                              doEvents, &sleep});
         window.setForm(&form);
         window.setTray(&tray);
 
