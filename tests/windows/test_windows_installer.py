@@ -7,15 +7,16 @@ delete them). Then, each time over a clock that is armed and has muted the
 output: a silent reinstall and one through the installer's pages replace
 every file of an older version in place, and the silent uninstaller leaves
 nothing behind; each time the clock ended by itself with status 0 and put
-the mute back. The installer and the clock share one Wine server, as they
-share one session on Windows."""
+the mute back. A clock that does not answer (stopped) makes the silent
+installer give up with status 2 before it changes anything. The installer and
+the clock share one Wine server, as they share one session on Windows."""
 
 import contextlib
 import filecmp
 import os
+import signal
 import subprocess
 import sys
-import tempfile
 import unittest
 from pathlib import Path
 
@@ -100,8 +101,22 @@ class Installer(unittest.TestCase):
                                  "bg.jpg is held open: %s" % deleted.stdout.strip())
                 self.assertFalse((self.folder / "DS-DIGI.TTF").exists(),
                                  "DS-DIGI.TTF is held open: %s" % deleted.stdout.strip())
-                say("silent update over the armed clock")
+                say("silent update over a clock that does not answer (stopped): it gives up, "
+                    "changes nothing, and the clock closes once it runs again")
                 self.make_old()
+                os.kill(app.proc.pid, signal.SIGSTOP)
+                try:
+                    gave_up = self.wine(SETUP, "/S", timeout=180, check=False)
+                finally:
+                    os.kill(app.proc.pid, signal.SIGCONT)
+                self.assertEqual(gave_up.returncode, 2)
+                for name in REPLACED:
+                    self.assertTrue((self.folder / name).read_bytes().endswith(OLD),
+                                    "%s was changed" % name)
+                self.assertEndedCleanly(app)
+
+            with self.running_clock() as app:
+                say("silent update over the armed clock")
                 self.wine(SETUP, "/S", timeout=180)
                 self.assertEndedCleanly(app)
                 self.assertNewFiles()
