@@ -8,17 +8,21 @@ output: a silent reinstall and one through the installer's pages replace
 every file of an older version in place, and the silent uninstaller leaves
 nothing behind; each time the clock ended by itself with status 0 and put
 the mute back. A clock that does not answer (stopped) makes the silent
-installer give up with status 2 before it changes anything. The installer and
+installer give up with status 2 before it changes anything. The installed
+program carries its version resource and its manifest (DPI awareness, common
+controls 6, Windows 10 and 11). The installer and
 the clock share one Wine server, as they share one session on Windows."""
 
 import contextlib
 import filecmp
 import os
+import re
 import signal
 import subprocess
 import sys
 import unittest
 from pathlib import Path
+from xml.etree import ElementTree
 
 sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
 
@@ -93,6 +97,8 @@ class Installer(unittest.TestCase):
             self.assertAlmostEqual(int(entry.get("EstimatedSize", "0"), 16), size_kb,
                                    delta=size_kb // 10)
 
+            self.assertResources(self.folder / "alarm-clock.exe")
+
             with self.running_clock() as app:
                 say("checks: the clock holds no picture or font open: Windows can delete them")
                 deleted = self.wine("cmd", "/c", "del", installed + r"\bg.jpg",
@@ -158,6 +164,30 @@ class Installer(unittest.TestCase):
             if len(parts) == 3 and parts[1].startswith("REG_"):
                 values[parts[0]] = parts[2]
         return values
+
+    def assertResources(self, exe):
+        """The version resource's texts and the manifest's settings are in the program."""
+        data = exe.read_bytes()
+        version = os.environ.get("ALARM_VERSION", "0.1.0")
+        for key, value in (("ProductName", "Alarm Clock"), ("FileDescription", "Alarm Clock"),
+                           ("FileVersion", version), ("ProductVersion", version),
+                           ("CompanyName", "The Alarm Clock developers"),
+                           ("LegalCopyright", "Copyright 2026 The Alarm Clock developers")):
+            # A String of VS_VERSION_INFO: its UTF-16 key, padding, its UTF-16 value.
+            pattern = (re.escape(key.encode("utf-16-le")) + b"(?:\0\0)+" +
+                       re.escape(value.encode("utf-16-le")) + b"\0\0")
+            self.assertTrue(re.search(pattern, data),
+                            "no %s %r in the version resource" % (key, value))
+        start, end = data.index(b"<assembly"), data.index(b"</assembly>") + len(b"</assembly>")
+        manifest = ElementTree.fromstring(data[start:end])
+        found = {element.tag.split("}")[1]: (element.text or "", element.attrib)
+                 for element in manifest.iter()}
+        say("manifest:", {tag: found[tag] for tag in
+                          ("dpiAwareness", "dpiAware", "activeCodePage", "supportedOS")})
+        self.assertEqual(found["dpiAwareness"][0], "PerMonitorV2, PerMonitor")
+        self.assertEqual(found["dpiAware"][0], "true/pm")
+        self.assertIn("Microsoft.Windows.Common-Controls", data[start:end].decode())
+        self.assertEqual(found["supportedOS"][1]["Id"], "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}")
 
     @contextlib.contextmanager
     def running_clock(self):
