@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/win32/GdiPlus.h"
+#include "app/win32/PictureFile.h"
 #include "app/win32/Win32Services.h"
 #include "app/win32/Win32Tray.h"
 #include "clock/frmMain.h"
@@ -26,8 +27,7 @@ int heldButtons(WPARAM keys) {
            (keys & MK_MBUTTON ? face::kMiddleButton : 0);
 }
 
-// Calls that newer Windows has, looked up where they exist so that older ones
-// still run the clock.
+// A call that only later releases of Windows 10 have, looked up where it exists.
 template <typename Function>
 Function systemCall(const wchar_t* module, const char* name) {
     return reinterpret_cast<Function>(
@@ -260,8 +260,7 @@ Gdiplus::Bitmap* ClockWindow::picture(const std::string& name) {
     auto found = m_pictures.find(name);
     if (found == m_pictures.end()) {
         // A missing picture leaves the control empty.
-        std::unique_ptr<Gdiplus::Bitmap> loaded(
-            Gdiplus::Bitmap::FromFile(widen(appFolder() + '\\' + name).c_str()));
+        std::unique_ptr<Gdiplus::Bitmap> loaded = loadPicture(appFolder() + '\\' + name);
         if (loaded && loaded->GetLastStatus() != Gdiplus::Ok) loaded.reset();
         found = m_pictures.emplace(name, std::move(loaded)).first;
     }

@@ -4,6 +4,7 @@
 #include "app/win32/SystemHeaders.h"
 
 #include "app/win32/ClockWindow.h"
+#include "app/win32/FontFile.h"
 #include "app/win32/GdiPlus.h"
 #include "app/win32/Owned.h"
 #include "app/win32/SingleInstance.h"
@@ -72,10 +73,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         .window = host,
         .tray = tray,
         .newEndpointVolume = [] { return std::make_unique<CAudioEndpointVolume>(); },
-        .registerFont =
-            [](const std::string& path) {
-                AddFontResourceExW(widen(path).c_str(), FR_PRIVATE, nullptr);
-            },
+        .registerFont = [](const std::string& path) { addFontFile(path); },
         .appFolder = appFolder,
         .doEvents = doEvents,
         .sleep = &sleep,
