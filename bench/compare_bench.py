@@ -5,7 +5,9 @@ of min / median / max over the runs; asserts nothing.
 
 Each run of each program gets a fresh X server (Xvfb 1024x768 with a tray
 host, so that a window can hide to the tray), a fresh PulseAudio with a null
-sink and module-suspend-on-idle, and a fresh D-Bus session. Measured:
+sink and module-suspend-on-idle, and a fresh D-Bus session; its home folder
+stays from run to run, as a user's does (GStreamer's plugin registry is made
+in it before the first run). Measured:
 
   start      exec to the program's first top-level window mapped (MapNotify
              seen on the root window, ms), and the CPU time its threads had
@@ -75,9 +77,9 @@ def stop(proc, timeout=5):
 
 
 @contextlib.contextmanager
-def desktop(workdir):
+def desktop(workdir, home):
     """A fresh X server with a tray host, PulseAudio and D-Bus session; gives
-    the environment that reaches them."""
+    the environment that reaches them, with `home` as the home folder."""
     procs = []
     try:
         read_end, write_end = os.pipe()
@@ -89,8 +91,6 @@ def desktop(workdir):
             display = ":" + pipe.readline().decode().strip()
         runtime = workdir / "runtime"
         runtime.mkdir(mode=0o700)
-        home = workdir / "home"
-        home.mkdir()
         socket = runtime / "pulse" / "native"
         env = {"PATH": os.environ["PATH"], "HOME": str(home), "LANG": "C.UTF-8",
                "DISPLAY": display, "XDG_RUNTIME_DIR": str(runtime),
@@ -239,7 +239,7 @@ def end(proc):
 def idle_run(subject, idle, warm_up):
     """One start of a program: its figures, or only its start-up for a warm-up."""
     with tempfile.TemporaryDirectory(prefix="compare-bench-") as tmp, \
-            desktop(Path(tmp)) as env:
+            desktop(Path(tmp), subject["home"]) as env:
         env.update(subject.get("env", {}))
         with open(Path(tmp) / "program.log", "w") as log:
             proc, ms, cpu, window = start(subject["command"], env, log)
@@ -289,9 +289,9 @@ def visible(env, title):
 def answer_dialog(env, title, text):
     dialog = poll(lambda: visible(env, title), 15, "the dialog %r" % title)[0]
     xdotool(env, "windowfocus", "--sync", dialog)
-    xdotool(env, "type", "--delay", "20", text)
+    xdotool(env, "type", "--delay", "40", text)
     xdotool(env, "key", "Return")
-    poll(lambda: not visible(env, title), 10, "the dialog %r to close" % title)
+    poll(lambda: not visible(env, title), 20, "the dialog %r to close" % title)
 
 
 def muted(env):
@@ -304,7 +304,7 @@ def ring_run(subject, track):
     """This clock ringing `track` (the beep when None), between the minute's
     announcement and the next: RSS, CPU, context switches per second."""
     with tempfile.TemporaryDirectory(prefix="compare-bench-") as tmp, \
-            desktop(Path(tmp)) as env:
+            desktop(Path(tmp), subject["home"]) as env:
         start_at = datetime.datetime.strptime(RING_START, "%Y-%m-%d %H:%M:%S")
         env.update(subject.get("env", {}))
         env.update(LD_PRELOAD=LIBFAKETIME, FAKETIME="@" + RING_START,
@@ -383,6 +383,14 @@ def main():
             continue
         subjects[peer] = {"command": peer.split(), "own": False}
 
+    # A home of each program's own, kept from run to run as a user's is: the
+    # caches in it (fonts, GStreamer's plugin registry) are made once.
+    homes = tempfile.TemporaryDirectory(prefix="compare-bench-homes-")
+    for index, subject in enumerate(subjects.values()):
+        subject["home"] = Path(homes.name) / str(index)
+        subject["home"].mkdir()
+        subprocess.run(["gst-inspect-1.0", "coreelements"], env=dict(os.environ, HOME=str(subject["home"])),
+                       capture_output=True)
     names = list(subjects)
     idle = {name: [] for name in names}
     for run in range(args.runs + 1):
