@@ -24,16 +24,20 @@ constexpr const char* kLogindManager = "org.freedesktop.login1.Manager";
 
 }  // namespace
 
-DBusSleepInhibitor::DBusSleepInhibitor(QObject* parent) : QObject(parent) {
-    QDBusConnection::systemBus().connect(kLogind, kLogindPath, kLogindManager, "PrepareForSleep",
-                                         this, SLOT(prepareForSleep(bool)));
-}
+DBusSleepInhibitor::DBusSleepInhibitor(QObject* parent) : QObject(parent) {}
 
 DBusSleepInhibitor::~DBusSleepInhibitor() {
     release();
 }
 
 void DBusSleepInhibitor::inhibit(const std::string& reason) {
+    // The buses are reached only from the first arming on: most runs never
+    // arm, and a connection costs a thread and start-up time.
+    if (!m_hearingResume) {
+        m_hearingResume = true;
+        QDBusConnection::systemBus().connect(kLogind, kLogindPath, kLogindManager,
+                                             "PrepareForSleep", this, SLOT(prepareForSleep(bool)));
+    }
     m_wanted = true;
     m_reason = QString::fromStdString(reason);
     if (m_pending || held()) return;

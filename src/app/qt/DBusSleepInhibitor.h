@@ -2,8 +2,9 @@
 // Keeps the computer awake over D-Bus: through the desktop's Inhibit portal
 // where one is on the session bus, else through logind on the system bus. Both
 // locks die with the process: logind's is a file descriptor, and the portal
-// drops the requests of a client that leaves the bus. logind's word that the
-// computer has woken is passed on, so the clock can tick at once.
+// drops the requests of a client that leaves the bus. From the first lock on,
+// logind's word that the computer has woken is passed on, so the clock can
+// tick at once; before it nothing waits for the alarm, and no bus is reached.
 
 #include <QDBusUnixFileDescriptor>
 #include <QObject>
@@ -39,6 +40,7 @@ class DBusSleepInhibitor : public QObject, public SleepInhibitor {
                       std::function<void(QDBusPendingCallWatcher&)> done);
     void dropLock();
 
+    bool m_hearingResume = false;  // PrepareForSleep is listened to
     bool m_wanted = false;
     bool m_pending = false;  // a request is on its way
     QString m_reason;

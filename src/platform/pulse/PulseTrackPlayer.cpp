@@ -17,9 +17,13 @@ namespace {
 constexpr int stopped = 1;
 constexpr int failed = 0;
 
-// How far ahead of the sink the stream is kept filled: enough to ride out a
-// busy moment, and a new file is still heard at once.
-constexpr pa_usec_t bufferUsec = 250 * PA_USEC_PER_MSEC;
+// How far ahead of the sink the stream is kept filled, and in what steps: a
+// loop of music, not a live call, so the server asks for half a second at a
+// time (twice a second, where 250 ms in the server's own small steps woke the
+// player about 90 times a second). A pause corks the stream and is immediate
+// all the same; a new file is still heard at once.
+constexpr pa_usec_t bufferUsec = 1000 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t stepUsec = 500 * PA_USEC_PER_MSEC;
 // How long the player waits before it tries a missing or lost server again.
 constexpr std::chrono::seconds retryDelay{2};
 
@@ -157,7 +161,7 @@ void PulseTrackPlayer::startStream() {
         !pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT))
         return fail();
     m_stream = openPlayback(m_session->context(), "alarm track", spec, &map, bufferUsec,
-                            m_state != Playing, streamChanged, streamWants, this);
+                            m_state != Playing, streamChanged, streamWants, this, stepUsec);
     if (!m_stream) m_session->reconnectLater();
 }
 

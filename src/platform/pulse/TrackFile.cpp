@@ -13,8 +13,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t bytesPerSecond = 48000 * 4;
-// How much decoded sound the reader keeps taken from the sink: a second.
-constexpr std::size_t aheadBytes = bytesPerSecond;
+// How much decoded sound the reader keeps taken from the sink: two seconds,
+// so that it answers the sound server's one-second first request and its
+// half-second steps from what is in hand, and the decoder works in bursts.
+constexpr std::size_t aheadBytes = 2 * bytesPerSecond;
 // How many decoded buffers the sink holds besides; the decoder waits when they are there.
 constexpr guint sinkBuffers = 32;
 // How long open() waits for the file to give its first sound.
@@ -51,6 +53,27 @@ int skipPictureDecoders(GstElement*, GstPad*, GstCaps*, GstElementFactory* facto
     const bool picture = klass && std::strstr(klass, "Decoder") &&
                          (std::strstr(klass, "Video") || std::strstr(klass, "Image"));
     return picture ? 1 : 0;
+}
+
+// Decoders of GStreamer's own plugins before FFmpeg's (libav) of the same
+// rank: libav brings libavcodec and libavfilter with all they link (speech
+// synthesis, SVG, video encoders), some 30 MB of library pages, where the
+// MP3 decoder of mpg123 needs a library the program has loaded already. libav
+// stays the fallback for what nothing else decodes (AAC, WMA).
+GValueArray* libavLast(GstElement*, GstPad*, GstCaps*, GValueArray* factories, gpointer) {
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    GValueArray* sorted = g_value_array_new(factories->n_values);
+    for (const bool libav : {false, true}) {
+        for (guint i = 0; i < factories->n_values; ++i) {
+            GValue* value = g_value_array_get_nth(factories, i);
+            auto* factory = GST_ELEMENT_FACTORY(g_value_get_object(value));
+            const gchar* plugin = gst_plugin_feature_get_plugin_name(GST_PLUGIN_FEATURE(factory));
+            if ((plugin && std::strcmp(plugin, "libav") == 0) == libav)
+                g_value_array_append(sorted, value);
+        }
+    }
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    return sorted;
 }
 
 // Whether the state change is done: at once, or by an ASYNC_DONE before the
@@ -112,6 +135,7 @@ bool TrackFile::start(const std::string& uri) {
     if (!gst_element_link_many(m_convert, resample, sink, nullptr)) return false;
 
     g_signal_connect(m_decoder, "autoplug-select", G_CALLBACK(skipPictureDecoders), nullptr);
+    g_signal_connect(m_decoder, "autoplug-sort", G_CALLBACK(libavLast), nullptr);
     g_signal_connect_swapped(m_decoder, "pad-added",
                              G_CALLBACK(+[](TrackFile* self, GstPad* pad) { self->linkPad(pad); }),
                              this);
@@ -144,7 +168,7 @@ bool TrackFile::start(const std::string& uri) {
     if (gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
         return false;
     m_watcher = std::thread(&TrackFile::watch, this);
-    // Half a second of sound in hand, so that the track does not start with a gap.
+    // A second of sound in hand, so that the track does not start with a gap.
     fillAhead(aheadBytes / 2, deadline - nowNs());
     return !m_broken;
 }
@@ -250,7 +274,7 @@ void TrackFile::dropAhead() {
     m_offset = 0;
 }
 
-// Takes what the sink holds, up to a second of sound, without waiting.
+// Takes what the sink holds, up to two seconds of sound, without waiting.
 void TrackFile::takeDecoded() {
     while (m_aheadBytes < aheadBytes) {
         GstSample* sample = gst_app_sink_try_pull_sample(m_sink, 0);
