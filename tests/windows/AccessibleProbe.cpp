@@ -9,15 +9,12 @@
 //   accessible_probe serve                a window of two sample controls, for
 //                                         checking the reading side alone
 
-#include <windows.h>
-
-#include <oleacc.h>
-#include <wrl/client.h>
+// The system's headers come after the core's (SystemHeaders.h says why).
+#include "app/win32/AccessibleWindow.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
-
-#include "app/win32/AccessibleWindow.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -153,7 +150,7 @@ LRESULT CALLBACK serveProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
                 return answerGetObject(accessible.Get(), wParam);
             break;
         case WM_DESTROY:
-            disconnectAccessibleWindow(accessible.Get());
+            if (accessible) accessible->disconnect();
             accessible.Reset();
             PostQuitMessage(0);
             return 0;

@@ -6,14 +6,16 @@
 
 using Microsoft::WRL::ComPtr;
 
-class AccessibleWindow final : public IAccessible {
-  public:
-    AccessibleWindow(HWND window, AccessibleSource source)
-        : m_window(window), m_source(std::move(source)) {}
-    AccessibleWindow(const AccessibleWindow&) = delete;
-    AccessibleWindow& operator=(const AccessibleWindow&) = delete;
+namespace {
 
-    void disconnect() { m_window = nullptr; }
+class ClientAccessible final : public AccessibleWindow {
+  public:
+    ClientAccessible(HWND window, AccessibleSource source)
+        : m_window(window), m_source(std::move(source)) {}
+    ClientAccessible(const ClientAccessible&) = delete;
+    ClientAccessible& operator=(const ClientAccessible&) = delete;
+
+    void disconnect() override { m_window = nullptr; }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -222,7 +224,7 @@ class AccessibleWindow final : public IAccessible {
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
   private:
-    ~AccessibleWindow() = default;
+    ~ClientAccessible() = default;
 
     std::vector<AccessibleControl> controls() const {
         return m_source.controls ? m_source.controls() : std::vector<AccessibleControl>{};
@@ -261,20 +263,18 @@ class AccessibleWindow final : public IAccessible {
     AccessibleSource m_source;
 };
 
+}  // namespace
+
 ComPtr<AccessibleWindow> makeAccessibleWindow(HWND window, AccessibleSource source) {
     ComPtr<AccessibleWindow> object;
     // The new object's one reference goes to the ComPtr.
-    object.Attach(new (std::nothrow) AccessibleWindow(window, std::move(source)));
+    object.Attach(new (std::nothrow) ClientAccessible(window, std::move(source)));
     return object;
 }
 
 LRESULT answerGetObject(AccessibleWindow* object, WPARAM wParam) {
     if (!object) return 0;
     return LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(object));
-}
-
-void disconnectAccessibleWindow(AccessibleWindow* object) {
-    if (object) object->disconnect();
 }
 
 void notifyAccessible(HWND window, DWORD event, long child) {

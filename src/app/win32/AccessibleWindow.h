@@ -36,17 +36,21 @@ struct AccessibleSource {
     std::function<void(long child)> focus;
 };
 
-class AccessibleWindow;
+// The object: IAccessible, and cutting it off from the window when the
+// window goes (clients that still hold it get CO_E_OBJNOTCONNECTED then).
+class AccessibleWindow : public IAccessible {
+  public:
+    virtual void disconnect() = 0;
+
+  protected:
+    ~AccessibleWindow() = default;
+};
 
 // Makes the accessible object of a window's client area.
 Microsoft::WRL::ComPtr<AccessibleWindow> makeAccessibleWindow(HWND window, AccessibleSource source);
 
 // The answer to WM_GETOBJECT for OBJID_CLIENT: the object, handed over with its own reference.
 LRESULT answerGetObject(AccessibleWindow* object, WPARAM wParam);
-
-// Cuts the object off from the window (when the window goes): clients that
-// still hold it get CO_E_OBJNOTCONNECTED from then on.
-void disconnectAccessibleWindow(AccessibleWindow* object);
 
 // Tells screen readers what changed: EVENT_OBJECT_FOCUS, _STATECHANGE, _NAMECHANGE, ...
 void notifyAccessible(HWND window, DWORD event, long child);
