@@ -5,10 +5,12 @@
 #include <QMouseEvent>
 #include <QTime>
 
+#include "app/qt/KeyPress.h"
 #include "app/qt/LabelText.h"
 #include "app/qt/Layout.h"
 #include "app/qt/QtLog.h"
 #include "app/qt/QtServices.h"
+#include "clock/Keyboard.h"
 #include "clock/frmMain.h"
 #include "ui/Texts.h"
 
@@ -37,19 +39,43 @@ ClockWindow::ClockWindow(QWidget* parent)
     setMouseTracking(true);
 
     // Created bottom-most first, so later widgets lie on top.
-    m_bg = makePicture(layout::bg);
+    using accessible::Part;
+    m_bg = makePicture(new QLabel(this), layout::bg);
     m_bg->setMouseTracking(true);
-    m_lblTime = makeLabel(layout::lblTime, Qt::AlignCenter, kCyanOnBlack);
-    m_lblAMPM = makeLabel(layout::lblAMPM, Qt::AlignCenter, kCyanOnBlack);
-    m_lblClose = makeLabel(layout::lblClose, Qt::AlignCenter, kOnBlack);
-    m_lblMinimize = makeLabel(layout::lblMinimize, Qt::AlignCenter, kOnBlack);
-    m_butSong = makePicture(layout::butSong);
-    m_butBuzz = makePicture(layout::butBuzz);
-    m_butTrack = makePicture(layout::butTrack);
-    m_lblTrack = makeLabel(layout::lblTrack, Qt::AlignLeft | Qt::AlignVCenter, kBlackOnGrey);
-    m_butSettings = makePicture(layout::butSettings);
-    m_butOnOff = makePicture(layout::butOnOff);
-    m_lblAlarm = makeLabel(layout::lblAlarm, Qt::AlignLeft | Qt::AlignVCenter, kCyanOnBlack);
+    m_lblTime = makeLabel(new DescribedControl(this, Part::Time), layout::lblTime, Qt::AlignCenter,
+                          kCyanOnBlack);
+    m_lblAMPM = makeLabel(new QLabel(this), layout::lblAMPM, Qt::AlignCenter, kCyanOnBlack);
+    m_lblClose = makeLabel(new DescribedControl(this, Part::Close), layout::lblClose,
+                           Qt::AlignCenter, kOnBlack);
+    m_lblMinimize = makeLabel(new DescribedControl(this, Part::Minimize), layout::lblMinimize,
+                              Qt::AlignCenter, kOnBlack);
+    m_butSong = makePicture(new QLabel(this), layout::butSong);
+    m_butBuzz = makePicture(new QLabel(this), layout::butBuzz);
+    m_butTrack = makePicture(new DescribedControl(this, Part::Track), layout::butTrack);
+    m_lblTrack = makeLabel(new DescribedControl(this, Part::TrackLabel), layout::lblTrack,
+                           Qt::AlignLeft | Qt::AlignVCenter, kBlackOnGrey);
+    m_butSettings = makePicture(new DescribedControl(this, Part::Settings), layout::butSettings);
+    m_butOnOff = makePicture(new DescribedControl(this, Part::OnOff), layout::butOnOff);
+    m_lblAlarm = makeLabel(new DescribedControl(this, Part::AlarmTime), layout::lblAlarm,
+                           Qt::AlignLeft | Qt::AlignVCenter, kCyanOnBlack);
+    m_focusMark = new FocusMark(this);
+
+    // Screen readers meet the controls in Tab's order, then the texts.
+    installDescribedControls();
+    m_described = {m_butOnOff, m_butTrack, m_butSettings, m_lblMinimize,
+                   m_lblClose, m_lblTime,  m_lblAlarm,    m_lblTrack};
+    // The keyboard's controls, in the core's order; Qt's own Tab chain agrees,
+    // so the window's first focus goes to the first of them.
+    QWidget* previous = nullptr;
+    for (keyboard::Control control : keyboard::focusOrder) {
+        DescribedControl* widget = widgetOf(control);
+        widget->setFocusPolicy(Qt::StrongFocus);
+        widget->setActivate([this, control] {
+            if (m_form) dispatch([this, control] { clickControl(*m_form, control); });
+        });
+        if (previous) setTabOrder(previous, widget);
+        previous = widget;
+    }
 
     m_set.setSingleShot(true);
     m_set.setTimerType(Qt::PreciseTimer);
@@ -58,9 +84,9 @@ ClockWindow::ClockWindow(QWidget* parent)
     });
 }
 
-QLabel* ClockWindow::makeLabel(const QRect& rect, Qt::Alignment align,
+template <typename Widget>
+Widget* ClockWindow::makeLabel(Widget* label, const QRect& rect, Qt::Alignment align,
                                const LabelColours& colours) {
-    auto* label = new QLabel(this);
     label->setGeometry(rect);
     label->setAlignment(align);
     // A palette, not a style sheet: the time label is repainted every second,
@@ -74,8 +100,8 @@ QLabel* ClockWindow::makeLabel(const QRect& rect, Qt::Alignment align,
     return label;
 }
 
-QLabel* ClockWindow::makePicture(const QRect& rect) {
-    auto* picture = new QLabel(this);
+template <typename Widget>
+Widget* ClockWindow::makePicture(Widget* picture, const QRect& rect) {
     picture->setGeometry(rect);
     picture->installEventFilter(this);
     return picture;
@@ -153,6 +179,8 @@ void ClockWindow::refresh() {
     if (m_lblTrack->text() != track) qCDebug(lcUi) << "lblTrack" << m_lblTrack->text();
     showLabel(m_lblMinimize, f.lblMinimize, layout::kCornerPx);
     showLabel(m_lblClose, f.lblClose, layout::kCornerPx);
+    for (DescribedControl* control : m_described)
+        control->describe(describePart(f, control->part()));
     // The mute timer follows its enabled flag.
     if (f.tmrSet.Enabled && !m_set.isActive())
         m_set.start(f.tmrSet.Interval);
@@ -163,6 +191,20 @@ void ClockWindow::refresh() {
 bool ClockWindow::eventFilter(QObject* watched, QEvent* event) {
     if (!m_form) return false;
     frmMain& f = *m_form;
+    switch (event->type()) {
+        case QEvent::KeyPress:
+            return handleKey(static_cast<QKeyEvent&>(*event));
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            showFocusMark();
+            return false;
+        case QEvent::MouseButtonPress:
+            // A click gives the window the keyboard focus.
+            if (!isActiveWindow()) activateWindow();
+            break;
+        default:
+            break;
+    }
     const auto* mouse = dynamic_cast<QMouseEvent*>(event);
     if (!mouse) return false;
     const QPointF at = mouse->position();
@@ -219,4 +261,74 @@ void ClockWindow::closeEvent(QCloseEvent* event) {
     m_set.stop();
     event->accept();
     QCoreApplication::quit();
+}
+
+bool ClockWindow::event(QEvent* event) {
+    // Keys that reach the window itself (no control focused yet), Tab included.
+    if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent&>(*event)))
+        return true;
+    return QWidget::event(event);
+}
+
+bool ClockWindow::focusNextPrevChild(bool next) {
+    // Qt's own Tab handling: the core's order, as handleKey moves it.
+    DescribedControl* widget = widgetOf(keyboard::nextFocus(focusedControl(), !next));
+    widget->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+void ClockWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Shown (at start, from the tray, by another start): the keyboard comes
+    // here, to the first control unless one had the focus before.
+    if (!focusedControl()) widgetOf(keyboard::focusOrder.front())->setFocus(Qt::OtherFocusReason);
+    activateWindow();
+}
+
+bool ClockWindow::handleKey(const QKeyEvent& key) {
+    if (!m_form) return false;
+    const std::optional<keyboard::Control> focused = focusedControl();
+    const keyboard::Response response = keyboard::respond(keyPressOf(key), focused);
+    qCDebug(lcUi) << "key" << key.key() << "handled" << response.handled;
+    if (!response.handled) return false;
+    m_keyboardUsed = true;
+    if (response.focus && response.focus != focused)
+        widgetOf(*response.focus)->setFocus(Qt::TabFocusReason);
+    showFocusMark();
+    if (response.click) {
+        const keyboard::Control control = *response.click;
+        qCDebug(lcUi) << "key" << key.key() << "clicks control" << static_cast<int>(control);
+        dispatch([this, control] { clickControl(*m_form, control); });
+        // Back from a dialog the click opened: the keyboard comes back here,
+        // also where no window manager hands it back.
+        if (isVisible() && !isMinimized() && !isActiveWindow()) activateWindow();
+    }
+    return true;
+}
+
+std::optional<keyboard::Control> ClockWindow::focusedControl() const {
+    for (keyboard::Control control : keyboard::focusOrder)
+        if (widgetOf(control)->hasFocus()) return control;
+    return std::nullopt;
+}
+
+DescribedControl* ClockWindow::widgetOf(keyboard::Control control) const {
+    switch (control) {
+        case keyboard::Control::OnOff:
+            return m_butOnOff;
+        case keyboard::Control::Track:
+            return m_butTrack;
+        case keyboard::Control::Settings:
+            return m_butSettings;
+        case keyboard::Control::Minimize:
+            return m_lblMinimize;
+        case keyboard::Control::Close:
+            return m_lblClose;
+    }
+    return m_butOnOff;
+}
+
+void ClockWindow::showFocusMark() {
+    const std::optional<keyboard::Control> focused = focusedControl();
+    m_focusMark->ring(m_keyboardUsed && focused ? widgetOf(*focused)->geometry() : QRect());
 }

@@ -1,15 +1,22 @@
 #pragma once
 // The borderless clock-radio window. It draws frmMain's controls, turns Qt's
-// mouse events into frmMain's (in twips), and runs its two timers.
+// mouse events into frmMain's (in twips) and its keys into the clicks of the
+// core's key table, names its controls for screen readers, and runs its two
+// timers.
 
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <optional>
+#include <vector>
 
+#include "app/qt/DescribedControl.h"
+#include "app/qt/FocusMark.h"
 #include "app/qt/WallClockTicker.h"
 #include "clock/Controls.h"
+#include "ui/Keyboard.h"
 
 class frmMain;
 
@@ -32,13 +39,24 @@ class ClockWindow : public QWidget {
     void refresh();
 
   protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
   private:
-    QLabel* makeLabel(const QRect& rect, Qt::Alignment align, const LabelColours& colours);
-    QLabel* makePicture(const QRect& rect);
+    template <typename Widget>
+    Widget* makeLabel(Widget* label, const QRect& rect, Qt::Alignment align,
+                      const LabelColours& colours);
+    template <typename Widget>
+    Widget* makePicture(Widget* picture, const QRect& rect);
+    // Keys, through the core's table; true when the clock took the key.
+    bool handleKey(const QKeyEvent& key);
+    std::optional<keyboard::Control> focusedControl() const;
+    DescribedControl* widgetOf(keyboard::Control control) const;
+    void showFocusMark();
     void showLabel(QLabel* widget, const Label& label, int pixelSize);
     void showPicture(QLabel* widget, const PictureControl& picture);
     void tick();
@@ -48,15 +66,19 @@ class ClockWindow : public QWidget {
     QLabel* m_bg;
     QLabel* m_butBuzz;
     QLabel* m_butSong;
-    QLabel* m_butOnOff;
-    QLabel* m_butSettings;
-    QLabel* m_butTrack;
-    QLabel* m_lblTrack;
-    QLabel* m_lblAlarm;
-    QLabel* m_lblTime;
+    DescribedControl* m_butOnOff;
+    DescribedControl* m_butSettings;
+    DescribedControl* m_butTrack;
+    DescribedControl* m_lblTrack;
+    DescribedControl* m_lblAlarm;
+    DescribedControl* m_lblTime;
     QLabel* m_lblAMPM;
-    QLabel* m_lblMinimize;
-    QLabel* m_lblClose;
+    DescribedControl* m_lblMinimize;
+    DescribedControl* m_lblClose;
+    std::vector<DescribedControl*> m_described;
+    FocusMark* m_focusMark;
+    // The focus mark shows once the keyboard has been used in the window.
+    bool m_keyboardUsed = false;
     WallClockTicker m_tick;
     QTimer m_set;
     std::map<std::string, QPixmap> m_pixmaps;
