@@ -7,9 +7,13 @@ using std::max;
 using std::min;
 #include <gdiplus.h>
 
+#include <commctrl.h>
+
 #include "app/win32/Layout.h"
 #include "app/win32/Win32Services.h"
 #include "app/win32/Win32Tray.h"
+#include "app/win32/WindowAccess.h"
+#include "clock/Keyboard.h"
 #include "clock/frmMain.h"
 #include "log/Log.h"
 #include "platform/win32/WideText.h"
@@ -51,10 +55,25 @@ ClockWindow::ClockWindow(HINSTANCE instance, HICON icon) {
     m_window =
         CreateWindowExW(0, kClassName, widen(texts::caption).c_str(), WS_POPUP, x, y,
                         geometry::kWidthPx, geometry::kHeightPx, nullptr, nullptr, instance, this);
+    AccessibleSource source;
+    source.controls = [this] {
+        return m_form ? accessibleControls(*m_form) : std::vector<AccessibleControl>{};
+    };
+    source.focused = [this] { return childOf(m_focused); };
+    source.act = [this](long child) {
+        PostMessageW(m_window, kAccessibleActMessage, static_cast<WPARAM>(child), 0);
+    };
+    source.focus = [this](long child) {
+        if (child >= 1 && child <= static_cast<long>(keyboard::focusOrder.size()))
+            setFocused(static_cast<keyboard::Control>(child - 1));
+    };
+    m_accessible = makeAccessibleWindow(m_window, std::move(source));
+    addTooltips(instance);
 }
 
 ClockWindow::~ClockWindow() {
     if (m_window) DestroyWindow(m_window);
+    if (m_accessible) m_accessible->disconnect();
 }
 
 LRESULT CALLBACK ClockWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -81,6 +100,36 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_ERASEBKGND:
             return 1;
+        case WM_GETOBJECT:
+            if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT))
+                return answerGetObject(m_accessible.Get(), wParam);
+            return DefWindowProcW(m_window, message, wParam, lParam);
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            if (key(wParam)) return 0;
+            return DefWindowProcW(m_window, message, wParam, lParam);
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            InvalidateRect(m_window, nullptr, FALSE);
+            if (message == WM_SETFOCUS)
+                notifyAccessible(m_window, EVENT_OBJECT_FOCUS, childOf(m_focused));
+            return 0;
+        case WM_NOTIFY: {
+            auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+            if (info->hdr.hwndFrom == m_tooltips && info->hdr.code == TTN_GETDISPINFOW && m_form) {
+                // The tooltip in the clock's language now.
+                const size_t index = info->hdr.idFrom;
+                const std::vector<AccessibleControl> controls = accessibleControls(*m_form);
+                if (m_tips.size() < controls.size()) m_tips.resize(controls.size());
+                m_tips[index] = controls.at(index).description;
+                info->lpszText = m_tips[index].data();
+            }
+            return 0;
+        }
+        case kAccessibleActMessage:
+            if (wParam >= 1 && wParam <= keyboard::focusOrder.size())
+                click(static_cast<keyboard::Control>(wParam - 1));
+            return 0;
         case WM_LBUTTONDOWN:
             mouseDown(x, y, 1);
             return 0;
@@ -132,6 +181,7 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             DestroyWindow(m_window);
             return 0;
         case WM_DESTROY:
+            if (m_accessible) m_accessible->disconnect();
             PostQuitMessage(0);
             return 0;
         case kTrackErrorMessage:
@@ -188,6 +238,7 @@ void ClockWindow::tick() {
 void ClockWindow::refresh() {
     if (!m_form) return;
     InvalidateRect(m_window, nullptr, FALSE);
+    notifyChanges();
     // The mute timer follows its enabled flag.
     const Timer& set = m_form->tmrSet;
     if (set.Enabled && !m_setRunning) {
@@ -276,6 +327,8 @@ void ClockWindow::paint(HDC target) {
         drawPicture(dc, picture(f.butSettings.Picture), butSettings, f.butSettings.Visible);
         drawPicture(dc, picture(f.butOnOff.Picture), butOnOff, f.butOnOff.Visible);
         drawLabel(dc, f.lblAlarm, lblAlarm, kAlarmPx, kCyan, kBlack, DT_LEFT);
+        if (m_keyboardUsed && GetFocus() == m_window)
+            drawFocusMark(dc, boxOf(accessible::partOf(m_focused)));
     }
 
     BitBlt(target, 0, 0, width, height, dc, 0, 0, SRCCOPY);
@@ -370,5 +423,70 @@ void ClockWindow::mouseUp(int x, int y, int button) {
             break;
         default:
             break;
+    }
+}
+
+bool ClockWindow::key(WPARAM virtualKey) {
+    if (!m_form) return false;
+    const keyboard::Response response = keyboard::respond(keyPressOf(virtualKey), m_focused);
+    logDebug(LogCategory::ui, "key " + std::to_string(virtualKey) +
+                                  (response.handled ? " handled" : " not handled"));
+    if (!response.handled) return false;
+    m_keyboardUsed = true;
+    if (response.focus) setFocused(*response.focus);
+    InvalidateRect(m_window, nullptr, FALSE);
+    if (response.click) click(*response.click);
+    return true;
+}
+
+void ClockWindow::setFocused(keyboard::Control control) {
+    if (control == m_focused) return;
+    m_focused = control;
+    InvalidateRect(m_window, nullptr, FALSE);
+    if (GetFocus() == m_window) notifyAccessible(m_window, EVENT_OBJECT_FOCUS, childOf(control));
+}
+
+void ClockWindow::click(keyboard::Control control) {
+    if (!m_form) return;
+    logDebug(LogCategory::ui, "clicks control " + std::to_string(static_cast<int>(control)));
+    dispatch([&] { clickControl(*m_form, control); });
+}
+
+void ClockWindow::addTooltips(HINSTANCE instance) {
+    INITCOMMONCONTROLSEX common{sizeof common, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&common);
+    m_tooltips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 m_window, nullptr, instance, nullptr);
+    if (!m_tooltips) return;
+    // One tool per control, its text asked for when shown (TTN_GETDISPINFO).
+    for (keyboard::Control control : keyboard::focusOrder) {
+        const layout::Box box = boxOf(accessible::partOf(control));
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_SUBCLASS;
+        tool.hwnd = m_window;
+        tool.uId = static_cast<UINT_PTR>(control);
+        tool.rect = RECT{box.x, box.y, box.x + box.width, box.y + box.height};
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(m_tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void ClockWindow::notifyChanges() {
+    const std::vector<AccessibleControl> controls = accessibleControls(*m_form);
+    const bool first = m_told.empty();
+    m_told.resize(controls.size());
+    for (size_t i = 0; i < controls.size(); ++i) {
+        // Names and states only: the time's text changes every second and is
+        // read when asked for, not announced.
+        auto& [name, state] = m_told[i];
+        const long child = static_cast<long>(i + 1);
+        if (!first && name != controls[i].name)
+            notifyAccessible(m_window, EVENT_OBJECT_NAMECHANGE, child);
+        if (!first && state != controls[i].state)
+            notifyAccessible(m_window, EVENT_OBJECT_STATECHANGE, child);
+        name = controls[i].name;
+        state = controls[i].state;
     }
 }

@@ -1,16 +1,22 @@
 #pragma once
 // The borderless clock-radio window on Win32. It draws frmMain's controls,
-// turns the window's mouse messages into frmMain's events (in twips), runs
-// the two timers and hands the tray's callback messages to the form.
+// turns the window's mouse messages into frmMain's events (in twips) and its
+// keys into the clicks of the core's key table, offers its painted controls
+// to screen readers (WM_GETOBJECT), runs the two timers and hands the tray's
+// callback messages to the form.
 
 #include "app/win32/SystemHeaders.h"
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "app/win32/AccessibleWindow.h"
 #include "clock/Controls.h"
+#include "ui/Keyboard.h"
 
 class frmMain;
 class Win32Tray;
@@ -41,6 +47,8 @@ class ClockWindow {
     static constexpr UINT kPostedMessage = WM_APP + 2;
     // Another start of the clock asks this one to show and raise its window.
     static constexpr UINT kShowMessage = WM_APP + 3;
+    // A screen reader's default action on a child (wParam), run after its call returns.
+    static constexpr UINT kAccessibleActMessage = WM_APP + 4;
     // The window's class, by which another start finds it.
     static constexpr const wchar_t* kClassName = L"AlarmClockWindow";
 
@@ -54,6 +62,13 @@ class ClockWindow {
     void mouseUp(int x, int y, int button);
     void unload();
     Gdiplus::Bitmap* picture(const std::string& name);
+    // A key; true when the clock took it.
+    bool key(WPARAM virtualKey);
+    void setFocused(keyboard::Control control);
+    void click(keyboard::Control control);
+    void addTooltips(HINSTANCE instance);
+    // Tells screen readers of changed names and the switch's state.
+    void notifyChanges();
 
     HWND m_window = nullptr;
     frmMain* m_form = nullptr;
@@ -63,4 +78,14 @@ class ClockWindow {
     // The control a button went down on, for clicks (a release over the same one).
     int m_pressed = -1;
     std::map<std::string, std::unique_ptr<Gdiplus::Bitmap>> m_pictures;
+    Microsoft::WRL::ComPtr<AccessibleWindow> m_accessible;
+    // The control with the keyboard focus while the window has it.
+    keyboard::Control m_focused = keyboard::focusOrder.front();
+    // The focus mark shows once the keyboard has been used in the window.
+    bool m_keyboardUsed = false;
+    HWND m_tooltips = nullptr;
+    // The tooltip texts, kept alive for the tooltip control.
+    std::vector<std::wstring> m_tips;
+    // What screen readers were last told: each part's name and state.
+    std::vector<std::pair<std::wstring, long>> m_told;
 };
