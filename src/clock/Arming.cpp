@@ -30,7 +30,9 @@ void frmMain::arm() {
     strAlarm = m_platform.dialogs.inputBox(texts::alarmPrompt(strLang), texts::setAlarmTitle);
     if (strAlarm.empty()) return;
     // A text the alarm could never ring at is refused rather than shown as armed.
-    if (!parseAlarmTime(strAlarm)) {
+    // The minute is read once here; the tick compares it as a number.
+    m_alarmMinute = parseAlarmTime(strAlarm);
+    if (!m_alarmMinute) {
         m_platform.dialogs.message(texts::notATimeMessage(strLang), texts::setAlarmTitle);
         return;
     }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "clock/frmMain.h"
+#include "log/Log.h"
 #include "ui/WindowGeometry.h"
 
 using geometry::roundTwips;
@@ -32,7 +33,7 @@ void frmMain::bg_MouseMove(int Button, float X, float Y) {
     if (blnMove)
         window.move(window.left() + roundTwips(X), window.top() + roundTwips(Y));
     else
-        window.show();
+        showWindow();
 }
 
 void frmMain::bg_MouseUp(int, float, float) {
@@ -43,11 +44,11 @@ void frmMain::bg_MouseUp(int, float, float) {
 }
 
 void frmMain::bg_Click() {
-    m_platform.window.show();
+    showWindow();
 }
 
 void frmMain::lblMinimize_Click() {
-    m_platform.window.hide();
+    hideWindow();
 }
 
 void frmMain::lblClose_Click() {
@@ -55,15 +56,39 @@ void frmMain::lblClose_Click() {
 }
 
 void frmMain::SysTray_LeftClick() {
-    m_platform.window.show();
+    showWindow();
 }
 
 void frmMain::SysTray_DoubleClick() {
-    m_platform.window.show();
+    showWindow();
 }
 
 void frmMain::SysTray_RightClick() {
-    m_platform.window.hide();
+    hideWindow();
+}
+
+void frmMain::showWindow() {
+    m_hiddenToTray = false;
+    m_platform.window.show();
+}
+
+void frmMain::hideWindow() {
+    // Never hidden with nothing to bring it back: without a tray icon the
+    // window goes to the task bar instead.
+    if (m_platform.tray.iconShown()) {
+        m_platform.window.hide();
+        m_hiddenToTray = true;
+    } else {
+        logDebug(LogCategory::ui, "no tray icon: minimised instead of hidden");
+        m_platform.window.minimize();
+    }
+}
+
+void frmMain::trayChanged() {
+    if (!m_hiddenToTray || m_platform.tray.iconShown()) return;
+    logDebug(LogCategory::ui, "the tray icon went: the hidden window comes back minimised");
+    m_hiddenToTray = false;
+    m_platform.window.minimize();
 }
 
 void frmMain::SysTray_Notification(int number) {

@@ -20,3 +20,16 @@ void frmMain::putBackMute() {
     // Whatever the output shows now is the user's, not this clock's.
     blnMutedByUs = false;
 }
+
+void frmMain::lendMuteBack() {
+    if (!blnMutedByUs) return;
+    putBackMute();
+    m_muteLent = true;
+}
+
+void frmMain::takeMuteAgain() {
+    if (!m_muteLent) return;
+    m_muteLent = false;
+    // Only while the alarm still waits, as the mute after arming.
+    if (armed() && !blnAlarm) setMute(1);
+}

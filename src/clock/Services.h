@@ -67,8 +67,12 @@ class WindowHost : public TrayWindow {
     virtual int left() const = 0;
     virtual int top() const = 0;
     virtual void move(int left, int top) = 0;
+    // Shows the window, restored when it is minimised.
     virtual void show() = 0;
+    // Hides the window (to the tray icon).
     virtual void hide() = 0;
+    // Minimises the window to the task bar.
+    virtual void minimize() = 0;
     virtual bool isVisible() const = 0;
     // Unloads the window; the program ends with it.
     virtual void close() = 0;

@@ -73,10 +73,9 @@ void frmMain::tmrTime_Timer() {
 
     const bool newMinute = getMinutePart(timeText) != strMinute;
     const std::optional<int> now = minuteOfDay(timeText, lblAMPM.Caption);
-    if (newMinute && armed()) {
-        const std::optional<int> alarm = parseAlarmTime(strAlarm);
-        if (alarm && now && alarmDue(*alarm, lastMinuteOfDay, *now)) startRinging();
-    }
+    if (newMinute && armed() && m_alarmMinute && now &&
+        alarmDue(*m_alarmMinute, lastMinuteOfDay, *now))
+        startRinging();
     if (newMinute && blnAlarm) announceTime(timeText);
 
     strHour = getHourPart(timeText);

@@ -86,8 +86,22 @@ class frmMain {
     void wmp_Error();
     // A notification of the tray icon, delivered as the mouse move the shell makes of it.
     void SysTray_Notification(int number);
+    // The tray host came or went: a window hidden to an icon that is gone comes back minimised.
+    void trayChanged();
+    // Session end: a query puts the person's mute back for the while; a session
+    // that goes on after all has the clock's mute taken again.
+    void lendMuteBack();
+    void takeMuteAgain();
 
     // --- window procedures ---
+    void addAlarmPresets();
+
+    bool trackChosen() const;
+    bool armed() const { return butOnOff.Tag == onOffTag::on; }
+    std::string beepPath() const;
+
+  private:
+    // The form's own steps.
     void playClip(const std::string& lang, const std::string& clip);
     void stopClip();
     void speakHour(const std::string& timeText);
@@ -98,14 +112,10 @@ class frmMain {
     // Gives way to the beep when the playing track has given no sound for 2 s.
     void watchTrackSound();
     void announceTime(const std::string& timeText);
-    void addAlarmPresets();
-
-    bool trackChosen() const;
-    bool armed() const { return butOnOff.Tag == onOffTag::on; }
-    std::string beepPath() const;
-
-  private:
     void handOnToTray(int button, float x);
+    // Hides the window to the tray icon, or minimises it where no icon is shown.
+    void hideWindow();
+    void showWindow();
     void setMute(int bMute);
     void switchOff();
     void arm();
@@ -119,5 +129,8 @@ class frmMain {
     Platform m_platform;
     bool m_inTick = false;
     bool m_unloaded = false;
-    int m_userMute = 0;  // the mute found at arming: 1 muted
+    int m_userMute = 0;                // the mute found at arming: 1 muted
+    std::optional<int> m_alarmMinute;  // the armed alarm's minute of the day
+    bool m_hiddenToTray = false;
+    bool m_muteLent = false;  // a session-end query put the person's mute back
 };

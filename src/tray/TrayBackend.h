@@ -63,4 +63,6 @@ class TrayBackend {
     // Makes an icon handle from an image; 0 on failure.
     virtual uint64_t createIcon(const IconImage& image) = 0;
     virtual void destroyIcon(uint64_t hIcon) = 0;
+    // Whether a tray host shows the icon now, so that hiding to it can be undone.
+    virtual bool iconShown() const = 0;
 };

@@ -30,6 +30,8 @@ class FakeTrayBackend : public TrayBackend {
         calls.push_back("destroy");
     }
 
+    bool iconShown() const override { return true; }
+
     const NotifyIconData& last() const { return sent.back().record; }
 
     std::vector<Sent> sent;
@@ -51,6 +53,7 @@ class FakeWindowHost : public WindowHost {
     }
     void show() override { visible = true; }
     void hide() override { visible = false; }
+    void minimize() override {}
     bool isVisible() const override { return visible; }
     void close() override { closed = true; }
     unsigned long long hWnd() const override { return handle; }

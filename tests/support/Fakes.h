@@ -179,8 +179,12 @@ class FakeWindow : public WindowHost {
         x = l;
         y = t;
     }
-    void show() override { visible = true; }
+    void show() override {
+        visible = true;
+        minimized = false;
+    }
     void hide() override { visible = false; }
+    void minimize() override { minimized = true; }
     bool isVisible() const override { return visible; }
     void close() override {
         m_log.push_back("window-close");
@@ -189,7 +193,7 @@ class FakeWindow : public WindowHost {
     unsigned long long hWnd() const override { return 0x1234; }
     unsigned long long hIcon() const override { return 0x77; }
     int x = 0, y = 0;
-    bool visible = true, closed = false;
+    bool visible = true, minimized = false, closed = false;
 
   private:
     EventLog& m_log;
@@ -202,7 +206,9 @@ class NullTrayBackend : public TrayBackend {
     }
     uint64_t createIcon(const IconImage&) override { return 1; }
     void destroyIcon(uint64_t) override {}
+    bool iconShown() const override { return shown; }
     std::vector<NotifyMessage> messages;
+    bool shown = true;  // a tray host shows the icon
 };
 
 // A sleep lock that counts what was asked of it.

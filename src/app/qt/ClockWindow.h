@@ -1,88 +1,51 @@
 #pragma once
-// The borderless clock-radio window. It draws frmMain's controls, turns Qt's
-// mouse events into frmMain's (in twips) and its keys into the clicks of the
-// core's key table, names its controls for screen readers, and runs its two
-// timers.
+// The borderless clock-radio window on Qt. It builds one widget per control
+// from the rule book, shows what the form's controls hold, hands the mouse to
+// the form's window rules and runs the two timers.
 
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <map>
-#include <optional>
-#include <vector>
+#include <memory>
 
-#include "app/qt/DescribedControl.h"
-#include "app/qt/FocusMark.h"
 #include "app/qt/WallClockTicker.h"
-#include "clock/Controls.h"
-#include "ui/Keyboard.h"
+#include "clock/FormWindow.h"
 
 class frmMain;
-
-// A label's text and box colours.
-struct LabelColours {
-    QRgb text;
-    QRgb box;
-};
 
 class ClockWindow : public QWidget {
     Q_OBJECT
 
   public:
     explicit ClockWindow(QWidget* parent = nullptr);
-    void setForm(frmMain* form) { m_form = form; }
+    ~ClockWindow() override;
+    void setForm(frmMain* form);
     // Runs a handler of the form, then shows what it changed.
     void dispatch(const std::function<void()>& handler);
+    // Feeds the window rules an event, then shows what it changed.
+    void apply(const std::function<Changes(FormWindow&)>& event);
     // Ticks now, then at every wall-clock second.
     void startTicking();
-    void refresh();
 
   protected:
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    bool focusNextPrevChild(bool next) override;
 
   private:
-    template <typename Widget>
-    Widget* makeLabel(Widget* label, const QRect& rect, Qt::Alignment align,
-                      const LabelColours& colours);
-    template <typename Widget>
-    Widget* makePicture(Widget* picture, const QRect& rect);
-    // Keys, through the core's table; true when the clock took the key.
-    bool handleKey(const QKeyEvent& key);
-    std::optional<keyboard::Control> focusedControl() const;
-    DescribedControl* widgetOf(keyboard::Control control) const;
-    void showFocusMark();
-    void showLabel(QLabel* widget, const Label& label, int pixelSize);
-    void showPicture(QLabel* widget, const PictureControl& picture);
+    void redraw(const Changes& changes);
+    void showControl(face::Control control);
     void tick();
     QPixmap pixmap(const std::string& name);
 
-    frmMain* m_form = nullptr;
-    QLabel* m_bg;
-    QLabel* m_butBuzz;
-    QLabel* m_butSong;
-    DescribedControl* m_butOnOff;
-    DescribedControl* m_butSettings;
-    DescribedControl* m_butTrack;
-    DescribedControl* m_lblTrack;
-    DescribedControl* m_lblAlarm;
-    DescribedControl* m_lblTime;
-    QLabel* m_lblAMPM;
-    DescribedControl* m_lblMinimize;
-    DescribedControl* m_lblClose;
-    std::vector<DescribedControl*> m_described;
-    FocusMark* m_focusMark;
-    // The focus mark shows once the keyboard has been used in the window.
-    bool m_keyboardUsed = false;
+    std::unique_ptr<FormWindow> m_rules;
+    std::array<QLabel*, face::kControlCount> m_widgets{};
     WallClockTicker m_tick;
     QTimer m_set;
     std::map<std::string, QPixmap> m_pixmaps;
-    // What each control shows now.
-    std::map<QLabel*, Label> m_shownLabels;
-    std::map<QLabel*, PictureControl> m_shownPictures;
 };

@@ -11,9 +11,9 @@
 #include <QWindow>
 
 #include "app/qt/DisplayPlatform.h"
-#include "app/qt/Layout.h"
 #include "app/qt/QtLog.h"
 #include "ui/Texts.h"
+#include "ui/WindowGeometry.h"
 
 namespace {
 
@@ -80,17 +80,17 @@ std::string QtDialogs::openFile(const std::string& title, const std::string& fil
 }
 
 int QtWindowHost::left() const {
-    return m_window ? m_window->x() * layout::kTwipsPerPixel : 0;
+    return m_window ? m_window->x() * geometry::kTwipsPerPixel : 0;
 }
 
 int QtWindowHost::top() const {
-    return m_window ? m_window->y() * layout::kTwipsPerPixel : 0;
+    return m_window ? m_window->y() * geometry::kTwipsPerPixel : 0;
 }
 
 void QtWindowHost::move(int left, int top) {
     if (!m_window) return;
     if (!compositorPlacesWindows()) {
-        m_window->move(left / layout::kTwipsPerPixel, top / layout::kTwipsPerPixel);
+        m_window->move(left / geometry::kTwipsPerPixel, top / geometry::kTwipsPerPixel);
         return;
     }
     // The compositor moves the window while the button is held; the return home
@@ -101,7 +101,6 @@ void QtWindowHost::move(int left, int top) {
 
 void QtWindowHost::show() {
     if (!m_window) return;
-    m_hiddenToTray = false;
     if (m_window->isMinimized())
         m_window->showNormal();
     else
@@ -109,21 +108,11 @@ void QtWindowHost::show() {
 }
 
 void QtWindowHost::hide() {
-    if (!m_window) return;
-    if (trayShown()) {
-        m_window->hide();
-        m_hiddenToTray = true;
-    } else {
-        qCDebug(lcUi) << "no tray icon: minimised instead of hidden";
-        m_window->showMinimized();
-    }
+    if (m_window) m_window->hide();
 }
 
-void QtWindowHost::trayChanged() {
-    if (!m_window || !m_hiddenToTray || trayShown()) return;
-    qCDebug(lcUi) << "the tray icon went: the hidden window comes back minimised";
-    m_hiddenToTray = false;
-    m_window->showMinimized();
+void QtWindowHost::minimize() {
+    if (m_window) m_window->showMinimized();
 }
 
 void QtWindowHost::bringToFront(const QByteArray& activationToken) {

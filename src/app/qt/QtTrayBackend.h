@@ -34,7 +34,7 @@ class QtTrayBackend : public QObject, public TrayBackend {
     // The icon in the tray, or null while none is shown.
     QSystemTrayIcon* trayIcon() const { return m_tray; }
     // True while a tray host shows the icon.
-    bool iconShown() const;
+    bool iconShown() const override;
     // Called when a tray host appears or goes away (on X11).
     std::function<void()> onTrayChanged;
 

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QIcon>
-#include <QSessionManager>
 #include <QSocketNotifier>
 #include <csignal>
 
@@ -86,44 +85,55 @@ int main(int argc, char* argv[]) {
             &window, [&window, handler = std::move(handler)] { window.dispatch(handler); },
             Qt::QueuedConnection);
     };
-    frmMain* formOf = nullptr;  // set once the form exists
     QtTimeSource clock;
     std::unique_ptr<ClipPlayer> clips = makeClipPlayer(post);
-    std::unique_ptr<TrackPlayer> wmp =
-        makeTrackPlayer([&post, &formOf] { post([&formOf] { formOf->wmp_Error(); }); });
+    std::unique_ptr<TrackPlayer> wmp = makeTrackPlayer([&window] {
+        QMetaObject::invokeMethod(
+            &window, [&window] { window.apply(&FormWindow::trackFailed); }, Qt::QueuedConnection);
+    });
     QtDialogs dialogs(&window);
     QtWindowHost host(&window);
     QtTrayBackend tray;
     host.setIconHandle(tray.registerIcon(icon));
-    host.setTrayShown([&tray] { return tray.iconShown(); });
-    tray.onTrayChanged = [&host] { host.trayChanged(); };
     DBusSleepInhibitor sleep;
     setEndpointSystem(&soundEndpointSystem());
 
-    frmMain form(Platform{clock, *clips, *wmp, dialogs, host, tray,
-                          [] { return std::make_unique<CAudioEndpointVolume>(); },
-                          [](const std::string& path) {
-                              QFontDatabase::addApplicationFont(QString::fromStdString(path));
-                          },
-                          appFolder, [] { QCoreApplication::processEvents(); }, &sleep});
+    frmMain form(Platform{
+        .clock = clock,
+        .clips = *clips,
+        .wmp = *wmp,
+        .dialogs = dialogs,
+        .window = host,
+        .tray = tray,
+        .newEndpointVolume = [] { return std::make_unique<CAudioEndpointVolume>(); },
+        .registerFont =
+            [](const std::string& path) {
+                QFontDatabase::addApplicationFont(QString::fromStdString(path));
+            },
+        .appFolder = appFolder,
+        .doEvents = [] { QCoreApplication::processEvents(); },
+        .sleep = &sleep,
+    });
     window.setForm(&form);
     // A computer that slept through the alarm minute rings as soon as it wakes.
     sleep.onResume = [&window] { window.startTicking(); };
     instance.onRaise = [&host](const QByteArray& token) { host.bringToFront(token); };
 
-    formOf = &form;
     tray.onNotification = [&](int number) {
-        window.dispatch([&] { form.SysTray_Notification(number); });
+        window.apply([number](FormWindow& rules) { return rules.trayNotification(number); });
     };
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
-                     [&](QSessionManager&) { form.Form_Unload(); });
+    tray.onTrayChanged = [&window] { window.apply(&FormWindow::trayChanged); };
+    // A session save (a checkpoint, or a logout that may yet be cancelled)
+    // changes nothing: Qt does not say when a logout is cancelled, so the mute
+    // stays as it is. A session that really ends quits the application, and
+    // the clock unloads below.
     closeOnSignals(window);
 
-    window.dispatch([&] { form.Form_Load(); });
+    window.apply(&FormWindow::load);
     window.show();
     window.startTicking();
     const int status = app.exec();
-    form.Form_Unload();
+    window.apply(&FormWindow::unload);
     setEndpointSystem(nullptr);
     return status;
 }

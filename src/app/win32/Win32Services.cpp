@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -95,25 +96,32 @@ std::string Win32Dialogs::openFile(const std::string& title, const std::string& 
 int Win32WindowHost::left() const {
     RECT rect{};
     GetWindowRect(m_window, &rect);
-    return rect.left * kTwipsPerPixel;
+    return static_cast<int>(std::lround(rect.left / m_scale())) * kTwipsPerPixel;
 }
 
 int Win32WindowHost::top() const {
     RECT rect{};
     GetWindowRect(m_window, &rect);
-    return rect.top * kTwipsPerPixel;
+    return static_cast<int>(std::lround(rect.top / m_scale())) * kTwipsPerPixel;
 }
 
 void Win32WindowHost::move(int left, int top) {
-    SetWindowPos(m_window, nullptr, left / kTwipsPerPixel, top / kTwipsPerPixel, 0, 0,
+    const auto pixels = [this](int twips) {
+        return static_cast<int>(std::lround(twips / kTwipsPerPixel * m_scale()));
+    };
+    SetWindowPos(m_window, nullptr, pixels(left), pixels(top), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32WindowHost::show() {
-    const bool wasHidden = !IsWindowVisible(m_window);
-    ShowWindow(m_window, SW_SHOW);
+    const bool wasHidden = !IsWindowVisible(m_window) || IsIconic(m_window);
+    ShowWindow(m_window, IsIconic(m_window) ? SW_RESTORE : SW_SHOW);
     // Brought back (from the tray): the keyboard comes with it.
     if (wasHidden) SetForegroundWindow(m_window);
+}
+
+void Win32WindowHost::minimize() {
+    ShowWindow(m_window, SW_MINIMIZE);
 }
 
 void Win32WindowHost::hide() {

@@ -3,6 +3,7 @@
 
 #include "app/win32/SystemHeaders.h"
 
+#include <functional>
 #include <string>
 
 #include "clock/Services.h"
@@ -29,14 +30,18 @@ class Win32Dialogs : public Dialogs {
     HWND m_owner;
 };
 
+// Positions in the design's twips, whatever the monitor's scale: `scale` gives
+// the monitor's pixels per pixel of the design.
 class Win32WindowHost : public WindowHost {
   public:
-    Win32WindowHost(HWND window, HICON icon) : m_window(window), m_icon(icon) {}
+    Win32WindowHost(HWND window, HICON icon, std::function<double()> scale)
+        : m_window(window), m_icon(icon), m_scale(std::move(scale)) {}
     int left() const override;
     int top() const override;
     void move(int left, int top) override;
     void show() override;
     void hide() override;
+    void minimize() override;
     bool isVisible() const override;
     // Asks the window to close; the unload runs from its WM_CLOSE.
     void close() override;
@@ -50,4 +55,5 @@ class Win32WindowHost : public WindowHost {
   private:
     HWND m_window;
     HICON m_icon;
+    std::function<double()> m_scale;
 };

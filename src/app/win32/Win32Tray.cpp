@@ -41,10 +41,12 @@ void Win32Tray::notifyIcon(NotifyMessage message, const NotifyIconData& record) 
                                     std::to_string(record.uFlags) + ") -> " + std::to_string(ok));
     if (message == NIM_DELETE) {
         m_added = false;
+        m_iconShown = false;
         return;
     }
     if (message == NIM_ADD) {
         m_added = true;
+        m_iconShown = ok != FALSE;
         m_shown = record;
     }
     if (record.uFlags & NIF_ICON) m_shown.hIcon = record.hIcon;
@@ -56,7 +58,7 @@ void Win32Tray::restore() {
     NotifyIconData record = m_shown;
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     NOTIFYICONDATAA data = toShell(record);
-    Shell_NotifyIconA(NIM_ADD, &data);
+    m_iconShown = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
     logDebug(LogCategory::tray, "tray icon added again");
 }
 

@@ -15,6 +15,8 @@ class Win32Tray : public TrayBackend {
     void notifyIcon(NotifyMessage message, const NotifyIconData& record) override;
     uint64_t createIcon(const IconImage& image) override;
     void destroyIcon(uint64_t hIcon) override;
+    // Whether the shell took the icon (there is no notification area without Explorer).
+    bool iconShown() const override { return m_iconShown; }
 
     // Adds the icon again as it was last shown (after Explorer restarted).
     void restore();
@@ -23,5 +25,6 @@ class Win32Tray : public TrayBackend {
 
   private:
     bool m_added = false;
+    bool m_iconShown = false;
     NotifyIconData m_shown{};  // the icon as last added or changed
 };

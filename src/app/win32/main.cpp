@@ -3,14 +3,9 @@
 
 #include "app/win32/SystemHeaders.h"
 
-#include <objbase.h>
-
-#include <algorithm>
-using std::max;
-using std::min;
-#include <gdiplus.h>
-
 #include "app/win32/ClockWindow.h"
+#include "app/win32/GdiPlus.h"
+#include "app/win32/Owned.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/Win32Log.h"
 #include "app/win32/Win32Services.h"
@@ -41,63 +36,64 @@ void doEvents() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Core Audio is called on this, the window's, thread.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const ComApartment com;
     installWin32LogSink();
     // A second start shows the running clock and ends: no tick, mute, sound or tray icon.
     const SingleInstance onePerSession;
     if (onePerSession.another()) {
         onePerSession.wake(ClockWindow::kClassName, ClockWindow::kShowMessage);
-        CoUninitialize();
         return 0;
     }
-    Gdiplus::GdiplusStartupInput gdiplusInput;
-    ULONG_PTR gdiplusToken = 0;
-    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
+    const GdiplusSession gdiplus;
 
     HICON icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource),
                                                IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-    int status = 0;
-    {
-        ClockWindow window(instance, icon);
-        const HWND handle = window.handle();
-        Win32TimeSource clock;
-        // Clip completions come from the clip queue's thread.
-        std::unique_ptr<ClipPlayer> clips = makeClipPlayer(
-            [&window](std::function<void()> handler) { window.post(std::move(handler)); });
-        // The track player may report on any thread; the form hears it on the window's.
-        std::unique_ptr<TrackPlayer> wmp = makeTrackPlayer(
-            [handle] { PostMessageW(handle, ClockWindow::kTrackErrorMessage, 0, 0); });
-        Win32Dialogs dialogs(handle);
-        Win32WindowHost host(handle, icon);
-        Win32Tray tray;
-        // Called by the form on this, the window's, thread, which owns the request.
-        Win32SleepInhibitor sleep;
-        setEndpointSystem(&soundEndpointSystem());
+    ClockWindow window(instance, icon);
+    const HWND handle = window.handle();
+    Win32TimeSource clock;
+    // Clip completions come from the clip queue's thread.
+    std::unique_ptr<ClipPlayer> clips = makeClipPlayer(
+        [&window](std::function<void()> handler) { window.post(std::move(handler)); });
+    // The track player may report on any thread; the form hears it on the window's.
+    std::unique_ptr<TrackPlayer> wmp =
+        makeTrackPlayer([handle] { PostMessageW(handle, ClockWindow::kTrackErrorMessage, 0, 0); });
+    Win32Dialogs dialogs(handle);
+    Win32WindowHost host(handle, icon, [&window] { return window.scale(); });
+    Win32Tray tray;
+    // Called by the form on this, the window's, thread, which owns the request.
+    Win32SleepInhibitor sleep;
+    setEndpointSystem(&soundEndpointSystem());
 
-        frmMain form(Platform{clock, *clips, *wmp, dialogs, host, tray,
-                              [] { return std::make_unique<CAudioEndpointVolume>(); },
-                              [](const std::string& path) {
-                                  AddFontResourceExW(widen(path).c_str(), FR_PRIVATE, nullptr);
-                              },
-                              appFolder, doEvents, &sleep});
-        window.setForm(&form);
-        window.setTray(&tray);
+    frmMain form(Platform{
+        .clock = clock,
+        .clips = *clips,
+        .wmp = *wmp,
+        .dialogs = dialogs,
+        .window = host,
+        .tray = tray,
+        .newEndpointVolume = [] { return std::make_unique<CAudioEndpointVolume>(); },
+        .registerFont =
+            [](const std::string& path) {
+                AddFontResourceExW(widen(path).c_str(), FR_PRIVATE, nullptr);
+            },
+        .appFolder = appFolder,
+        .doEvents = doEvents,
+        .sleep = &sleep,
+    });
+    window.setForm(&form);
+    window.setTray(&tray);
 
-        window.dispatch([&] { form.Form_Load(); });
-        ShowWindow(handle, SW_SHOW);
-        window.tick();
+    window.apply(&FormWindow::load);
+    ShowWindow(handle, SW_SHOW);
+    window.tick();
 
-        MSG message;
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        status = static_cast<int>(message.wParam);
-        form.Form_Unload();
-        window.setForm(nullptr);
-        setEndpointSystem(nullptr);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
     }
-    Gdiplus::GdiplusShutdown(gdiplusToken);
-    CoUninitialize();
-    return status;
+    window.apply(&FormWindow::unload);
+    window.setForm(nullptr);
+    setEndpointSystem(nullptr);
+    return static_cast<int>(message.wParam);
 }

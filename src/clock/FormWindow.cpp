@@ -1,0 +1,204 @@
+#include "clock/FormWindow.h"
+
+#include "clock/frmMain.h"
+
+using face::Control;
+
+namespace {
+
+const Label* labelOf(const frmMain& f, Control control) {
+    switch (control) {
+        case Control::lblTime:
+            return &f.lblTime;
+        case Control::lblAMPM:
+            return &f.lblAMPM;
+        case Control::lblAlarm:
+            return &f.lblAlarm;
+        case Control::lblTrack:
+            return &f.lblTrack;
+        case Control::lblMinimize:
+            return &f.lblMinimize;
+        case Control::lblClose:
+            return &f.lblClose;
+        default:
+            return nullptr;
+    }
+}
+
+const PictureControl* pictureOf(const frmMain& f, Control control) {
+    switch (control) {
+        case Control::bg:
+            return &f.bg;
+        case Control::butOnOff:
+            return &f.butOnOff;
+        case Control::butSettings:
+            return &f.butSettings;
+        case Control::butTrack:
+            return &f.butTrack;
+        case Control::butBuzz:
+            return &f.butBuzz;
+        case Control::butSong:
+            return &f.butSong;
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+FormWindow::FormWindow(frmMain& form) : m_form(form) {}
+
+ControlView FormWindow::current(Control control) const {
+    ControlView view;
+    if (const Label* label = labelOf(m_form, control)) {
+        view.visible = label->Visible;
+        view.caption = label->Caption;
+        view.fontName = label->FontName;
+        view.bold = label->FontBold;
+    } else if (const PictureControl* picture = pictureOf(m_form, control)) {
+        view.visible = picture->Visible;
+        view.picture = picture->Picture;
+    }
+    return view;
+}
+
+bool FormWindow::visible(Control control) const {
+    return current(control).visible;
+}
+
+const ControlView& FormWindow::view(Control control) const {
+    return m_shown[static_cast<size_t>(control)];
+}
+
+Changes FormWindow::changes() {
+    Changes result;
+    for (const face::ControlFace& face : face::controls()) {
+        ControlView now = current(face.id);
+        ControlView& shown = m_shown[static_cast<size_t>(face.id)];
+        if (now == shown) continue;
+        shown = std::move(now);
+        result.controls.set(static_cast<size_t>(face.id));
+    }
+    // The mute timer follows its enabled flag.
+    const Timer& set = m_form.tmrSet;
+    if (set.Enabled && !m_muteTimerRunning) {
+        result.muteTimer = Changes::Timer::start;
+        result.muteTimerInterval = set.Interval;
+    } else if (!set.Enabled && m_muteTimerRunning) {
+        result.muteTimer = Changes::Timer::stop;
+    }
+    m_muteTimerRunning = set.Enabled;
+    return result;
+}
+
+Changes FormWindow::run(const std::function<void()>& handler) {
+    handler();
+    return changes();
+}
+
+Changes FormWindow::load() {
+    m_form.Form_Load();
+    return changes();
+}
+
+Changes FormWindow::tick() {
+    if (m_form.tmrTime.Enabled) m_form.tmrTime_Timer();
+    return changes();
+}
+
+Changes FormWindow::muteTimerElapsed() {
+    // The timer fired once; the form decides whether it runs again.
+    m_muteTimerRunning = false;
+    m_form.tmrSet_Timer();
+    return changes();
+}
+
+Changes FormWindow::mouseDown(int x, int y, int button) {
+    const Control under = face::controlAt(x, y, [this](Control c) { return visible(c); });
+    if (m_pointer.press(under)) m_form.bg_MouseDown(button, face::twipsOf(x), face::twipsOf(y));
+    return changes();
+}
+
+Changes FormWindow::mouseMove(int x, int y, int heldButtons) {
+    const Control under = face::controlAt(x, y, [this](Control c) { return visible(c); });
+    if (m_pointer.dragging() || under == Control::bg)
+        m_form.bg_MouseMove(heldButtons, face::twipsOf(x), face::twipsOf(y));
+    else
+        m_form.Form_MouseMove(heldButtons, face::twipsOf(x), face::twipsOf(y));
+    return changes();
+}
+
+Changes FormWindow::mouseUp(int x, int y, int button) {
+    const Control under = face::controlAt(x, y, [this](Control c) { return visible(c); });
+    const face::Pointer::Release release = m_pointer.release(under, button);
+    if (release.endsDrag) {
+        m_form.bg_MouseUp(button, face::twipsOf(x), face::twipsOf(y));
+        // The background's release over the window is also its click.
+        if (face::faceOf(Control::bg).rect.contains(x, y)) m_form.bg_Click();
+    }
+    if (!release.click) return changes();
+    switch (*release.click) {
+        case Control::butOnOff:
+            m_form.butOnOff_Click();
+            break;
+        case Control::butSettings:
+            m_form.butSettings_Click();
+            break;
+        case Control::butTrack:
+            m_form.butTrack_Click();
+            break;
+        case Control::lblMinimize:
+            m_form.lblMinimize_Click();
+            break;
+        case Control::lblClose:
+            m_form.lblClose_Click();
+            break;
+        default:
+            break;
+    }
+    return changes();
+}
+
+Changes FormWindow::mouseLost() {
+    // A drag whose release will never come ends here, so the window stops
+    // following the pointer; the return home applies as after a release.
+    if (m_pointer.lose()) m_form.bg_MouseUp(0, 0.0f, 0.0f);
+    return changes();
+}
+
+Changes FormWindow::trayNotification(int number) {
+    m_form.SysTray_Notification(number);
+    return changes();
+}
+
+Changes FormWindow::trackFailed() {
+    m_form.wmp_Error();
+    return changes();
+}
+
+Changes FormWindow::trayChanged() {
+    m_form.trayChanged();
+    return changes();
+}
+
+Changes FormWindow::sessionQuery() {
+    m_form.lendMuteBack();
+    return changes();
+}
+
+Changes FormWindow::sessionEnd(bool ending) {
+    if (ending) return unload();
+    m_form.takeMuteAgain();
+    return changes();
+}
+
+Changes FormWindow::unload() {
+    m_form.Form_Unload();
+    return changes();
+}
+
+std::string FormWindow::stateLine() const {
+    return "lblTime \"" + m_form.lblTime.Caption + "\" lblAMPM \"" + m_form.lblAMPM.Caption +
+           "\" butOnOff " + m_form.butOnOff.Tag + " blnAlarm " +
+           (m_form.blnAlarm ? "true" : "false");
+}

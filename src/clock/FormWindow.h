@@ -1,0 +1,83 @@
+#pragma once
+// frmMain as a window, for the front ends: what each control shows, the
+// window's events routed to the form's handlers by the rule book (ui/Face.h),
+// what each event changed and must be redrawn, and the state line of each
+// second. A front end holds one, paints from view() and feeds it events.
+
+#include <array>
+#include <bitset>
+#include <functional>
+#include <string>
+
+#include "ui/Face.h"
+
+class frmMain;
+
+// What a control shows now.
+struct ControlView {
+    bool visible = false;
+    std::string caption;   // labels
+    std::string picture;   // pictures: a file of the application folder, empty for none
+    std::string fontName;  // labels
+    bool bold = false;
+    friend bool operator==(const ControlView&, const ControlView&) = default;
+};
+
+// What an event changed: the controls to redraw and what the mute timer must do.
+struct Changes {
+    enum class Timer { keep, start, stop };
+    std::bitset<face::kControlCount> controls;
+    Timer muteTimer = Timer::keep;
+    int muteTimerInterval = 0;
+    bool changed(face::Control control) const {
+        return controls.test(static_cast<size_t>(control));
+    }
+};
+
+class FormWindow {
+  public:
+    explicit FormWindow(frmMain& form);
+
+    // What a control showed at the end of the last event.
+    const ControlView& view(face::Control control) const;
+    // Runs any handler of the form (a posted completion, the player's error).
+    Changes run(const std::function<void()>& handler);
+
+    Changes load();
+    // The clock's second: the tick, when its timer is enabled.
+    Changes tick();
+    Changes muteTimerElapsed();
+    // Mouse events in pixels of the window; buttons as face::kLeftButton etc.
+    Changes mouseDown(int x, int y, int button);
+    Changes mouseMove(int x, int y, int heldButtons);
+    Changes mouseUp(int x, int y, int button);
+    // The window lost the mouse (capture taken, a dialog, a cancelled mode).
+    Changes mouseLost();
+    // The tray icon's notification, in the mouse-move form the shell gives it.
+    Changes trayNotification(int number);
+    // The track player could not play its file.
+    Changes trackFailed();
+    // The tray host came or went.
+    Changes trayChanged();
+    // Session end. A query changes nothing that cannot be undone: it lends the
+    // person's mute back; a session that goes on takes it again; only the real
+    // end unloads the clock, as closing it does.
+    Changes sessionQuery();
+    Changes sessionEnd(bool ending);
+    // The clock's end ("X", the application quitting): runs once however often it is called.
+    Changes unload();
+
+    // What the window shows each second, whether the alarm is armed and
+    // whether it rings. The end-to-end tests and benchmarks read it; keep its words.
+    std::string stateLine() const;
+
+  private:
+    ControlView current(face::Control control) const;
+    bool visible(face::Control control) const;
+    Changes changes();
+
+    frmMain& m_form;
+    face::Pointer m_pointer;
+    std::array<ControlView, face::kControlCount> m_shown;
+    bool m_muteTimerRunning = false;
+};
