@@ -1,5 +1,6 @@
 #include "ui/AccessibleText.h"
 
+#include "ui/Keyboard.h"
 #include "ui/Texts.h"
 
 namespace accessible {
@@ -57,7 +58,7 @@ const Words& wordsOf(std::string_view lang) {
     return lang == "fra" ? kFrench : kEnglish;
 }
 
-std::string keyText(keyboard::Control control, const Words& words) {
+std::string keyText(face::Control control, const Words& words) {
     switch (keyboard::shortcutKey(control)) {
         case keyboard::Key::A:
             return "A";
@@ -74,7 +75,7 @@ std::string keyText(keyboard::Control control, const Words& words) {
     }
 }
 
-Description button(keyboard::Control control, std::string name, std::string_view tip,
+Description button(face::Control control, std::string name, std::string_view tip,
                    const Words& words) {
     Description d;
     d.name = std::move(name);
@@ -95,42 +96,43 @@ std::string trackName(std::string_view path) {
     return std::string(path);
 }
 
-Description describe(Part part, const Shown& shown) {
+Description describe(face::Control control, const Shown& shown) {
     const Words& w = wordsOf(shown.lang);
-    using keyboard::Control;
-    switch (part) {
-        case Part::OnOff: {
-            Description d = button(Control::OnOff, w.alarm, w.alarmTip, w);
+    using face::Control;
+    switch (control) {
+        case Control::butOnOff: {
+            Description d = button(control, w.alarm, w.alarmTip, w);
             d.role = Role::ToggleButton;
             d.checked = shown.armed;
             return d;
         }
-        case Part::Track: {
+        case Control::butTrack: {
             const bool chosen = !texts::isNoTrackText(shown.trackCaption);
-            return button(Control::Track,
+            return button(control,
                           chosen ? w.musicPrefix + trackName(shown.trackCaption) : w.chooseMusic,
                           w.musicTip, w);
         }
-        case Part::Settings:
-            return button(Control::Settings, w.language, w.languageTip, w);
-        case Part::Minimize:
-            return button(Control::Minimize, w.hide, w.hide, w);
-        case Part::Close:
-            return button(Control::Close, w.close, w.close, w);
-        case Part::Time: {
+        case Control::butSettings:
+            return button(control, w.language, w.languageTip, w);
+        case Control::lblMinimize:
+            return button(control, w.hide, w.hide, w);
+        case Control::lblClose:
+            return button(control, w.close, w.close, w);
+        case Control::lblTime: {
             Description d;
             d.name = w.time;
             d.text = std::string(shown.time);
             if (!shown.dayHalf.empty()) d.text += " " + std::string(shown.dayHalf);
             return d;
         }
-        case Part::AlarmTime:
+        case Control::lblAlarm:
             return {w.alarmTime, Role::Label, std::nullopt, std::string(shown.alarm), {}, {}, {}};
-        case Part::TrackLabel:
+        case Control::lblTrack:
             return {w.track, Role::Label, std::nullopt, std::string(shown.trackCaption), {},
                     {},      {}};
+        default:
+            return {};
     }
-    return {};
 }
 
 }  // namespace accessible

@@ -4,21 +4,23 @@
 // shown texts and the keys. The front ends hand these to the platform's
 // accessibility (AT-SPI through Qt, Active Accessibility on Windows).
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "ui/Keyboard.h"
+#include "ui/Face.h"
 
 namespace accessible {
 
-// The parts a screen reader meets: the five controls of keyboard::Control
-// first, in the same order, then the texts.
-enum class Part { OnOff, Track, Settings, Minimize, Close, Time, AlarmTime, TrackLabel };
-
-inline Part partOf(keyboard::Control control) {
-    return static_cast<Part>(control);
-}
+// The controls a screen reader meets, in its order: the keyboard's five in
+// Tab's order, then the time, the alarm time and the track. The others (the
+// background, the day half, which the time's text carries, the lit switches)
+// are pictures with nothing to say.
+inline constexpr std::array<face::Control, 8> described{
+    face::Control::butOnOff,    face::Control::butTrack, face::Control::butSettings,
+    face::Control::lblMinimize, face::Control::lblClose, face::Control::lblTime,
+    face::Control::lblAlarm,    face::Control::lblTrack};
 
 enum class Role { ToggleButton, Button, Label };
 
@@ -42,7 +44,8 @@ struct Description {
     std::string action;           // the default action's name; empty: none
 };
 
-Description describe(Part part, const Shown& shown);
+// One of the described controls; an empty name for any other.
+Description describe(face::Control control, const Shown& shown);
 
 // The track's name as said: the chosen file's name without folder and extension.
 std::string trackName(std::string_view path);

@@ -33,7 +33,9 @@ Command commandFor(const KeyPress& press) {
 Control nextFocus(std::optional<Control> from, bool backwards) {
     const auto count = static_cast<long>(focusOrder.size());
     if (!from) return backwards ? focusOrder.back() : focusOrder.front();
-    const long at = std::find(focusOrder.begin(), focusOrder.end(), *from) - focusOrder.begin();
+    const auto found = std::find(focusOrder.begin(), focusOrder.end(), *from);
+    if (found == focusOrder.end()) return backwards ? focusOrder.back() : focusOrder.front();
+    const long at = found - focusOrder.begin();
     const long to = (at + (backwards ? count - 1 : 1)) % count;
     return focusOrder[static_cast<size_t>(to)];
 }
@@ -43,15 +45,15 @@ std::optional<Control> commandTarget(Command command, std::optional<Control> foc
         case Command::ActivateFocused:
             return focused;
         case Command::Alarm:
-            return Control::OnOff;
+            return Control::butOnOff;
         case Command::Music:
-            return Control::Track;
+            return Control::butTrack;
         case Command::Language:
-            return Control::Settings;
+            return Control::butSettings;
         case Command::Hide:
-            return Control::Minimize;
+            return Control::lblMinimize;
         case Command::Close:
-            return Control::Close;
+            return Control::lblClose;
         case Command::None:
         case Command::FocusNext:
         case Command::FocusPrevious:
@@ -75,18 +77,19 @@ Response respond(const KeyPress& press, std::optional<Control> focused) {
 
 Key shortcutKey(Control control) {
     switch (control) {
-        case Control::OnOff:
+        case Control::butOnOff:
             return Key::A;
-        case Control::Track:
+        case Control::butTrack:
             return Key::M;
-        case Control::Settings:
+        case Control::butSettings:
             return Key::L;
-        case Control::Minimize:
+        case Control::lblMinimize:
             return Key::Escape;
-        case Control::Close:
+        case Control::lblClose:
             return Key::F4;
+        default:
+            return Key::Other;
     }
-    return Key::Other;
 }
 
 }  // namespace keyboard

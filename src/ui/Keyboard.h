@@ -5,16 +5,18 @@
 
 #include <array>
 #include <optional>
-#include <string_view>
+
+#include "ui/Face.h"
 
 namespace keyboard {
 
-// The controls that take the keyboard focus.
-enum class Control { OnOff, Track, Settings, Minimize, Close };
+using face::Control;
 
-// Tab's order: the switch, the notes, the cog, "-", "X".
-inline constexpr std::array<Control, 5> focusOrder{
-    Control::OnOff, Control::Track, Control::Settings, Control::Minimize, Control::Close};
+// The controls that take the keyboard focus, in Tab's order: the switch, the
+// notes, the cog, "-", "X".
+inline constexpr std::array<Control, 5> focusOrder{Control::butOnOff, Control::butTrack,
+                                                   Control::butSettings, Control::lblMinimize,
+                                                   Control::lblClose};
 
 enum class Key { Tab, Space, Return, Enter, Escape, A, M, L, F4, Other };
 
@@ -57,8 +59,7 @@ struct Response {
 };
 Response respond(const KeyPress& press, std::optional<Control> focused);
 
-// The key shown in a control's tooltip, e.g. "A"; "Esc" and "Alt+F4" are
-// spelt in the language's words by the caller.
+// The key that clicks a control (shown in its tooltip); Other for none.
 Key shortcutKey(Control control);
 
 }  // namespace keyboard

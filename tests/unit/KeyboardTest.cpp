@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "clock/Keyboard.h"
+#include "clock/FormWindow.h"
 #include "support/ClockRig.h"
 
 namespace {
 
-using keyboard::Control;
+using face::Control;
 using keyboard::Key;
 using keyboard::KeyPress;
 
@@ -37,37 +37,44 @@ constexpr KeyPress ctrl(Key key) {
 
 const KeyCase kKeys[] = {
     // Tab's order, round and round, and back with Shift+Tab.
-    {"Tab from nothing", plain(Key::Tab), std::nullopt, true, Control::OnOff, std::nullopt},
-    {"Tab", plain(Key::Tab), Control::OnOff, true, Control::Track, std::nullopt},
-    {"Tab", plain(Key::Tab), Control::Track, true, Control::Settings, std::nullopt},
-    {"Tab", plain(Key::Tab), Control::Settings, true, Control::Minimize, std::nullopt},
-    {"Tab", plain(Key::Tab), Control::Minimize, true, Control::Close, std::nullopt},
-    {"Tab wraps", plain(Key::Tab), Control::Close, true, Control::OnOff, std::nullopt},
-    {"Shift+Tab from nothing", shifted(Key::Tab), std::nullopt, true, Control::Close, std::nullopt},
-    {"Shift+Tab wraps", shifted(Key::Tab), Control::OnOff, true, Control::Close, std::nullopt},
-    {"Shift+Tab", shifted(Key::Tab), Control::Settings, true, Control::Track, std::nullopt},
-    {"Ctrl+Tab is not ours", ctrl(Key::Tab), Control::OnOff, false, Control::OnOff, std::nullopt},
+    {"Tab from nothing", plain(Key::Tab), std::nullopt, true, Control::butOnOff, std::nullopt},
+    {"Tab", plain(Key::Tab), Control::butOnOff, true, Control::butTrack, std::nullopt},
+    {"Tab", plain(Key::Tab), Control::butTrack, true, Control::butSettings, std::nullopt},
+    {"Tab", plain(Key::Tab), Control::butSettings, true, Control::lblMinimize, std::nullopt},
+    {"Tab", plain(Key::Tab), Control::lblMinimize, true, Control::lblClose, std::nullopt},
+    {"Tab wraps", plain(Key::Tab), Control::lblClose, true, Control::butOnOff, std::nullopt},
+    {"Shift+Tab from nothing", shifted(Key::Tab), std::nullopt, true, Control::lblClose,
+     std::nullopt},
+    {"Shift+Tab wraps", shifted(Key::Tab), Control::butOnOff, true, Control::lblClose,
+     std::nullopt},
+    {"Shift+Tab", shifted(Key::Tab), Control::butSettings, true, Control::butTrack, std::nullopt},
+    {"Ctrl+Tab is not ours", ctrl(Key::Tab), Control::butOnOff, false, Control::butOnOff,
+     std::nullopt},
     // Space and Return click the focused control, and only with no Ctrl or Alt.
-    {"Space", plain(Key::Space), Control::OnOff, true, Control::OnOff, Control::OnOff},
-    {"Return", plain(Key::Return), Control::Track, true, Control::Track, Control::Track},
-    {"Enter", plain(Key::Enter), Control::Settings, true, Control::Settings, Control::Settings},
-    {"Space on -", plain(Key::Space), Control::Minimize, true, Control::Minimize,
-     Control::Minimize},
-    {"Return on X", plain(Key::Return), Control::Close, true, Control::Close, Control::Close},
+    {"Space", plain(Key::Space), Control::butOnOff, true, Control::butOnOff, Control::butOnOff},
+    {"Return", plain(Key::Return), Control::butTrack, true, Control::butTrack, Control::butTrack},
+    {"Enter", plain(Key::Enter), Control::butSettings, true, Control::butSettings,
+     Control::butSettings},
+    {"Space on -", plain(Key::Space), Control::lblMinimize, true, Control::lblMinimize,
+     Control::lblMinimize},
+    {"Return on X", plain(Key::Return), Control::lblClose, true, Control::lblClose,
+     Control::lblClose},
     {"Space with no focus", plain(Key::Space), std::nullopt, true, std::nullopt, std::nullopt},
-    {"Alt+Return is not ours", alt(Key::Return), Control::OnOff, false, Control::OnOff,
+    {"Alt+Return is not ours", alt(Key::Return), Control::butOnOff, false, Control::butOnOff,
      std::nullopt},
     // The keys of the common acts, wherever the focus is; it stays.
-    {"A", plain(Key::A), Control::Close, true, Control::Close, Control::OnOff},
-    {"Shift+A", shifted(Key::A), std::nullopt, true, std::nullopt, Control::OnOff},
-    {"M", plain(Key::M), Control::OnOff, true, Control::OnOff, Control::Track},
-    {"L", plain(Key::L), Control::OnOff, true, Control::OnOff, Control::Settings},
-    {"Escape", plain(Key::Escape), Control::Track, true, Control::Track, Control::Minimize},
-    {"Alt+F4", alt(Key::F4), Control::OnOff, true, Control::OnOff, Control::Close},
-    {"Ctrl+A is not ours", ctrl(Key::A), Control::OnOff, false, Control::OnOff, std::nullopt},
-    {"Alt+L is not ours", alt(Key::L), Control::OnOff, false, Control::OnOff, std::nullopt},
-    {"F4 alone is not ours", plain(Key::F4), Control::OnOff, false, Control::OnOff, std::nullopt},
-    {"other keys", plain(Key::Other), Control::Track, false, Control::Track, std::nullopt},
+    {"A", plain(Key::A), Control::lblClose, true, Control::lblClose, Control::butOnOff},
+    {"Shift+A", shifted(Key::A), std::nullopt, true, std::nullopt, Control::butOnOff},
+    {"M", plain(Key::M), Control::butOnOff, true, Control::butOnOff, Control::butTrack},
+    {"L", plain(Key::L), Control::butOnOff, true, Control::butOnOff, Control::butSettings},
+    {"Escape", plain(Key::Escape), Control::butTrack, true, Control::butTrack,
+     Control::lblMinimize},
+    {"Alt+F4", alt(Key::F4), Control::butOnOff, true, Control::butOnOff, Control::lblClose},
+    {"Ctrl+A is not ours", ctrl(Key::A), Control::butOnOff, false, Control::butOnOff, std::nullopt},
+    {"Alt+L is not ours", alt(Key::L), Control::butOnOff, false, Control::butOnOff, std::nullopt},
+    {"F4 alone is not ours", plain(Key::F4), Control::butOnOff, false, Control::butOnOff,
+     std::nullopt},
+    {"other keys", plain(Key::Other), Control::butTrack, false, Control::butTrack, std::nullopt},
 };
 
 TEST(Keyboard, FocusOrderAndKeys) {
@@ -80,22 +87,34 @@ TEST(Keyboard, FocusOrderAndKeys) {
     }
 }
 
-// Each control's click by keyboard is the mouse's handler: the same dialog,
-// the same window operation.
-TEST(Keyboard, ClicksRunTheMouseHandlers) {
+// Through the window: the keys click with the mouse's handlers (the same
+// dialog, clip and window operation), the focus is kept, and what changed is
+// redrawn; a key the clock leaves alone changes nothing.
+TEST(Keyboard, KeysRunTheMouseHandlers) {
     ClockRig rig;
+    FormWindow window(rig.form);
+    window.load();
+    EXPECT_EQ(window.focused(), Control::butOnOff);
+    EXPECT_FALSE(window.key(plain(Key::Other)).has_value());
     rig.dialogs.typed.push_back("07:00 AM");
-    clickControl(rig.form, Control::OnOff);
+    const auto armed = window.key(plain(Key::Space));
+    ASSERT_TRUE(armed.has_value());
+    EXPECT_TRUE(armed->changed(Control::butOnOff));
+    EXPECT_TRUE(armed->changed(Control::lblAlarm));
     EXPECT_TRUE(rig.form.armed());
     EXPECT_EQ(rig.clipsPlayed(), std::vector<std::string>{"alarm_set.wav"});
-    clickControl(rig.form, Control::Track);
+    window.key(plain(Key::Tab));
+    EXPECT_EQ(window.focused(), Control::butTrack);
+    window.key(plain(Key::Return));
     EXPECT_EQ(rig.dialogs.asked.back().title, "Select A File");
     rig.dialogs.answers.push_back(6);  // Yes
-    clickControl(rig.form, Control::Settings);
+    window.key(plain(Key::L));
     EXPECT_EQ(rig.form.strLang, "fra");
-    clickControl(rig.form, Control::Minimize);
+    EXPECT_EQ(window.describe(Control::butSettings).name, "Langue : français");
+    EXPECT_EQ(window.focused(), Control::butTrack);
+    window.key(plain(Key::Escape));
     EXPECT_FALSE(rig.window.visible);
-    clickControl(rig.form, Control::Close);
+    window.activate(Control::lblClose);
     EXPECT_TRUE(rig.window.closed);
 }
 
@@ -123,29 +142,28 @@ const SaidCase kSaid[] = {
 };
 
 TEST(ScreenReader, NamesRolesAndStateInBothLanguages) {
-    using accessible::Part;
     using accessible::Role;
     for (const SaidCase& c : kSaid) {
         SCOPED_TRACE(std::string(c.lang) + " " + c.track);
         const accessible::Shown shown{c.lang, c.armed, c.track, "07:00:10", "AM", "07:00 AM"};
-        const auto onOff = accessible::describe(Part::OnOff, shown);
+        const auto onOff = accessible::describe(Control::butOnOff, shown);
         EXPECT_EQ(onOff.name, c.onOff);
         EXPECT_EQ(onOff.role, Role::ToggleButton);
         EXPECT_EQ(onOff.checked, c.armed);
         EXPECT_EQ(onOff.tooltip.substr(onOff.tooltip.size() - 3), "(A)");
-        const auto music = accessible::describe(Part::Track, shown);
+        const auto music = accessible::describe(Control::butTrack, shown);
         EXPECT_EQ(music.name, c.music);
         EXPECT_EQ(music.tooltip, c.musicTip);
         EXPECT_EQ(music.role, Role::Button);
-        EXPECT_EQ(accessible::describe(Part::Settings, shown).name, c.language);
-        EXPECT_EQ(accessible::describe(Part::Minimize, shown).name, c.hide);
-        EXPECT_EQ(accessible::describe(Part::Close, shown).name, c.close);
-        EXPECT_EQ(accessible::describe(Part::Close, shown).shortcut, "Alt+F4");
-        const auto time = accessible::describe(Part::Time, shown);
+        EXPECT_EQ(accessible::describe(Control::butSettings, shown).name, c.language);
+        EXPECT_EQ(accessible::describe(Control::lblMinimize, shown).name, c.hide);
+        EXPECT_EQ(accessible::describe(Control::lblClose, shown).name, c.close);
+        EXPECT_EQ(accessible::describe(Control::lblClose, shown).shortcut, "Alt+F4");
+        const auto time = accessible::describe(Control::lblTime, shown);
         EXPECT_EQ(time.text, "07:00:10 AM");
         EXPECT_EQ(time.role, Role::Label);
         EXPECT_FALSE(time.checked.has_value());
-        EXPECT_EQ(accessible::describe(Part::AlarmTime, shown).text, "07:00 AM");
+        EXPECT_EQ(accessible::describe(Control::lblAlarm, shown).text, "07:00 AM");
     }
 }
 

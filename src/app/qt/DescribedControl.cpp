@@ -101,8 +101,8 @@ QAccessibleInterface* describedFactory(const QString& className, QObject* object
 
 }  // namespace
 
-DescribedControl::DescribedControl(QWidget* parent, accessible::Part part)
-    : QLabel(parent), m_part(part) {}
+DescribedControl::DescribedControl(QWidget* parent, face::Control control)
+    : QLabel(parent), m_control(control) {}
 
 void DescribedControl::describe(const accessible::Description& d) {
     const bool first = !m_described;

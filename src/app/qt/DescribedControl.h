@@ -13,8 +13,8 @@ class DescribedControl : public QLabel {
     Q_OBJECT
 
   public:
-    DescribedControl(QWidget* parent, accessible::Part part);
-    accessible::Part part() const { return m_part; }
+    DescribedControl(QWidget* parent, face::Control control);
+    face::Control control() const { return m_control; }
     const accessible::Description& description() const { return m_description; }
     // Takes the core's description; tells screen readers of a new name or
     // state, but not of a new text (the time changes every second).
@@ -24,7 +24,7 @@ class DescribedControl : public QLabel {
     void activate();
 
   private:
-    accessible::Part m_part;
+    face::Control m_control;
     accessible::Description m_description;
     bool m_described = false;
     std::function<void()> m_activate;
