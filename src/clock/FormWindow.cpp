@@ -136,8 +136,12 @@ Changes FormWindow::mouseUp(int x, int y, int button) {
         // The background's release over the window is also its click.
         if (face::faceOf(Control::bg).rect.contains(x, y)) m_form.bg_Click();
     }
-    if (!release.click) return changes();
-    switch (*release.click) {
+    if (release.click) click(*release.click);
+    return changes();
+}
+
+void FormWindow::click(Control control) {
+    switch (control) {
         case Control::butOnOff:
             m_form.butOnOff_Click();
             break;
@@ -156,7 +160,31 @@ Changes FormWindow::mouseUp(int x, int y, int button) {
         default:
             break;
     }
+}
+
+std::optional<Changes> FormWindow::key(const keyboard::KeyPress& press) {
+    const keyboard::Response response = keyboard::respond(press, m_focused);
+    if (!response.handled) return std::nullopt;
+    if (response.focus) m_focused = *response.focus;
+    if (response.click) click(*response.click);
     return changes();
+}
+
+Changes FormWindow::activate(Control control) {
+    click(control);
+    return changes();
+}
+
+void FormWindow::setFocused(Control control) {
+    for (Control c : keyboard::focusOrder)
+        if (c == control) m_focused = control;
+}
+
+accessible::Description FormWindow::describe(Control control) const {
+    const accessible::Shown shown{m_form.strLang,          m_form.armed(),
+                                  m_form.lblTrack.Caption, m_form.lblTime.Caption,
+                                  m_form.lblAMPM.Caption,  m_form.lblAlarm.Caption};
+    return accessible::describe(control, shown);
 }
 
 Changes FormWindow::mouseLost() {

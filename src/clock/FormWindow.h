@@ -7,9 +7,12 @@
 #include <array>
 #include <bitset>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "ui/AccessibleText.h"
 #include "ui/Face.h"
+#include "ui/Keyboard.h"
 
 class frmMain;
 
@@ -67,6 +70,17 @@ class FormWindow {
     // The clock's end ("X", the application quitting): runs once however often it is called.
     Changes unload();
 
+    // The keyboard (ui/Keyboard.h): a key moves the focus or clicks a control
+    // with the mouse's handler; nothing for a key the clock leaves alone.
+    std::optional<Changes> key(const keyboard::KeyPress& press);
+    // A click on a control (the keyboard's, a screen reader's default action).
+    Changes activate(face::Control control);
+    // The control with the keyboard focus whenever the window has it.
+    face::Control focused() const { return m_focused; }
+    void setFocused(face::Control control);
+    // What a screen reader is told of a control now, in the clock's language.
+    accessible::Description describe(face::Control control) const;
+
     // What the window shows each second, whether the alarm is armed and
     // whether it rings. The end-to-end tests and benchmarks read it; keep its words.
     std::string stateLine() const;
@@ -75,9 +89,11 @@ class FormWindow {
     ControlView current(face::Control control) const;
     bool visible(face::Control control) const;
     Changes changes();
+    void click(face::Control control);
 
     frmMain& m_form;
     face::Pointer m_pointer;
     std::array<ControlView, face::kControlCount> m_shown;
     bool m_muteTimerRunning = false;
+    face::Control m_focused = keyboard::focusOrder.front();
 };

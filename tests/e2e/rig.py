@@ -3,21 +3,30 @@
 import contextlib
 
 from app import alarm_clock
+from atspi import accessibility
 from procs import temp_dir
 from pulse import pulseaudio
 from tray import trayer
+from wm import openbox
 from xserver import xvfb
 
 
 @contextlib.contextmanager
-def rig(start, tray=False, zone=None, program=None):
-    """A temporary folder, X, PulseAudio, optionally the tray host, and the
-    program. Yields (app, display, pulse, tray host or None, workdir)."""
+def rig(start, tray=False, zone=None, program=None, accessible=False, wm=False):
+    """A temporary folder, X, optionally a window manager, PulseAudio,
+    optionally the tray host and the accessibility bus (then app.accessibility
+    reads the program's tree), and the program. Yields (app, display, pulse,
+    tray host or None, workdir)."""
     with contextlib.ExitStack() as stack:
         workdir = stack.enter_context(temp_dir())
         display = stack.enter_context(xvfb())
+        if wm:
+            stack.enter_context(openbox(display, workdir))
         host = stack.enter_context(trayer(display)) if tray else None
         pulse = stack.enter_context(pulseaudio(workdir / "runtime"))
+        access = stack.enter_context(accessibility(display, workdir)) if accessible else None
         app = stack.enter_context(alarm_clock(display, pulse, workdir, start, zone=zone,
-                                              program=program))
+                                              program=program,
+                                              extra_env=access and access.program_env()))
+        app.accessibility = access
         yield app, display, pulse, host, workdir

@@ -1,9 +1,12 @@
 #include "app/qt/ClockWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <algorithm>
 
+#include "app/qt/KeyPress.h"
 #include "app/qt/LabelText.h"
 #include "app/qt/QtLog.h"
 #include "app/qt/QtServices.h"
@@ -31,8 +34,13 @@ ClockWindow::ClockWindow(QWidget* parent)
 
     // Created bottom-most first, so later widgets lie on top. The window takes
     // the mouse itself and asks the rule book what lies under it.
+    // The controls a screen reader meets carry the rules' description of them.
+    installDescribedControls();
     for (const face::ControlFace& face : face::controls()) {
-        auto* widget = new QLabel(this);
+        const bool isDescribed =
+            std::find(accessible::described.begin(), accessible::described.end(), face.id) !=
+            accessible::described.end();
+        QLabel* widget = isDescribed ? new DescribedControl(this, face.id) : new QLabel(this);
         widget->setObjectName(face.name);
         widget->setGeometry(rectOf(face.rect));
         widget->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -50,6 +58,19 @@ ClockWindow::ClockWindow(QWidget* parent)
         }
         widget->hide();
         m_widgets[static_cast<size_t>(face.id)] = widget;
+    }
+    m_focusMark = new FocusMark(this);
+    // The keyboard's controls in the rules' order; Qt's own Tab chain agrees.
+    QWidget* previous = nullptr;
+    for (face::Control control : keyboard::focusOrder) {
+        DescribedControl* widget = described(control);
+        widget->setFocusPolicy(Qt::TabFocus);
+        widget->installEventFilter(this);
+        widget->setActivate([this, control] {
+            apply([control](FormWindow& rules) { return rules.activate(control); });
+        });
+        if (previous) setTabOrder(previous, widget);
+        previous = widget;
     }
 
     m_set.setSingleShot(true);
@@ -94,6 +115,10 @@ QPixmap ClockWindow::pixmap(const std::string& name) {
 void ClockWindow::redraw(const Changes& changes) {
     for (const face::ControlFace& face : face::controls())
         if (changes.changed(face.id)) showControl(face.id);
+    // Names and states in the clock's language (the time's text is read when asked).
+    if (m_rules)
+        for (face::Control control : accessible::described)
+            described(control)->describe(m_rules->describe(control));
     if (changes.muteTimer == Changes::Timer::start)
         m_set.start(changes.muteTimerInterval);
     else if (changes.muteTimer == Changes::Timer::stop)
@@ -135,6 +160,9 @@ void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 bool ClockWindow::event(QEvent* event) {
+    // Keys that reach the window itself (no control focused yet), Tab included.
+    if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent&>(*event)))
+        return true;
     // The mouse taken away mid-press: another window grabbed it or this one lost
     // the focus to another (Alt+Tab, a dialog).
     if (m_rules &&
@@ -148,4 +176,73 @@ void ClockWindow::closeEvent(QCloseEvent* event) {
     m_tick.stop();
     event->accept();
     QCoreApplication::quit();
+}
+
+bool ClockWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::KeyPress:
+            return handleKey(static_cast<QKeyEvent&>(*event));
+        case QEvent::FocusIn:
+            // Also a screen reader's "set focus" on a control.
+            if (m_rules) m_rules->setFocused(static_cast<DescribedControl*>(watched)->control());
+            showFocusMark();
+            return false;
+        case QEvent::FocusOut:
+            showFocusMark();
+            return false;
+        default:
+            return false;
+    }
+}
+
+bool ClockWindow::focusNextPrevChild(bool next) {
+    // Qt's own Tab handling, as the rules' key table does it.
+    keyboard::KeyPress tab;
+    tab.key = keyboard::Key::Tab;
+    tab.shift = !next;
+    if (m_rules) m_rules->key(tab);
+    followFocus();
+    return true;
+}
+
+void ClockWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Shown (at start, from the tray, by another start): the keyboard comes here.
+    followFocus();
+    activateWindow();
+}
+
+bool ClockWindow::handleKey(const QKeyEvent& key) {
+    if (!m_rules) return false;
+    // Keys come only to the window that has the keyboard. Qt can miss the
+    // display server's word of it when the window is shown again and focused
+    // at once (from the tray): then its focus would stay nowhere.
+    if (isVisible() && !isActiveWindow() && !QApplication::activeModalWidget())
+        QApplication::setActiveWindow(this);
+    const std::optional<Changes> changes = m_rules->key(keyPressOf(key));
+    qCDebug(lcUi) << "key" << key.key() << (changes ? "taken" : "left");
+    if (!changes) return false;
+    m_keyboardUsed = true;
+    redraw(*changes);
+    followFocus();
+    // Back from a dialog the key opened: the keyboard comes back here, also
+    // where no window manager hands it back.
+    if (isVisible() && !isMinimized() && !isActiveWindow()) activateWindow();
+    return true;
+}
+
+DescribedControl* ClockWindow::described(face::Control control) const {
+    return static_cast<DescribedControl*>(m_widgets[static_cast<size_t>(control)]);
+}
+
+void ClockWindow::followFocus() {
+    if (!m_rules) return;
+    DescribedControl* widget = described(m_rules->focused());
+    if (!widget->hasFocus()) widget->setFocus(Qt::TabFocusReason);
+    showFocusMark();
+}
+
+void ClockWindow::showFocusMark() {
+    const bool ringed = m_rules && m_keyboardUsed && described(m_rules->focused())->hasFocus();
+    m_focusMark->ring(ringed ? described(m_rules->focused())->geometry() : QRect());
 }

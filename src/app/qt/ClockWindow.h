@@ -1,7 +1,8 @@
 #pragma once
 // The borderless clock-radio window on Qt. It builds one widget per control
-// from the rule book, shows what the form's controls hold, hands the mouse to
-// the form's window rules and runs the two timers.
+// from the rule book, shows what the form's controls hold, hands the mouse and
+// the keys to the form's window rules, names the controls for screen readers
+// (AT-SPI) and runs the two timers.
 
 #include <QLabel>
 #include <QTimer>
@@ -11,6 +12,8 @@
 #include <map>
 #include <memory>
 
+#include "app/qt/DescribedControl.h"
+#include "app/qt/FocusMark.h"
 #include "app/qt/WallClockTicker.h"
 #include "clock/FormWindow.h"
 
@@ -32,6 +35,9 @@ class ClockWindow : public QWidget {
 
   protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -42,9 +48,18 @@ class ClockWindow : public QWidget {
     void showControl(face::Control control);
     void tick();
     QPixmap pixmap(const std::string& name);
+    // A key, through the rules' key table; true when the clock took it.
+    bool handleKey(const QKeyEvent& key);
+    DescribedControl* described(face::Control control) const;
+    // Gives Qt's focus to the rules' focused control, and rings it.
+    void followFocus();
+    void showFocusMark();
 
     std::unique_ptr<FormWindow> m_rules;
     std::array<QLabel*, face::kControlCount> m_widgets{};
+    FocusMark* m_focusMark = nullptr;
+    // The focus mark shows once the keyboard has been used in the window.
+    bool m_keyboardUsed = false;
     WallClockTicker m_tick;
     QTimer m_set;
     std::map<std::string, QPixmap> m_pixmaps;

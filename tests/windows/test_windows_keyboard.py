@@ -1,0 +1,185 @@
+#!/usr/bin/env python3
+"""The Windows program under Wine by keyboard and as a screen reader sees it,
+in one program start beside a tray host: a probe in another process
+(AccessibleObjectFromWindow, oleacc) reads the window's children with their
+names, roles and states; Tab and Shift+Tab move the focus in order; Space on
+the switch opens the prompt, where "07:00 AM" and Return arm the alarm (the
+switch-on clip is heard, the switch reads as pressed); `A` switches it off,
+`L` and Return switch to French (the names follow), `M` opens the track
+dialog and Escape cancels it; Escape hides the window, the tray icon shows it
+again with the keyboard; Alt+F4 ends the program. Keys go, as xdotool types
+them, to the window that has the focus (with no window manager, X's focus
+follows the pointer)."""
+
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
+
+from paths import APP_BIN, APP_DIR, require_program  # noqa: E402
+from procs import poll, say  # noqa: E402
+from pulse import Recorder  # noqa: E402
+from rig import rig  # noqa: E402
+from sound import Ears  # noqa: E402
+from wine import WINE_RUN, warm_wine  # noqa: E402
+
+PROBE = Path(os.environ.get("ALARM_PROBE", APP_DIR / "accessible_probe.exe"))
+START = "2026-12-08 06:00:00"
+ALARM_TEXT = "07:00 AM"
+CLIP_MATCH = 0.6
+PUSHBUTTON, STATICTEXT = 43, 41  # ROLE_SYSTEM_*
+PRESSED, FOCUSED = 0x8, 0x4  # STATE_SYSTEM_*
+ENGLISH = ["Alarm", "Choose music", "Language: English", "Hide", "Close", "Time", "Alarm time",
+           "Alarm track"]
+FRENCH = ["Alarme", "Choisir la musique", "Langue : français", "Masquer", "Fermer", "Heure",
+          "Heure de l'alarme", "Musique de l'alarme"]
+ROLES = [PUSHBUTTON] * 5 + [STATICTEXT] * 3
+
+
+class WindowsKeyboard(unittest.TestCase):
+    def setUp(self):
+        require_program()
+        warm_wine()
+        self.launcher = Path(tempfile.mkdtemp(prefix="alarm-wine-")) / "alarm-clock"
+        self.launcher.write_text('#!/bin/sh\nexec "%s" "%s"\n' % (WINE_RUN, APP_BIN))
+        self.launcher.chmod(0o755)
+
+    def tearDown(self):
+        self.launcher.unlink()
+        self.launcher.parent.rmdir()
+
+    def read(self):
+        """The probe's view: {"children": n, "focus": id, "rows": [...]}; each
+        row id, name, role, state, location, action, value, shortcut."""
+        result = subprocess.run([str(WINE_RUN), str(PROBE), "read", "Alarm Clock"],
+                                env=self.env, capture_output=True, text=True,
+                                timeout=60)
+        out = result.stdout
+        view = {"rows": [], "output": out + result.stderr}
+        for line in out.splitlines():
+            if line.startswith("children "):
+                view["children"] = int(line.split()[1])
+            elif line.startswith("focus "):
+                view["focus"] = int(line.split()[1])
+            elif line.startswith("child "):
+                parts = line[len("child "):].split("|")
+                view["rows"].append(dict(id=int(parts[0]), name=parts[1], role=int(parts[2]),
+                                         state=int(parts[3], 16), location=parts[4],
+                                         action=parts[5], value=parts[6], shortcut=parts[7]))
+        return view
+
+    def children(self):
+        return [r for r in self.read()["rows"] if r["id"] > 0]
+
+    def key(self, *keys):
+        self.display.xdotool("key", "--clearmodifiers", *keys)
+
+    def wait_focus(self, child):
+        poll(lambda: self.read().get("focus") == child, 20, "the focus on child %d" % child,
+             interval=0.3)
+
+    def switch_pressed(self):
+        return bool(self.children()[0]["state"] & PRESSED)
+
+    def test_keyboard_and_screen_reader(self):
+        ears = Ears(APP_DIR / "sounds")
+        with rig(START, tray=True, program=self.launcher) as (app, display, pulse, host, workdir):
+            self.display = display
+            # The program's own Wine prefix and server: it runs with its own home.
+            self.env = dict(display.env, HOME=str(workdir / "home"))
+            app.find_window(timeout=60)
+            with Recorder(pulse, workdir / "monitor.raw") as rec:
+                try:
+                    self.journey(app, host, rec, ears)
+                finally:
+                    rec.keep("windows-keyboard-monitor.wav")
+
+    def journey(self, app, host, rec, ears):
+        say("checks: from another process, the window's children with names, roles, "
+            "states, places and default actions")
+        view = self.read()
+        rows = [r for r in view["rows"] if r["id"] > 0]
+        if not rows:
+            say(view["output"])
+        for r in rows:
+            say("   %(id)d %(name)r role %(role)d state %(state)#x at %(location)s "
+                "action %(action)r value %(value)r key %(shortcut)r" % r)
+        self.assertEqual([r["name"] for r in rows], ENGLISH)
+        self.assertEqual([r["role"] for r in rows], ROLES)
+        self.assertFalse(self.switch_pressed())
+        self.assertEqual(rows[0]["shortcut"], "A")
+        self.assertEqual(rows[0]["action"], "Press")
+        self.assertRegex(rows[5]["value"], r"^06:\d\d:\d\d AM$")
+
+        say("checks: the window has the keyboard; Tab and Shift+Tab move in order")
+        self.wait_focus(1)
+        for child in [2, 3, 4, 5, 1]:
+            self.key("Tab")
+            self.wait_focus(child)
+        self.key("shift+Tab")
+        self.wait_focus(5)
+        self.key("Tab")
+        self.wait_focus(1)
+
+        say("checks: Space opens the prompt; the time and Return arm the alarm: the "
+            "switch-on clip is heard and the switch reads as pressed")
+        self.key("space")
+        dialog = app.dialog("Set Alarm", timeout=30)
+        display = self.display
+        display.xdotool("type", "--delay", "60", ALARM_TEXT)
+        self.key("Return")
+        app.dialog_closed("Set Alarm", timeout=20)
+        poll(self.switch_pressed, 20, "the switch to read as pressed", interval=0.3)
+        poll(lambda: ears.find(rec.samples(), "alarm_set.wav")[1] > CLIP_MATCH, 20,
+             "the switch-on clip on the monitor")
+        self.assertIsNotNone(dialog)
+
+        say("checks: A switches the alarm off")
+        self.key("a")
+        poll(lambda: not self.switch_pressed(), 20, "the switch to read as not pressed",
+             interval=0.3)
+
+        say("checks: L asks, Return answers Yes: the names are French")
+        self.key("l")
+        app.dialog("Options", timeout=30)
+        self.key("Return")
+        app.dialog_closed("Options", timeout=20)
+        poll(lambda: [r["name"] for r in self.children()] == FRENCH, 20, "the French names",
+             interval=0.3)
+
+        say("checks: M opens the track dialog, Escape cancels it")
+        self.key("m")
+        app.dialog("Select A File", timeout=30)
+        self.key("Escape")
+        app.dialog_closed("Select A File", timeout=20)
+        self.assertEqual(self.children()[1]["name"], "Choisir la musique")
+
+        say("checks: Escape hides the window; the tray icon shows it with the keyboard")
+        self.wait_focus(1)
+        self.key("Escape")
+        poll(lambda: not app.viewable(), 20, "the window to be hidden")
+        icon = poll(lambda: (host.icons() or [None])[0], 20, "the icon in the tray host")
+        display.xdotool("mousemove", icon["x"] + icon["width"] // 2,
+                        icon["y"] + icon["height"] // 2, "click", 1)
+        poll(app.viewable, 20, "the window to be shown")
+        # Windows' keyboard focus is the window's again (GetFocus, as the
+        # probe reads it) ...
+        self.wait_focus(1)
+        # ... but X, with no window manager, gives the keys to the window under
+        # the pointer: the pointer goes back over the window, without a click.
+        display.xdotool("mousemove", "--window", app.window, 300, 270)
+        self.key("Tab")
+        self.wait_focus(2)
+
+        say("checks: Alt+F4 ends the program as X does")
+        self.key("alt+F4")
+        poll(lambda: not app.running(), 30, "the program to end")
+        self.assertEqual(app.proc.returncode, 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
