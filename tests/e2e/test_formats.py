@@ -7,8 +7,9 @@ with the notes, arms the alarm and moves the clock to just before the minute:
 - a file that plays: after the spoken time its tone is heard, and the beep
   never is;
 - a file that cannot play (text named .mp3, a cut .m4a, a track deleted
-  before the alarm): the beep is heard within 2.5 s of the minute, and the log
-  names the file;
+  before the alarm): the spoken time is heard whole, the first word to its
+  end, with no beep under it; the beep follows, within 2.5 s of the minute,
+  and the log names the file;
 - the track dropped with the notes while it rings: the beep within 0.5 s of
   the click, looping until switch-off, then silence.
 """
@@ -97,6 +98,19 @@ def first_run(flags, length):
     return None
 
 
+def heard_share(heard, clip, frame=0.02):
+    """How much of a clip's loud frames were heard at least half as loud, the
+    recording `heard` starting where the clip does."""
+    n = int(frame * RATE)
+    count = len(clip) // n
+    if len(heard) < count * n:
+        return 0.0
+    said = np.sqrt((clip[: count * n] ** 2).reshape(count, n).mean(axis=1))
+    got = np.sqrt((heard[: count * n] ** 2).reshape(count, n).mean(axis=1))
+    loud = said > 0.01
+    return float((got[loud] >= 0.5 * said[loud]).mean()) if loud.any() else 0.0
+
+
 def beep_share(heard):
     return ears().beep(heard, FRAME)
 
@@ -174,20 +188,34 @@ class Formats(unittest.TestCase):
         self.assertNotIn("cannot play", app.log())
 
     def hear_beep(self, app, rec, track, minute):
-        """The beep is heard within BEEP_WITHIN s of the minute, and the log
-        says why."""
+        """The words are heard whole, the first word to its end, with no beep
+        under them; the beep follows them, within BEEP_WITHIN s of the minute,
+        and the log says why."""
 
         def decided():
-            loud = np.flatnonzero(beep_share(since(rec, minute)) > BEEP_UNDER)
-            if len(loud) == 0 and rec.seconds() < minute + BEEP_WITHIN + EDGE:
+            heard = since(rec, minute)
+            at, score = ears().find(heard, "wake_up.wav")
+            words_end = at + ears().length("wake_up.wav") if score >= CLIP_MATCH else None
+            loud = np.flatnonzero(beep_share(heard) > BEEP_UNDER)
+            if len(heard) / RATE < max(words_end or 0, BEEP_WITHIN) + EDGE:
                 return None
-            return [loud[0] * FRAME if len(loud) else None]
+            return heard, words_end, loud[0] * FRAME if len(loud) else None
 
-        beep, = poll(decided, 10, "the beep or %.1f s" % BEEP_WITHIN, interval=0.1)
-        say("   beep %s" % ("not heard" if beep is None else
-                            "from %.2f s after the minute" % beep))
+        heard, words_end, beep = poll(decided, 10, "the words and the beep or %.1f s"
+                                      % BEEP_WITHIN, interval=0.1)
+        say("   words end %s; beep %s" % (
+            "never" if words_end is None else "%.2f s after the minute" % words_end,
+            "not heard" if beep is None else "from %.2f s after the minute" % beep))
+        self.assertIsNotNone(words_end, "wake_up.wav not heard")
         self.assertIsNotNone(beep, "no beep within %.1f s of the minute" % BEEP_WITHIN)
         self.assertLessEqual(beep, BEEP_WITHIN)
+        self.assertGreaterEqual(beep, words_end - FRAME, "the beep was heard under the words")
+        first = "seven.wav"
+        at, score = ears().find(heard, first)
+        self.assertGreaterEqual(score, CLIP_MATCH, "%s not heard" % first)
+        kept = heard_share(ears().without_beep(heard)[int(at * RATE):], ears().clip(first))
+        say("   %s heard from %.2f s, %.0f %% of its sound to its end" % (first, at, kept * 100))
+        self.assertGreater(kept, 0.9, "%s was cut" % first)
         self.assertIn("GStreamer cannot play %s" % track, app.log())
 
     def drop_track(self, app, rec, track, minute):
