@@ -57,7 +57,7 @@ void frmMain::switchOff() {
         m_mute.unmute();
     else
         m_mute.putBack();
-    m_trackHeld = false;
+    m_trackHeld = m_beepAfterWords = false;
     allowSleep();
     blnAlarm = false;
     butOnOff.Tag = onOffTag::off;

@@ -49,7 +49,9 @@ void OutputMute::repairAfterCrash() {
                      "muted by a clock that did not end, now gone: " + output.id);
             continue;
         }
-        if (output.userMuted || volume->GetMute() == 0) continue;
+        if (output.userMuted) continue;
+        // Unmuted whatever the output reads now: a reading that fails gives 0,
+        // and unmuting an output that is not muted changes nothing.
         volume->SetMute(0);
         logDebug(LogCategory::audio, "unmuted " + output.id +
                                          ", muted by a clock that did not end (since " +

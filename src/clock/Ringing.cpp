@@ -28,6 +28,7 @@ std::string wakeUpClip(const std::string& lang) {
 void frmMain::playTrackLooped(const std::string& path) {
     stopClip();
     m_trackHeld = false;
+    m_beepAfterWords = false;
     m_platform.wmp.setLoop(true);
     m_platform.wmp.open(path);
 }
@@ -60,6 +61,7 @@ void frmMain::announceTime(const std::string& timeText) {
         if (--m_wordsUnderWay > 0) return;
         TrackPlayer& player = m_platform.wmp;
         const bool held = std::exchange(m_trackHeld, false);
+        if (std::exchange(m_beepAfterWords, false) && blnAlarm) return openBeep();
         skipOnFailure([&] {
             if (blnAlarm && (held || player.playState() == TrackPlayer::Paused)) player.play();
         });
@@ -90,14 +92,19 @@ void frmMain::wmp_Error() {
 
 void frmMain::fallBackToBeep() {
     logDebug(LogCategory::clock, "the track gives way to the beep");
+    // No clip is stopped: a word being spoken is heard whole. While the time
+    // is spoken the beep waits, and starts once the words have been heard.
+    if (m_wordsUnderWay > 0) {
+        m_beepAfterWords = true;
+        return;
+    }
+    openBeep();
+}
+
+void frmMain::openBeep() {
     TrackPlayer& wmp = m_platform.wmp;
-    // No clip is stopped: a word being spoken is heard whole. Under the words
-    // the beep is held like the track, and goes on once they have been heard.
     skipOnFailure([&] {
         wmp.setLoop(true);
         wmp.open(beepPath());
-        if (m_wordsUnderWay == 0) return;
-        wmp.pause();
-        m_trackHeld = true;
     });
 }

@@ -119,6 +119,7 @@ class frmMain {
     void arm();
     // The track that failed gives way to the beep, never cutting the words (Ringing.cpp).
     void fallBackToBeep();
+    void openBeep();
     // The computer kept awake from arming to switching off (SleepLock.cpp).
     void keepAwake();
     void allowSleep();
@@ -133,6 +134,8 @@ class frmMain {
     // was held for them (paused, to go on once they have been heard).
     int m_wordsUnderWay = 0;
     bool m_trackHeld = false;
+    // The track failed while the time was spoken: the beep starts after the words.
+    bool m_beepAfterWords = false;
     // The mute on the outputs while the alarm waits (OutputMute.h).
     OutputMute m_mute{m_platform, objVolume};
 };

@@ -16,6 +16,7 @@ from procs import poll, run, say, stop_process
 from sound import RATE
 
 SINK = "test_null"
+SECOND = "test_second"  # a second output, added by the tests that need one
 
 
 class Pulse:
@@ -28,15 +29,25 @@ class Pulse:
     def pactl(self, *args):
         return run(["pactl", *args], self.env).stdout
 
-    def muted(self):
-        out = self.pactl("get-sink-mute", SINK)
+    def muted(self, sink=SINK):
+        out = self.pactl("get-sink-mute", sink)
         match = re.search(r"Mute:\s*(yes|no)", out)
         if not match:
             raise RuntimeError("unexpected pactl output: %r" % out)
         return match.group(1) == "yes"
 
-    def set_muted(self, muted):
-        self.pactl("set-sink-mute", SINK, "1" if muted else "0")
+    def set_muted(self, muted, sink=SINK):
+        self.pactl("set-sink-mute", sink, "1" if muted else "0")
+
+    def add_sink(self, name=SECOND):
+        """Another null sink (headphones plugged in); gives its module's index."""
+        return int(self.pactl("load-module", "module-null-sink", "sink_name=%s" % name))
+
+    def remove_sink(self, module):
+        self.pactl("unload-module", str(module))
+
+    def set_default(self, sink):
+        self.pactl("set-default-sink", sink)
 
 
 @contextlib.contextmanager

@@ -9,7 +9,10 @@
 - no sleep under an armed alarm: one logind inhibitor lock (a mock logind on a
   private system bus) from arming to switch-off, at exit and after a crash; the
   Inhibit portal (mocked on a private session bus) where one is there.
-- the user's own mute is put back on switch-off and on close while armed.
+- the user's own mute is put back on switch-off and on close while armed;
+  with two outputs, a new default while the alarm waits is muted too and each
+  output gets its own mute back; a clock killed while it holds the mute is
+  repaired by the next start, which also drops a record it cannot use.
 - Wayland only (a headless Weston): the window shows and the clock ticks.
 - --help, --version and a wrong option end at once.
 
@@ -30,7 +33,8 @@ import numpy as np
 from app import BUT_ON_OFF, CLOSE, MINIMIZE, WINDOW_TITLE, alarm_clock, shown_faces
 from paths import APP_BIN, APP_DIR, BUILD_DIR, artifact, require_program
 from procs import poll, run, say, stop_process, temp_dir
-from pulse import pulseaudio
+from app import alarm_clock as start_clock
+from pulse import SECOND, SINK, pulseaudio
 from rig import rig
 from tray import trayer
 from xserver import xvfb
@@ -241,6 +245,11 @@ def arm(app, text="07:00 AM"):
 
 def log_count(app, text):
     return app.log().count(text)
+
+
+def mute_record(workdir):
+    """Where the program keeps the record of its mute: its home's state folder."""
+    return Path(workdir) / "home" / ".local" / "state" / "alarm-clock" / "mute-record"
 
 
 class Desktop(unittest.TestCase):
@@ -467,6 +476,89 @@ class Desktop(unittest.TestCase):
             poll(lambda: not app.running(), 15, "the program to end")
             self.assertEqual(app.proc.returncode, 0)
             self.assertTrue(pulse.muted(), "closing cleared the user's mute")
+
+    def test_the_mute_follows_each_output(self):
+        for own_mute, rings in [(False, True), (True, False)]:
+            with self.subTest(own_mute=own_mute, rings=rings), \
+                    rig(START) as (app, display, pulse, _, workdir):
+                record = mute_record(workdir)
+                pulse.add_sink(SECOND)
+                pulse.set_muted(own_mute)
+                app.find_window()
+                say("checks: the person's mute %s; armed, then the default output changes"
+                    % ("on" if own_mute else "off"))
+                arm(app)
+                poll(lambda: "output muted: %s" % SINK in app.log(), 10,
+                     "the clock's mute on the first output")
+                self.assertTrue(pulse.muted(SINK))
+                pulse.set_default(SECOND)
+                poll(lambda: pulse.muted(SECOND), 10, "the new default output muted too")
+                self.assertTrue(pulse.muted(SINK))
+                poll(lambda: SECOND in record.read_text(), 5, "the record of both")
+                say("   record: %r" % record.read_text())
+                self.assertIn("output %d %s\n" % (own_mute, SINK), record.read_text())
+                self.assertIn("output 0 %s\n" % SECOND, record.read_text())
+                if rings:
+                    app.clock.set("2026-12-08 06:59:59")
+                    poll(lambda: re.search(r"blnAlarm\W+true", app.log()), 10,
+                         "the alarm to ring")
+                    poll(lambda: not pulse.muted(SINK) and not pulse.muted(SECOND), 5,
+                         "both outputs unmuted by the ring")
+                app.click(*BUT_ON_OFF)
+                poll(lambda: "butOnOff 0" in app.log().split("butOnOff 1")[-1], 10,
+                     "the alarm to be switched off")
+                poll(lambda: not pulse.muted(SECOND), 5, "the second output unmuted")
+                self.assertEqual(pulse.muted(SINK), own_mute and not rings,
+                                 "the first output's mute")
+                self.assertFalse(record.exists(), "the record outlived the mute")
+
+    def test_a_crash_is_repaired_at_the_next_start(self):
+        with rig(START) as (app, display, pulse, _, workdir):
+            record = mute_record(workdir)
+            app.find_window()
+            arm(app)
+            poll(lambda: pulse.muted() and record.exists(), 10, "the mute and its record")
+            say("checks: SIGKILL while muted: the output stays muted, the record stays")
+            app.proc.send_signal(signal.SIGKILL)
+            app.proc.wait(timeout=10)
+            self.assertTrue(pulse.muted())
+            self.assertTrue(record.exists())
+
+            say("checks: the next start unmutes it before its first tick, and drops the record")
+            with start_clock(display, pulse, workdir, START) as again:
+                again.find_window()
+                log = again.log()
+                self.assertFalse(pulse.muted(), log)
+                self.assertFalse(record.exists())
+                repaired = log.find("muted by a clock that did not end")
+                self.assertGreaterEqual(repaired, 0, log)
+                first_tick = log.find("lblTime")
+                self.assertTrue(first_tick < 0 or repaired < first_tick,
+                                "repaired after the clock had started ticking")
+                again.click(*CLOSE)
+                poll(lambda: not again.running(), 15, "the program to end")
+
+            # An output muted by the clock and unplugged while it was not running.
+            gone = pulse.add_sink("gone_sink")
+            pulse.set_muted(True, "gone_sink")
+            pulse.remove_sink(gone)
+            for case, text, log_line in [
+                    ("an output that is gone",
+                     "alarm-clock mute record 1\nsince 1765177170\noutput 0 gone_sink\n",
+                     "now gone: gone_sink"),
+                    ("a record that cannot be read", "\x00garbage\n",
+                     "a mute record that cannot be read was removed")]:
+                say("checks: a start with %s goes on, and the record is removed" % case)
+                record.parent.mkdir(parents=True, exist_ok=True)
+                record.write_text(text)
+                with start_clock(display, pulse, workdir, START) as again:
+                    again.find_window()
+                    poll(lambda: len(set(shown_faces(again.log()))) >= 2, 10, "two seconds shown")
+                    self.assertFalse(record.exists(), case)
+                    self.assertIn(log_line, again.log())
+                    self.assertFalse(pulse.muted(), case)
+                    again.click(*CLOSE)
+                    poll(lambda: not again.running(), 15, "the program to end")
 
     # --- 4. Wayland only ---------------------------------------------------------------------
 

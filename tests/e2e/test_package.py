@@ -177,6 +177,22 @@ class Lintian(unittest.TestCase):
         warnings = {t.split()[2] for t in tags if t.startswith("W: ")}
         self.assertLessEqual(warnings, self.LEFT, "new lintian warnings")
 
+    def test_no_hardening_tag(self):
+        """Built as Debian builds packages (stack protector, fortified calls,
+        PIE, full RELRO, -z now): lintian, info tags included, names none of
+        the hardening tags. Only an optimised build without sanitizers can be
+        fortified, so others are not judged."""
+        if not shutil.which("lintian"):
+            self.skipTest("lintian is not installed")
+        cache = (BUILD / "CMakeCache.txt").read_text()
+        if (re.search(r"^CMAKE_BUILD_TYPE:\w+=(Debug)?$", cache, re.M)
+                or re.search(r"^ALARM_SANITIZE:\w+=ON$", cache, re.M)):
+            self.skipTest("a debug or sanitizer build is not hardened (the release preset is)")
+        result = subprocess.run(["lintian", "-I", "--tag-display-limit", "0", str(DEB)],
+                                capture_output=True, text=True, timeout=300)
+        tags = [line for line in result.stdout.splitlines() if ": hardening-" in line]
+        self.assertEqual(tags, [], result.stdout)
+
     def test_copyright_is_machine_readable_and_changelog_compressed(self):
         with tempfile.TemporaryDirectory() as tree:
             subprocess.run(["dpkg-deb", "-x", str(DEB), tree], check=True)

@@ -8,13 +8,15 @@
 #include "audio/CAudioEndpointVolume.h"
 #include "platform/win32/CoreAudioEndpoint.h"
 
-// Core Audio's callback is renamed while its headers are read, as the core has
+// Core Audio's callbacks are renamed while its headers are read, as the core has
 // a callback of the same name; windows.h comes before them.
 #include <windows.h>
 
 #define IAudioEndpointVolumeCallback ComAudioEndpointVolumeCallback
+#define IMMNotificationClient ComMMNotificationClient
 #include <endpointvolume.h>
 #include <mmdeviceapi.h>
+#undef IMMNotificationClient
 #undef IAudioEndpointVolumeCallback
 
 #include <bit>
@@ -179,8 +181,18 @@ class FakeDevice : public Counted<IMMDevice> {
     HRESULT STDMETHODCALLTYPE OpenPropertyStore(DWORD, IPropertyStore**) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetId(LPWSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetState(DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetId(LPWSTR* id) override {
+        *id = static_cast<LPWSTR>(CoTaskMemAlloc((kId.size() + 1) * sizeof(wchar_t)));
+        kId.copy(*id, kId.size());
+        (*id)[kId.size()] = L'\0';
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetState(DWORD* state) override {
+        *state = unplugged ? DEVICE_STATE_UNPLUGGED : DEVICE_STATE_ACTIVE;
+        return S_OK;
+    }
+    static constexpr std::wstring_view kId = L"{0.0.0.00000000}.{speakers}";
+    bool unplugged = false;
 
   private:
     FakeVolume& m_volume;
@@ -201,15 +213,26 @@ class FakeEnumerator : public Counted<IMMDeviceEnumerator> {
         *device = &m_device;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetDevice(LPCWSTR, IMMDevice**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE
-    RegisterEndpointNotificationCallback(IMMNotificationClient*) override {
-        return E_NOTIMPL;
+    // Windows finds a device it knows by its id, plugged in or not.
+    HRESULT STDMETHODCALLTYPE GetDevice(LPCWSTR id, IMMDevice** device) override {
+        *device = nullptr;
+        if (id != FakeDevice::kId) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+        m_device.AddRef();
+        *device = &m_device;
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE
-    UnregisterEndpointNotificationCallback(IMMNotificationClient*) override {
-        return E_NOTIMPL;
+    RegisterEndpointNotificationCallback(ComMMNotificationClient* client) override {
+        registered = client;
+        return S_OK;
     }
+    HRESULT STDMETHODCALLTYPE
+    UnregisterEndpointNotificationCallback(ComMMNotificationClient* client) override {
+        unregistered = client;
+        return client == registered ? S_OK : HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+    }
+    ComMMNotificationClient* registered = nullptr;
+    ComMMNotificationClient* unregistered = nullptr;
 
   private:
     FakeDevice& m_device;
@@ -239,6 +262,24 @@ TEST(CoreAudioChain, ReachesTheVolumeAndReleasesDeviceVolumeEnumerator) {
         fakes.journal.clear();
     }
     EXPECT_EQ(fakes.journal, (Journal{"release device", "release volume", "release enumerator"}));
+}
+
+// An output is found again by the id Core Audio gave it, while it is active.
+TEST(CoreAudioChain, FindsAnOutputByItsIdWhileItIsActive) {
+    Fakes fakes;
+    const std::string id = "{0.0.0.00000000}.{speakers}";
+    {
+        CAudioEndpointVolume byDefault(fakes);
+        EXPECT_EQ(byDefault.deviceId(), id);
+        CAudioEndpointVolume byId(fakes, id);
+        EXPECT_TRUE(byId.complete());
+        EXPECT_EQ(byId.deviceId(), id);
+        EXPECT_FALSE(CAudioEndpointVolume(fakes, "{0.0.0.00000000}.{gone}").complete());
+        fakes.device.unplugged = true;
+        EXPECT_FALSE(CAudioEndpointVolume(fakes, id).complete());
+    }
+    EXPECT_EQ(fakes.device.refs, 0u);
+    EXPECT_EQ(fakes.enumerator.refs, 0u);
 }
 
 // ---- each operation, forwarded with its values and the event context ----
@@ -421,6 +462,46 @@ TEST(CoreAudioCallback, ChangesReachTheClientThroughACallbackOfCoreAudiosOwn) {
         EXPECT_EQ(bridge->Release(), 0u);
     }
     EXPECT_EQ(fakes.volume.refs, 0u);
+}
+
+// ---- a new default output ----
+
+class DefaultListener : public IMMNotificationClient {
+  public:
+    void OnDefaultDeviceChanged(const std::string& id) override { heard.push_back(id); }
+    std::vector<std::string> heard;
+};
+
+TEST(CoreAudioDefaultDevice, ANewDefaultRenderDeviceReachesTheClient) {
+    Fakes fakes;
+    DefaultListener listener;
+    {
+        std::unique_ptr<EndpointEnumerator> enumerator = fakes.createEnumerator();
+        ASSERT_EQ(enumerator->RegisterEndpointNotificationCallback(&listener), S_OK);
+        ComMMNotificationClient* bridge = fakes.enumerator.registered;
+        ASSERT_NE(bridge, nullptr);
+        bridge->AddRef();  // as Core Audio would hold it
+        // Only the render device of the console role is the clock's output.
+        EXPECT_EQ(bridge->OnDefaultDeviceChanged(eRender, eConsole, L"{0.0.0.00000000}.{héad}"),
+                  S_OK);
+        bridge->OnDefaultDeviceChanged(eRender, eMultimedia, L"{0.0.0.00000000}.{other}");
+        bridge->OnDefaultDeviceChanged(eCapture, eConsole, L"{0.0.1.00000000}.{mic}");
+        bridge->OnDefaultDeviceChanged(eRender, eConsole, nullptr);  // none left
+        EXPECT_EQ(listener.heard, (std::vector<std::string>{"{0.0.0.00000000}.{h\xc3\xa9"
+                                                            "ad}",
+                                                            ""}));
+        bridge->OnDeviceAdded(L"x");
+        bridge->OnDeviceRemoved(L"x");
+        bridge->OnDeviceStateChanged(L"x", DEVICE_STATE_UNPLUGGED);
+
+        EXPECT_EQ(enumerator->UnregisterEndpointNotificationCallback(&listener), S_OK);
+        EXPECT_EQ(fakes.enumerator.unregistered, bridge);
+        // Let go: a late call from Core Audio reaches no one.
+        bridge->OnDefaultDeviceChanged(eRender, eConsole, L"late");
+        EXPECT_EQ(listener.heard.size(), 2u);
+        EXPECT_EQ(bridge->Release(), 0u);
+    }
+    EXPECT_EQ(fakes.enumerator.refs, 0u);
 }
 
 }  // namespace

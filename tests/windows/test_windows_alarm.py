@@ -10,13 +10,16 @@ through the real dialog plays the switch-on clip and asks Core Audio to mute
 switched off; at the alarm minute the mute is cleared, the beep and the spoken
 time (at 7:01, over the paused beep) are heard in order; switching off is heard; "X" ends the program with the mute
 cleared. Wine keeps the mute on its own object and never passes it to the
-sink, so the mute is read from the program's log.
+sink, so the mute is read from the program's log. While muted the program
+keeps a record of it in %LOCALAPPDATA%\\Alarm Clock; killed, the next start
+unmutes that endpoint before its first tick and removes the record.
 
 The track through Media Foundation: a film chosen with the notes rings with
 its sound and no window of its own on the X server; a 5 s track loops across
 two announcements, silent for 20 ms at most where it starts over."""
 
 import re
+import signal
 import subprocess
 import wave
 import sys
@@ -28,8 +31,8 @@ sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__fil
 
 import numpy as np  # noqa: E402
 
-from app import (BUT_ON_OFF, BUT_TRACK, CLOSE, MINIMIZE, WINDOW_TITLE, program_env,  # noqa: E402
-                 shown_faces)
+from app import (BUT_ON_OFF, BUT_TRACK, CLOSE, MINIMIZE, WINDOW_TITLE, alarm_clock,  # noqa: E402
+                 program_env, shown_faces)
 from paths import APP_BIN, APP_DIR, require_program  # noqa: E402
 from procs import poll, say  # noqa: E402
 from pulse import Recorder  # noqa: E402
@@ -198,6 +201,35 @@ class WindowsAlarm(unittest.TestCase):
             poll(lambda: not app.running(), 20, "the program to end")
             self.assertEqual(app.proc.returncode, 0)
             self.assertEqual(mutes(app)[-1], "0")
+
+    def test_a_crash_record_is_written_and_acted_on(self):
+        with rig(START, program=self.launcher) as (app, display, pulse, _, workdir):
+            app.find_window(timeout=60)
+            say("checks: armed and muted, the record names the endpoint muted")
+            app.set_alarm(ALARM_TEXT)
+            muted = poll(lambda: re.search(r"output muted: (\S+)", app.log()), 15,
+                         "the mute in the log").group(1)
+            record = poll(lambda: next(Path(workdir, "home").glob(
+                ".wine-alarm-clock/drive_c/users/*/AppData/Local/Alarm Clock/mute-record"),
+                None), 10, "the record in %LOCALAPPDATA%")
+            say("   %s: %r" % (record, record.read_text()))
+            self.assertIn("output 0 %s\n" % muted, record.read_text())
+
+            say("checks: killed, the next start unmutes that endpoint first and drops the record")
+            app.proc.send_signal(signal.SIGKILL)
+            app.proc.wait(timeout=20)
+            self.assertTrue(record.exists())
+            with alarm_clock(display, pulse, workdir, START, program=self.launcher) as again:
+                again.find_window(timeout=60)
+                poll(lambda: shown_faces(again.log()), 10, "a tick in the log")
+                log = again.log()
+                repaired = log.find("unmuted %s, muted by a clock that did not end" % muted)
+                self.assertGreaterEqual(repaired, 0, log)
+                self.assertEqual(MUTE.findall(log[:repaired]), ["0"], log)
+                self.assertLess(repaired, log.find("lblTime"))
+                self.assertFalse(record.exists())
+                again.click(*CLOSE)
+                poll(lambda: not again.running(), 20, "the program to end")
 
     def tray_round_trip(self, app, host):
         say('checks: the icon is docked in the tray host, "-" hides the window, '

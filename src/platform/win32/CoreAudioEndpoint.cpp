@@ -1,21 +1,25 @@
 #include "platform/win32/CoreAudioEndpoint.h"
 
 // windows.h first: the system headers after it build on its types. The core
-// has a callback type of the same name as Core Audio's; the system's is
+// has callback types of the same names as Core Audio's; the system's are
 // renamed while its headers are read.
 #include <windows.h>
 
 #define IAudioEndpointVolumeCallback ComAudioEndpointVolumeCallback
+#define IMMNotificationClient ComMMNotificationClient
 #include <endpointvolume.h>
 #include <mmdeviceapi.h>
+#undef IMMNotificationClient
 #undef IAudioEndpointVolumeCallback
 
 #include <atomic>
 #include <cstdio>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "log/Log.h"
+#include "platform/win32/WideText.h"
 
 namespace {
 
@@ -96,6 +100,57 @@ class CallbackBridge : public ComAudioEndpointVolumeCallback {
 
   private:
     IAudioEndpointVolumeCallback* m_client;
+    std::atomic<ULONG> m_refs{1};
+};
+
+// Hands Core Audio's news of a new default render device (console role) to a
+// client of the core. Core Audio calls it on a thread of its own; detach()
+// waits for a call in progress, so the client is never called after it.
+class NotificationBridge : public ComMMNotificationClient {
+  public:
+    explicit NotificationBridge(IMMNotificationClient* client) : m_client(client) {}
+    virtual ~NotificationBridge() = default;
+
+    void detach() {
+        std::lock_guard lock(m_mutex);
+        m_client = nullptr;
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        if (riid == __uuidof(IUnknown) || riid == __uuidof(ComMMNotificationClient)) {
+            *object = static_cast<ComMMNotificationClient*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --m_refs;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow flow, ERole role,
+                                                     LPCWSTR id) override {
+        if (flow != eRender || role != eConsole) return S_OK;
+        const std::string deviceId = id ? narrow(id) : std::string();
+        logDebug(LogCategory::audio, "Core Audio: the default output is now " + deviceId);
+        std::lock_guard lock(m_mutex);
+        if (m_client) m_client->OnDefaultDeviceChanged(deviceId);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR, DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR, const PROPERTYKEY) override {
+        return S_OK;
+    }
+
+  private:
+    std::mutex m_mutex;
+    IMMNotificationClient* m_client;
     std::atomic<ULONG> m_refs{1};
 };
 
@@ -199,6 +254,14 @@ class CoreAudioVolume : public EndpointVolume {
 class CoreAudioDevice : public EndpointDevice {
   public:
     explicit CoreAudioDevice(IMMDevice* device) : m_device(device) {}
+    std::string id() override {
+        LPWSTR text = nullptr;
+        const HRESULT hr = m_device->GetId(&text);
+        std::string id = hr == S_OK && text ? narrow(text) : std::string();
+        CoTaskMemFree(text);
+        if (hr != S_OK) logDebug(LogCategory::audio, "Core Audio GetId -> " + hex(hr));
+        return id;
+    }
     std::unique_ptr<EndpointVolume> activate() override {
         IAudioEndpointVolume* volume = nullptr;
         const HRESULT hr = m_device->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
@@ -229,8 +292,55 @@ class CoreAudioEnumerator : public EndpointEnumerator {
         return std::make_unique<CoreAudioDevice>(device);
     }
 
+    std::unique_ptr<EndpointDevice> device(const std::string& id) override {
+        IMMDevice* device = nullptr;
+        HRESULT hr = m_enumerator->GetDevice(widen(id).c_str(), &device);
+        ComRef<IMMDevice> found(hr == S_OK ? device : nullptr);
+        // A device Windows still knows but that is unplugged or disabled is gone for the clock.
+        DWORD state = 0;
+        if (hr == S_OK) hr = device->GetState(&state);
+        if (hr != S_OK || state != DEVICE_STATE_ACTIVE) {
+            logDebug(LogCategory::audio,
+                     "Core Audio: no active device " + id + " (" + hex(hr) + ")");
+            return nullptr;
+        }
+        device->AddRef();
+        return std::make_unique<CoreAudioDevice>(device);
+    }
+
+    int32_t RegisterEndpointNotificationCallback(IMMNotificationClient* client) override {
+        if (!client) return E_POINTER;
+        auto* bridge = new NotificationBridge(client);
+        const HRESULT hr = m_enumerator->RegisterEndpointNotificationCallback(bridge);
+        if (hr == S_OK)
+            m_bridges[client] = bridge;
+        else
+            bridge->Release();
+        return hr;
+    }
+
+    int32_t UnregisterEndpointNotificationCallback(IMMNotificationClient* client) override {
+        const auto found = m_bridges.find(client);
+        if (found == m_bridges.end()) return E_INVALIDARG;
+        NotificationBridge* bridge = found->second;
+        m_bridges.erase(found);
+        const HRESULT hr = m_enumerator->UnregisterEndpointNotificationCallback(bridge);
+        bridge->detach();
+        bridge->Release();
+        return hr;
+    }
+
+    ~CoreAudioEnumerator() override {
+        for (auto& [client, bridge] : m_bridges) {
+            m_enumerator->UnregisterEndpointNotificationCallback(bridge);
+            bridge->detach();
+            bridge->Release();
+        }
+    }
+
   private:
     ComRef<IMMDeviceEnumerator> m_enumerator;
+    std::map<IMMNotificationClient*, NotificationBridge*> m_bridges;
 };
 
 class CoreAudioSystem : public EndpointSystem {
