@@ -71,6 +71,21 @@ def recognise(sounds, rate):
         return [heard.get(n, []) for n in names]
 
 
+NUMBERS = {word: n for n, word in enumerate(
+    ["zero"] + HOURS + ["thirteen", "fourteen", "fifteen", "sixteen", "seventeen", "eighteen",
+                        "nineteen"])}
+TENS = {"twenty": 20, "thirty": 30, "forty": 40, "fifty": 50}
+
+
+def heard_time(words):
+    """(hour, minute, "a.m." or "p.m.") of an announcement heard as `words`,
+    minute 0 when no minute was said; None for any other phrase."""
+    if len(words) < 4 or words[-2:] != ["wake", "up"] or words[0] not in HOURS:
+        return None
+    minute = sum(TENS.get(word, NUMBERS.get(word, 0)) for word in words[1:-3])
+    return NUMBERS[words[0]], minute, words[-3]
+
+
 def word_errors(said, heard):
     """Substitutions, deletions and insertions that turn `said` into `heard`
     (word lists): their edit distance."""

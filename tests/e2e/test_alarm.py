@@ -24,6 +24,7 @@ from fakeclock import FakeClock
 from paths import APP_DIR, require_program
 from procs import poll, say, temp_dir
 from pulse import Recorder, pulseaudio
+from recogniser import heard_time, recognise
 from rig import rig
 from sound import RATE, Ears, rms
 from xserver import PingWatch, xvfb
@@ -183,6 +184,18 @@ class TalkingAlarm(unittest.TestCase):
                                     "%s overlaps the next clip" % name)
         return heard, found, end
 
+    def check_time_understood(self, ears, heard, found, end, shown):
+        """A speech recogniser, given the announcement as recorded (the beep's
+        frequencies cut), hears the hour and minute that the window shows."""
+        start = max(0.0, found[0][0] - 0.2)
+        words = recognise([ears.without_beep(heard[int(start * RATE):int((end + 0.2) * RATE)])],
+                          RATE)[0]
+        say("   the recogniser heard \"%s\"; the window shows %s"
+            % (" ".join(words), shown.strftime("%I:%M %p")))
+        with self.subTest("a listener hears the time shown"):
+            self.assertEqual((heard_time(words) or (None, None))[:2],
+                             (shown.hour % 12 or 12, shown.minute))
+
     def check_track_goes_on(self, ears, heard, end):
         with self.subTest("the beep goes on after the announcement"):
             again = beep_starts(ears, heard, after=end)
@@ -330,6 +343,7 @@ class TalkingAlarm(unittest.TestCase):
         minute_from = rec.seconds()
         poll(lambda: not pulse.muted(), 10, "the mute to be cleared at 7:02")
         heard, found, end = self.hear_announcement(ears, rec, minute_from, LAST_ANNOUNCEMENT)
+        self.check_time_understood(ears, heard, found, end, state_rows(app.log())[-1][1])
         self.check_pings(pings, rec, minute_from, found, end)
         self.check_track_goes_on(ears, heard, end)
 
