@@ -10,8 +10,9 @@
 // open() returns as soon as the file is known to give sound or not, waiting a
 // quarter of a second at most: a file that cannot be played is then
 // Undefined at once and reported through onError; one that takes longer reads
-// as playing meanwhile. Calls come from one thread (the window's); the player
-// never waits on its decoder, so a decoder that hangs is left behind.
+// as playing meanwhile. Calls come from one thread (the window's) and never
+// wait for the decoder beyond that: a decoder that hangs is left behind (after
+// half a second) when the next file opens.
 
 #include <functional>
 #include <memory>
