@@ -205,16 +205,19 @@ TEST_F(Track, EveryFormatIsHeard) {
     }
 }
 
-// A 300 ms file looping: around each of its first five turns' starts the tone
-// is silent for 20 ms at most. (Elsewhere Wine's own audio thread, on a busy
-// machine, may drop a few milliseconds now and then: those are reported only.)
+// A 300 ms file looping: around the places where it starts over the tone is
+// silent for 20 ms at most. Elsewhere too, Wine's own audio thread on a busy
+// machine drops some tens of milliseconds now and then (the player's queue
+// stays over 0.8 s full meanwhile), so one of the ten places may catch such a
+// drop; a gap the loop itself makes would show at every one.
 TEST_F(Track, LoopsWithoutAGap) {
+    constexpr int turns = 10;
     const std::string file = toneFile("alarm-clock-low300.wav", {{low, 0.3}});
     WinTrackPlayer player(nullptr);
     player.setLoop(true);
     MonitorTap monitor;
     player.open(file);
-    ASSERT_TRUE(within(10s, [&] { return monitor.seconds() > 2.5; }));
+    ASSERT_TRUE(within(15s, [&] { return monitor.seconds() > 1.0 + 0.3 * turns; }));
     const auto heard = findTones(monitor.samples(), MonitorTap::rate, {low});
     const ToneSegment* first = firstTone(heard, low);
     ASSERT_NE(first, nullptr) << "not heard";
@@ -226,36 +229,51 @@ TEST_F(Track, LoopsWithoutAGap) {
                 sounding += std::max(0.0, std::min(to, part.endMs) - std::max(from, part.startMs));
         return to - from - sounding;
     };
-    for (int turn = 1; turn <= 5; ++turn) {
-        SCOPED_TRACE(turn);
+    int quiet = 0;
+    for (int turn = 1; turn <= turns; ++turn) {
         const double loopPoint = first->startMs + 300.0 * turn;
         const double gap = silence(loopPoint - 30, loopPoint + 30);
         std::printf("loop point %d at %.0f ms: %.1f ms silent\n", turn, loopPoint, gap);
-        EXPECT_LE(gap, 20.0);
+        if (gap <= 20.0) ++quiet;
     }
-    std::printf("%zu parts in %.0f ms\n", heard.size(), first->startMs + 1500);
+    EXPECT_GE(quiet, turns - 1) << "silence where the track starts over";
 }
 
-// Pause then play goes on where the track stood: the low half is heard for its
-// 400 ms in all before the high one; stop then play starts it over.
+// Pause then play goes on where the track stood: the low half is heard for
+// its 400 ms in all before the high one. Stop once the high half sounds, then
+// play: the track starts over, its low half heard whole again.
 TEST_F(Track, PauseKeepsThePositionAndStopStartsOver) {
     const std::string file = toneFile("alarm-clock-low-high.wav", {{low, 0.4}, {high, 0.4}});
     WinTrackPlayer player(nullptr);
     player.setLoop(false);
     MonitorTap monitor;
+    const auto heardFor = [&monitor](double hertz, double fromMs = 0) {
+        double total = 0;
+        for (const ToneSegment& part : findTones(monitor.samples(), MonitorTap::rate, {low, high}))
+            if (part.hertz == hertz && part.startMs >= fromMs) total += part.lengthMs();
+        return total;
+    };
     player.open(file);
-    ASSERT_TRUE(within(5s, [&] { return player.soundWritten() > 0; }));
-    std::this_thread::sleep_for(150ms);  // sound time, not clock time: part of the low half
+    ASSERT_TRUE(within(5s, [&] { return heardFor(low) >= 100; }));
     player.pause();
     EXPECT_EQ(player.playState(), TrackPlayer::Paused);
-    const unsigned long long paused = player.soundWritten();
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(player.soundWritten(), paused) << "written while paused";
+    // Paused: the tone heard stays the same for a quarter of a second.
+    double lowHeard = -1;
+    auto changed = Clock::now();
+    ASSERT_TRUE(within(5s, [&] {
+        if (heardFor(low) != lowHeard) {
+            lowHeard = heardFor(low);
+            changed = Clock::now();
+        }
+        return Clock::now() - changed > 250ms;
+    }));
     player.play();
     EXPECT_EQ(player.playState(), TrackPlayer::Playing);
-    // A track that does not loop ends stopped.
-    ASSERT_TRUE(within(5s, [&] { return player.playState() == TrackPlayer::Stopped; }));
+    ASSERT_TRUE(within(5s, [&] { return heardFor(high) >= 50; }));
+    player.stop();
+    EXPECT_EQ(player.playState(), TrackPlayer::Stopped);
     player.play();
+    // A track that does not loop ends stopped.
     ASSERT_TRUE(within(5s, [&] { return player.playState() == TrackPlayer::Stopped; }));
     const auto heard = findTones(monitor.samples(), MonitorTap::rate, {low, high});
     double lowFirst = 0;
@@ -263,13 +281,12 @@ TEST_F(Track, PauseKeepsThePositionAndStopStartsOver) {
         if (part.hertz == high) break;
         if (part.hertz == low) lowFirst += part.lengthMs();
     }
-    std::printf("low before high: %.0f ms\n", lowFirst);
-    EXPECT_NEAR(lowFirst, 400.0, 60.0);
     const ToneSegment* firstHigh = firstTone(heard, high);
     ASSERT_NE(firstHigh, nullptr);
-    const ToneSegment* again = firstTone(heard, low, firstHigh->endMs);
-    ASSERT_NE(again, nullptr) << "not started over";
-    EXPECT_GE(again->lengthMs(), 350.0);
+    const double lowAgain = heardFor(low, firstHigh->endMs);
+    std::printf("low before high: %.0f ms, after the stop: %.0f ms\n", lowFirst, lowAgain);
+    EXPECT_NEAR(lowFirst, 400.0, 60.0);
+    EXPECT_NEAR(lowAgain, 400.0, 60.0) << "not started over";
 }
 
 // A file that cannot be played is reported through onError, once, and the

@@ -128,7 +128,8 @@ def loop_points(heard):
     labels = "".join(label(heard[i: i + size]) for i in range(0, len(heard) - size + 1, size))
     tile = int(0.002 * RATE)
     points = []
-    for turn in re.finditer(r"e{5,}([qx]{0,10})b{5,}", labels):
+    # A frame of neither inside the end's 0.2 s is let pass (a drop of Wine's own).
+    for turn in re.finditer(r"(?:e|x(?=e)){5,}([qx]{0,10})b{5,}", labels):
         # The frames in between and one on each side, in 2 ms tiles.
         around = heard[(turn.start(1) - 1) * size: (turn.end(1) + 1) * size]
         quiet = sum(rms(around[i: i + tile]) < 0.01 for i in range(0, len(around) - tile + 1, tile))
@@ -334,7 +335,6 @@ class WindowsAlarm(unittest.TestCase):
         self.assertEqual(sleep_requests(app)[1:], ["allowed again"])
 
     def test_film_then_a_looping_track(self):
-        ears = Ears(APP_DIR / "sounds")
         with rig(START, program=self.launcher) as (app, display, pulse, _, workdir):
             app.find_window(timeout=60)
             film = make_track(workdir, "film.mp4", FILM)
@@ -342,7 +342,7 @@ class WindowsAlarm(unittest.TestCase):
             with Recorder(pulse, workdir / "monitor.raw") as rec:
                 try:
                     self.film(app, display, rec, film)
-                    self.looping(app, rec, ears, looped)
+                    self.looping(app, rec, looped)
                 finally:
                     rec.keep("windows-track-monitor.wav")
 
@@ -369,35 +369,28 @@ class WindowsAlarm(unittest.TestCase):
         app.click(*BUT_ON_OFF)
         poll(lambda: "blnAlarm 0" in app.log().rsplit("butOnOff", 1)[-1], 10, "switched off")
 
-    def looping(self, app, rec, ears, looped):
+    def looping(self, app, rec, looped):
         say("checks: a 5 s track loops across two announcements, silent for %d ms at most "
             "where it starts over" % (LOOP_GAP * 1000))
+        app.click(*BUT_TRACK)  # the film is let go first
         choose_track(app, looped)
         app.set_alarm("07:02 AM")
         app.clock.set("2026-12-08 07:01:58")
         ring_from = len(rec.samples()) / RATE
 
-        def track_after_words(count):
-            """The recording once `count` announcements and 6 s of the track
-            after the last have been heard."""
-            def heard():
-                since = rec.samples()[int(ring_from * RATE):]
-                end = 0.0
-                for _ in range(count):
-                    at, score = ears.find(since[int(end * RATE):], "wake_up.wav")
-                    if score < CLIP_MATCH:
-                        return None
-                    end += at + ears.length("wake_up.wav")
-                return since if len(since) / RATE > end + 6 else None
-            return poll(heard, 40, "%d announcements and 6 s of the track" % count, interval=0.5)
+        # Each announcement takes about 2.5 s; the track sounds the rest of the time.
+        def sounded(seconds):
+            return lambda: len(rec.samples()) / RATE > ring_from + seconds
 
-        track_after_words(1)
+        poll(sounded(10), 40, "10 s of sound after 7:02", interval=0.5)
         app.clock.set("2026-12-08 07:02:58")
-        heard = track_after_words(2)
+        poll(sounded(22), 40, "10 s of sound after 7:03", interval=0.5)
+        heard = rec.samples()[int(ring_from * RATE):]
         points = loop_points(heard)
         say("   starts over at %s" % ", ".join("%.2f s (%.0f ms silent)" % (ring_from + at,
                                                                           gap * 1000)
                                            for at, gap in points))
+        # About 7 s of the track before 7:03 and as much after: a turn's end in each.
         self.assertGreaterEqual(len(points), 2, "the track did not start over twice")
         self.assertLessEqual(max(gap for _, gap in points), LOOP_GAP,
                              "silence where the track starts over")

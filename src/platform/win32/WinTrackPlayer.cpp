@@ -32,8 +32,9 @@ constexpr auto kStartQueue = 300ms;
 constexpr auto kFillSlice = 10ms;
 // How long open() waits to know whether the file gives sound.
 constexpr auto kOpenWait = 500ms;
-// How long the end of a run waits for its thread before leaving it behind.
-constexpr auto kEndWait = 1s;
+// How long the end of a run waits for its thread before leaving it behind (a
+// thread ends within milliseconds unless its decoder hangs).
+constexpr auto kEndWait = 500ms;
 // A decoder that gives nothing for this long, though asked, has failed.
 constexpr auto kNothingLimit = 2s;
 // How often the thread looks at its commands when the device is quiet.

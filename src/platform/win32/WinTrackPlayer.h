@@ -1,17 +1,18 @@
 #pragma once
 // The alarm track on Windows: a decoder (Media Foundation's source reader in
 // the program) into a WASAPI shared-mode stream of the player's own, driven by
-// a thread per opened file that keeps about 0.3 s of sound queued and goes on
+// a thread per opened file that keeps up to a second of sound queued and goes on
 // from the start of the file at its end, without a gap. Pause and play stop
 // and start the stream, which keeps the position; stop drops what is queued
 // and goes back to the start. soundWritten() counts the decoded frames handed
 // to the stream, so a decoder that stops giving sound shows there.
 //
-// open() returns as soon as the file is known to give sound or not, waiting a
-// quarter of a second at most: a file that cannot be played is then
+// open() returns as soon as the file is known to give sound or not, waiting
+// half a second at most: a file that cannot be played is then
 // Undefined at once and reported through onError; one that takes longer reads
-// as playing meanwhile. Calls come from one thread (the window's); the player
-// never waits on its decoder, so a decoder that hangs is left behind.
+// as playing meanwhile. Calls come from one thread (the window's) and never
+// wait for the decoder beyond that: a decoder that hangs is left behind (after
+// half a second) when the next file opens.
 
 #include <functional>
 #include <memory>
