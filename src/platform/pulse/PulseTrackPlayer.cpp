@@ -154,6 +154,7 @@ void PulseTrackPlayer::connectionChanged() {
 
 void PulseTrackPlayer::startStream() {
     if (m_stream || !m_file || !m_session->ready()) return;
+    m_draining = false;
     const pa_sample_spec spec{PA_SAMPLE_S16NE, static_cast<uint32_t>(m_file->rate()),
                               static_cast<uint8_t>(m_file->channels())};
     pa_channel_map map;
@@ -213,10 +214,32 @@ void PulseTrackPlayer::feed(std::size_t bytes) {
             if (m_file->broken())
                 fail();
             else
-                m_state = stopped;
+                drainToTheEnd();
             return;
         }
     }
+}
+
+// The stream holds up to a second that is still to be heard: the player reads
+// as playing until the server has played it all out (a drain also starts a
+// track shorter than the stream's first fill).
+void PulseTrackPlayer::drainToTheEnd() {
+    if (m_draining) return;
+    m_draining = true;
+    pa_operation* operation = pa_stream_drain(m_stream, streamDrained, this);
+    if (!operation) {
+        m_state = stopped;
+        return;
+    }
+    pa_operation_unref(operation);
+}
+
+void PulseTrackPlayer::streamDrained(pa_stream* stream, int, void* self) {
+    auto* player = static_cast<PulseTrackPlayer*>(self);
+    if (stream != player->m_stream || !player->m_draining) return;
+    player->m_draining = false;
+    if (player->m_state == Playing && player->m_file && player->m_file->ended())
+        player->m_state = stopped;
 }
 
 void PulseTrackPlayer::applyCork() {

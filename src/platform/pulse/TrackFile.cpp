@@ -264,7 +264,7 @@ void TrackFile::rewind() {
     dropAhead();
     m_lastTime = GST_CLOCK_TIME_NONE;
     m_ended = false;
-    fillAhead(aheadBytes / 2, rewindLimitNs);
+    fillAhead(aheadBytes / 4, rewindLimitNs);
 }
 
 void TrackFile::dropAhead() {
