@@ -20,10 +20,12 @@ constexpr int failed = 0;
 // How far ahead of the sink the stream is kept filled, and in what steps: a
 // loop of music, not a live call, so the server asks for half a second at a
 // time (twice a second, where 250 ms in the server's own small steps woke the
-// player about 90 times a second). A pause corks the stream and is immediate
-// all the same; a new file is still heard at once.
-constexpr pa_usec_t bufferUsec = 1000 * PA_USEC_PER_MSEC;
+// player about 90 times a second). The server gives the sink half of what is
+// left after two steps, so the sink's own latency stays about 60 ms, as with
+// 250 ms in the server's steps: a pause corks the stream and is as immediate
+// as before, and the server itself does not wake more often.
 constexpr pa_usec_t stepUsec = 500 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t bufferUsec = 2 * stepUsec + 125 * PA_USEC_PER_MSEC;
 // How long the player waits before it tries a missing or lost server again.
 constexpr std::chrono::seconds retryDelay{2};
 
