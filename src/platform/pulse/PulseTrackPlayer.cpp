@@ -17,15 +17,19 @@ namespace {
 constexpr int stopped = 1;
 constexpr int failed = 0;
 
-// How far ahead of the sink the stream is kept filled, and in what steps: a
-// loop of music, not a live call, so the server asks for half a second at a
-// time (twice a second, where 250 ms in the server's own small steps woke the
-// player about 90 times a second). The server gives the sink half of what is
-// left after two steps, so the sink's own latency stays about 60 ms, as with
-// 250 ms in the server's steps: a pause corks the stream and is as immediate
-// as before, and the server itself does not wake more often.
+// How far ahead of the sink the stream is kept filled. It starts at 250 ms in
+// the server's own small steps, so that a new file is heard at once, however
+// slowly its first second decodes (a short file looping, a decoder loading).
+constexpr pa_usec_t startUsec = 250 * PA_USEC_PER_MSEC;
+// Once a second of the file is written: a loop of music, not a live call, so
+// the server asks for half a second at a time (twice a second, where the small
+// steps woke the player about 90 times a second). The server gives the sink
+// half of what is left after two steps, so the sink's own latency stays about
+// 60 ms as from the start: a pause corks the stream and is as immediate as
+// before, and the server itself does not wake more often.
 constexpr pa_usec_t stepUsec = 500 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t bufferUsec = 2 * stepUsec + 125 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t widenAfterUsec = 1000 * PA_USEC_PER_MSEC;
 // How long the player waits before it tries a missing or lost server again.
 constexpr std::chrono::seconds retryDelay{2};
 
@@ -163,8 +167,9 @@ void PulseTrackPlayer::startStream() {
     if (!pa_sample_spec_valid(&spec) ||
         !pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT))
         return fail();
-    m_stream = openPlayback(m_session->context(), "alarm track", spec, &map, bufferUsec,
-                            m_state != Playing, streamChanged, streamWants, this, stepUsec);
+    m_stream = openPlayback(m_session->context(), "alarm track", spec, &map, startUsec,
+                            m_state != Playing, streamChanged, streamWants, this);
+    m_streamFrames = 0;
     if (!m_stream) m_session->reconnectLater();
 }
 
@@ -210,6 +215,10 @@ void PulseTrackPlayer::feed(std::size_t bytes) {
             bytes -= got * frameBytes;
             // Only the track's own sound counts, not the silence that stands in for it.
             m_framesWritten += decoded;
+            m_streamFrames += got;
+            if (m_streamFrames * PA_USEC_PER_SEC / m_file->rate() >= widenAfterUsec &&
+                m_streamFrames - got < widenAfterUsec * m_file->rate() / PA_USEC_PER_SEC)
+                widenPlayback(m_stream, bufferUsec, stepUsec);
         }
         if (got < wanted) {
             // The end of a track that does not loop, or a file gone bad.

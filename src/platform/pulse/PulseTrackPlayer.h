@@ -73,6 +73,7 @@ class PulseTrackPlayer : public TrackPlayer {
     std::string m_url;
     int m_state = 1;  // 1 stopped, 2 paused, 3 playing, 0 failed
     unsigned long long m_framesWritten = 0;
+    unsigned long long m_streamFrames = 0;  // written to the current stream
     bool m_loop = false;
     bool m_draining = false;  // the end of the file is written, the server plays it out
 };
