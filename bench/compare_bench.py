@@ -58,8 +58,8 @@ MINIMIZE = (560 + 8, 3 + 15)  # this clock's "-" label, in window pixels
 BUT_ON_OFF = (24 + 25, 64 + 12)
 BUT_TRACK = (80 + 12, 64 + 12)
 LIBFAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1"
-RING_START = "2026-12-08 06:59:20"  # the faked wall clock at the start of a ring run
-RING_FROM, RING_TO = 6, 54  # seconds into the alarm minute measured while ringing
+RING_START = "2026-12-08 06:59:35"  # the faked wall clock at the start of a ring run
+RING_FROM, RING_TO = 6, 36  # seconds into the alarm minute measured while ringing
 
 
 def say(*parts):

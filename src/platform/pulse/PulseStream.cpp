@@ -22,6 +22,16 @@ pa_stream* openPlayback(pa_context* context, const char* name, const pa_sample_s
     return stream;
 }
 
+void widenPlayback(pa_stream* stream, pa_usec_t target, pa_usec_t step) {
+    const pa_sample_spec* spec = pa_stream_get_sample_spec(stream);
+    constexpr auto serverDefault = static_cast<std::uint32_t>(-1);
+    const pa_buffer_attr attr{
+        serverDefault, static_cast<std::uint32_t>(pa_usec_to_bytes(target, spec)), serverDefault,
+        static_cast<std::uint32_t>(pa_usec_to_bytes(step, spec)), serverDefault};
+    if (pa_operation* operation = pa_stream_set_buffer_attr(stream, &attr, nullptr, nullptr))
+        pa_operation_unref(operation);
+}
+
 void closeStream(pa_stream*& stream) {
     if (!stream) return;
     pa_stream_set_state_callback(stream, nullptr, nullptr);

@@ -12,5 +12,8 @@ pa_stream* openPlayback(pa_context* context, const char* name, const pa_sample_s
                         pa_stream_notify_cb_t onState, pa_stream_request_cb_t onWrite,
                         void* userdata, pa_usec_t step = 0);
 
+// Asks the server to keep `target` queued from now on, in steps of `step`.
+void widenPlayback(pa_stream* stream, pa_usec_t target, pa_usec_t step);
+
 // Disconnects and releases the stream (null afterwards); its callbacks never run again.
 void closeStream(pa_stream*& stream);

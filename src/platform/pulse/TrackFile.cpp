@@ -14,8 +14,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t bytesPerSecond = 48000 * 4;
 // How much decoded sound the reader keeps taken from the sink: two seconds,
-// so that it answers the sound server's one-second first request and its
-// half-second steps from what is in hand, and the decoder works in bursts.
+// so that it answers the sound server's half-second steps from what is in
+// hand, and the decoder works in bursts.
 constexpr std::size_t aheadBytes = 2 * bytesPerSecond;
 // How many decoded buffers the sink holds besides; the decoder waits when they are there.
 constexpr guint sinkBuffers = 32;
@@ -168,8 +168,8 @@ bool TrackFile::start(const std::string& uri) {
     if (gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
         return false;
     m_watcher = std::thread(&TrackFile::watch, this);
-    // A second of sound in hand, so that the track does not start with a gap.
-    fillAhead(aheadBytes / 2, deadline - nowNs());
+    // Half a second of sound in hand, so that the track does not start with a gap.
+    fillAhead(aheadBytes / 4, deadline - nowNs());
     return !m_broken;
 }
 
@@ -264,7 +264,7 @@ void TrackFile::rewind() {
     dropAhead();
     m_lastTime = GST_CLOCK_TIME_NONE;
     m_ended = false;
-    fillAhead(aheadBytes / 2, rewindLimitNs);
+    fillAhead(aheadBytes / 4, rewindLimitNs);
 }
 
 void TrackFile::dropAhead() {
