@@ -6,7 +6,8 @@ names, roles and states; Tab and Shift+Tab move the focus in order; Space on
 the switch opens the prompt, where "07:00 AM" and Return arm the alarm (the
 switch-on clip is heard, the switch reads as pressed); `A` switches it off,
 `L` and Return switch to French (the names follow), `M` opens the track
-dialog and Escape cancels it; Escape hides the window, the tray icon shows it
+dialog and Escape cancels it (and so does the probe's default action on the
+notes); Escape hides the window, the tray icon shows it
 again with the keyboard; Alt+F4 ends the program. Keys go, as xdotool types
 them, to the window that has the focus, which a window manager (openbox)
 gives as on a desktop."""
@@ -158,6 +159,14 @@ class WindowsKeyboard(unittest.TestCase):
         self.key("Escape")
         app.dialog_closed("Select A File", timeout=20)
         self.assertEqual(self.children()[1]["name"], "Choisir la musique")
+
+        say("checks: a screen reader's default action on the notes opens the dialog too")
+        acted = subprocess.run([str(WINE_RUN), str(PROBE), "act", "Alarm Clock", "2"],
+                               env=self.env, capture_output=True, text=True, timeout=60)
+        self.assertIn("accDoDefaultAction 00000000", acted.stdout)
+        app.dialog("Select A File", timeout=30)
+        self.key("Escape")
+        app.dialog_closed("Select A File", timeout=20)
 
         say("checks: Escape hides the window; the tray icon shows it with the keyboard")
         self.wait_focus(1)
