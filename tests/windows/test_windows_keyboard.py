@@ -117,6 +117,7 @@ class WindowsKeyboard(unittest.TestCase):
         self.assertEqual(rows[0]["action"], "Press")
         self.assertRegex(rows[5]["value"], r"^06:\d\d:\d\d AM$")
 
+        display = self.display
         say("checks: the window has the keyboard; Tab and Shift+Tab move in order")
         self.wait_focus(1)
         for child in [2, 3, 4, 5, 1]:
@@ -124,6 +125,7 @@ class WindowsKeyboard(unittest.TestCase):
             self.wait_focus(child)
         self.key("shift+Tab")
         self.wait_focus(5)
+        display.screenshot("windows-keyboard-focus-mark.png")  # the ring around "X"
         self.key("Tab")
         self.wait_focus(1)
 
@@ -131,7 +133,6 @@ class WindowsKeyboard(unittest.TestCase):
             "switch-on clip is heard and the switch reads as pressed")
         self.key("space")
         dialog = app.dialog("Set Alarm", timeout=30)
-        display = self.display
         display.xdotool("type", "--delay", "60", ALARM_TEXT)
         self.key("Return")
         app.dialog_closed("Set Alarm", timeout=20)
