@@ -37,6 +37,7 @@ from app import alarm_clock as start_clock
 from pulse import SECOND, SINK, pulseaudio
 from rig import rig
 from tray import trayer
+from wm import openbox
 from xserver import xvfb
 
 START = "2026-12-08 06:59:30"
@@ -50,21 +51,6 @@ MOCK = "org.freedesktop.DBus.Mock"
 
 
 # --- fixtures of this file ------------------------------------------------------
-
-@contextlib.contextmanager
-def openbox(display, workdir):
-    """A window manager that iconifies, restores, stacks and activates windows."""
-    home = Path(workdir) / "wm-home"
-    home.mkdir(exist_ok=True)
-    proc = subprocess.Popen(["openbox", "--sm-disable"], env=dict(display.env, HOME=str(home)),
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    try:
-        poll(lambda: root_prop(display, "_NET_SUPPORTING_WM_CHECK"), 10,
-             "openbox to manage the screen")
-        yield proc
-    finally:
-        stop_process(proc)
-
 
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">

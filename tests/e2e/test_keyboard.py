@@ -109,6 +109,7 @@ class Keyboard(unittest.TestCase):
             self.wait_focused(name)
         self.key("shift+Tab")
         self.wait_focused("Close")
+        self.display.screenshot("keyboard-focus-mark.png")  # the ring around "X"
         self.key("Tab")
         self.wait_focused("Alarm")
 

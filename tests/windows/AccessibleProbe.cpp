@@ -6,11 +6,12 @@
 //
 //   accessible_probe read TITLE           print the window's children
 //   accessible_probe act TITLE CHILD      run a child's default action
-//   accessible_probe serve                a window of two sample controls, for
-//                                         checking the reading side alone
 
 // The system's headers come after the core's (SystemHeaders.h says why).
-#include "app/win32/AccessibleWindow.h"
+#include "app/win32/SystemHeaders.h"
+
+#include <oleacc.h>
+#include <wrl/client.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -113,87 +114,18 @@ int act(const wchar_t* title, long id) {
     return SUCCEEDED(result) ? 0 : 1;
 }
 
-// A window of two sample controls, which prints each default action it runs.
-LRESULT CALLBACK serveProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    static ComPtr<AccessibleWindow> accessible;
-    switch (message) {
-        case WM_CREATE:
-            accessible = makeAccessibleWindow(
-                window, {[] {
-                             return std::vector<AccessibleControl>{
-                                 {L"Alarm",
-                                  L"",
-                                  L"",
-                                  L"A",
-                                  L"Press",
-                                  ROLE_SYSTEM_CHECKBUTTON,
-                                  STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED,
-                                  {24, 64, 74, 89}},
-                                 {L"Time",
-                                  L"07:00:00 AM",
-                                  L"",
-                                  L"",
-                                  L"",
-                                  ROLE_SYSTEM_STATICTEXT,
-                                  STATE_SYSTEM_READONLY,
-                                  {104, 144, 443, 241}}};
-                         },
-                         [] { return 1L; },
-                         [](long child) {
-                             std::printf("acted %ld\n", child);
-                             std::fflush(stdout);
-                         },
-                         nullptr});
-            return 0;
-        case WM_GETOBJECT:
-            if (static_cast<long>(lParam) == static_cast<long>(OBJID_CLIENT))
-                return answerGetObject(accessible.Get(), wParam);
-            break;
-        case WM_DESTROY:
-            if (accessible) accessible->disconnect();
-            accessible.Reset();
-            PostQuitMessage(0);
-            return 0;
-        default:
-            break;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-int serve() {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = serveProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"AccessibleProbeWindow";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowW(L"AccessibleProbeWindow", L"Accessible Probe", WS_OVERLAPPEDWINDOW,
-                                10, 10, 600, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
-    ShowWindow(window, SW_SHOW);
-    SetFocus(window);
-    std::printf("serving\n");
-    std::fflush(stdout);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int status = 2;
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "serve")
-        status = serve();
-    else if (mode == "read" && argc > 2)
+    if (mode == "read" && argc > 2)
         status = read(wide(argv[2]).c_str());
     else if (mode == "act" && argc > 3)
         status = act(wide(argv[2]).c_str(), std::atol(argv[3]));
     else
-        std::printf("usage: accessible_probe serve | read TITLE | act TITLE CHILD\n");
+        std::printf("usage: accessible_probe read TITLE | act TITLE CHILD\n");
     CoUninitialize();
     return status;
 }

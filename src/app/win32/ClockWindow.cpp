@@ -2,12 +2,16 @@
 
 #include <windowsx.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <cmath>
 
 #include "app/win32/GdiPlus.h"
 #include "app/win32/PictureFile.h"
 #include "app/win32/Win32Services.h"
 #include "app/win32/Win32Tray.h"
+#include "app/win32/WindowAccess.h"
 #include "clock/frmMain.h"
 #include "log/Log.h"
 #include "platform/win32/WideText.h"
@@ -79,10 +83,30 @@ ClockWindow::ClockWindow(HINSTANCE instance, HICON icon) {
     SetWindowPos(m_window, nullptr, screen.left + (screen.right - screen.left - width) / 2,
                  screen.top + (screen.bottom - screen.top - height) / 2, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+
+    AccessibleSource source;
+    source.controls = [this] {
+        if (!m_rules) return std::vector<AccessibleControl>{};
+        return accessibleControls(*m_rules,
+                                  [this](Control c) { return scaled(face::faceOf(c).rect); });
+    };
+    source.focused = [this] { return m_rules ? childOf(m_rules->focused()) : 0L; };
+    source.act = [this](long child) {
+        PostMessageW(m_window, kAccessibleActMessage, static_cast<WPARAM>(child), 0);
+    };
+    source.focus = [this](long child) {
+        if (!m_rules || child < 1) return;
+        m_rules->setFocused(controlOfChild(child));
+        InvalidateRect(m_window, nullptr, FALSE);
+        notifyChanges();
+    };
+    m_accessible = makeAccessibleWindow(m_window, std::move(source));
+    addTooltips(instance);
 }
 
 ClockWindow::~ClockWindow() {
     if (m_window) DestroyWindow(m_window);
+    if (m_accessible) m_accessible->disconnect();
 }
 
 void ClockWindow::setForm(frmMain* form) {
@@ -116,6 +140,46 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_ERASEBKGND:
             return 1;
+        case WM_GETOBJECT:
+            if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT))
+                return answerGetObject(m_accessible.Get(), wParam);
+            return DefWindowProcW(m_window, message, wParam, lParam);
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            if (key(wParam)) return 0;
+            return DefWindowProcW(m_window, message, wParam, lParam);
+        case WM_WINDOWPOSCHANGED:
+            // Shown (at start, from the tray, by another start): the keyboard comes here.
+            if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) {
+                SetForegroundWindow(m_window);
+                SetFocus(m_window);
+            }
+            return DefWindowProcW(m_window, message, wParam, lParam);
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            InvalidateRect(m_window, nullptr, FALSE);
+            m_toldFocus = 0;
+            if (message == WM_SETFOCUS) notifyChanges();
+            return 0;
+        case WM_NOTIFY: {
+            auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+            if (info->hdr.hwndFrom == m_tooltips && info->hdr.code == TTN_GETDISPINFOW && m_rules) {
+                // The tooltip in the clock's language now.
+                const auto control = static_cast<Control>(info->hdr.idFrom);
+                if (m_tips.size() < face::kControlCount) m_tips.resize(face::kControlCount);
+                std::wstring& tip = m_tips[static_cast<size_t>(control)];
+                tip = widen(m_rules->describe(control).tooltip);
+                info->lpszText = tip.data();
+            }
+            return 0;
+        }
+        case kAccessibleActMessage:
+            if (m_rules && wParam >= 1 && wParam <= accessible::described.size()) {
+                const Control control = controlOfChild(static_cast<long>(wParam));
+                if (face::faceOf(control).clickable)
+                    apply([control](FormWindow& rules) { return rules.activate(control); });
+            }
+            return 0;
         case WM_DPICHANGED: {
             setScale(LOWORD(wParam));
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
@@ -123,6 +187,7 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                          suggested->right - suggested->left, suggested->bottom - suggested->top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
             InvalidateRect(m_window, nullptr, FALSE);
+            placeTooltips();
             return 0;
         }
         case WM_LBUTTONDOWN:
@@ -183,6 +248,7 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             DestroyWindow(m_window);
             return 0;
         case WM_DESTROY:
+            if (m_accessible) m_accessible->disconnect();
             KillTimer(m_window, kTickTimer);
             KillTimer(m_window, kSetTimer);
             PostQuitMessage(0);
@@ -239,6 +305,7 @@ void ClockWindow::redraw(const Changes& changes) {
         const RECT rect = scaled(face.rect);
         InvalidateRect(m_window, &rect, FALSE);
     }
+    if (m_rules) notifyChanges();
     if (changes.muteTimer == Changes::Timer::start)
         SetTimer(m_window, kSetTimer, static_cast<UINT>(changes.muteTimerInterval), nullptr);
     else if (changes.muteTimer == Changes::Timer::stop)
@@ -328,6 +395,9 @@ void ClockWindow::paint(HDC target) {
             else
                 drawLabel(dc.get(), face.id);
         }
+        if (m_keyboardUsed && GetFocus() == m_window)
+            drawFocusMark(dc.get(), scaled(face::faceOf(m_rules->focused()).rect),
+                          std::max(1, static_cast<int>(std::lround(m_scale))));
     }
     BitBlt(target, 0, 0, width, height, dc.get(), 0, 0, SRCCOPY);
 }
@@ -368,4 +438,72 @@ void ClockWindow::mouseUp(LPARAM lParam, int button) {
     logDebug(LogCategory::ui, "button " + std::to_string(button) + " released at " +
                                   std::to_string(at.x) + "," + std::to_string(at.y));
     apply([&](FormWindow& rules) { return rules.mouseUp(at.x, at.y, button); });
+}
+
+bool ClockWindow::key(WPARAM virtualKey) {
+    if (!m_rules) return false;
+    const std::optional<Changes> changes = m_rules->key(keyPressOf(virtualKey));
+    logDebug(LogCategory::ui, "key " + std::to_string(virtualKey) + (changes ? " taken" : " left"));
+    if (!changes) return false;
+    m_keyboardUsed = true;
+    // The mark moves with the focus: all of it is painted again.
+    InvalidateRect(m_window, nullptr, FALSE);
+    redraw(*changes);
+    return true;
+}
+
+void ClockWindow::addTooltips(HINSTANCE instance) {
+    INITCOMMONCONTROLSEX common{sizeof common, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&common);
+    m_tooltips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 m_window, nullptr, instance, nullptr);
+    if (!m_tooltips) return;
+    // One tool per keyboard control, its text asked for when shown (TTN_GETDISPINFO).
+    for (Control control : keyboard::focusOrder) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_SUBCLASS;
+        tool.hwnd = m_window;
+        tool.uId = static_cast<UINT_PTR>(control);
+        tool.rect = scaled(face::faceOf(control).rect);
+        tool.lpszText = LPSTR_TEXTCALLBACKW;
+        SendMessageW(m_tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void ClockWindow::placeTooltips() {
+    if (!m_tooltips) return;
+    for (Control control : keyboard::focusOrder) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = m_window;
+        tool.uId = static_cast<UINT_PTR>(control);
+        tool.rect = scaled(face::faceOf(control).rect);
+        SendMessageW(m_tooltips, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void ClockWindow::notifyChanges() {
+    const std::vector<AccessibleControl> controls =
+        accessibleControls(*m_rules, [this](Control c) { return scaled(face::faceOf(c).rect); });
+    const bool first = m_told.empty();
+    m_told.resize(controls.size());
+    for (size_t i = 0; i < controls.size(); ++i) {
+        // Names and states only: the time's text changes every second and is
+        // read when asked for, not announced.
+        auto& [name, state] = m_told[i];
+        const long child = static_cast<long>(i + 1);
+        if (!first && name != controls[i].name)
+            notifyAccessible(m_window, EVENT_OBJECT_NAMECHANGE, child);
+        if (!first && state != controls[i].state)
+            notifyAccessible(m_window, EVENT_OBJECT_STATECHANGE, child);
+        name = controls[i].name;
+        state = controls[i].state;
+    }
+    const long focus = childOf(m_rules->focused());
+    if (GetFocus() == m_window && focus != m_toldFocus) {
+        notifyAccessible(m_window, EVENT_OBJECT_FOCUS, focus);
+        m_toldFocus = focus;
+    }
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The borderless clock-radio window on Win32. It paints the controls from the
-// rule book at the monitor's scale, hands mouse messages to the form's window
-// rules, runs the two timers and passes the tray's callback messages on.
+// rule book at the monitor's scale, hands mouse and key messages to the form's
+// window rules, offers the painted controls to screen readers (WM_GETOBJECT),
+// runs the two timers and passes the tray's callback messages on.
 
 #include "app/win32/SystemHeaders.h"
 
@@ -10,7 +11,10 @@
 #include <memory>
 #include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
+#include "app/win32/AccessibleWindow.h"
 #include "app/win32/Owned.h"
 #include "clock/FormWindow.h"
 
@@ -47,6 +51,8 @@ class ClockWindow {
     static constexpr UINT kPostedMessage = WM_APP + 2;
     // Another start of the clock asks this one to show and raise its window.
     static constexpr UINT kShowMessage = WM_APP + 3;
+    // A screen reader's default action on a child (wParam), run after its call returns.
+    static constexpr UINT kAccessibleActMessage = WM_APP + 4;
     // The window's class, by which another start finds it.
     static constexpr const wchar_t* kClassName = L"AlarmClockWindow";
 
@@ -66,6 +72,13 @@ class ClockWindow {
     void mouseMove(WPARAM wParam, LPARAM lParam);
     void mouseUp(LPARAM lParam, int button);
     void setScale(UINT dpi);
+    // A key; true when the clock took it.
+    bool key(WPARAM virtualKey);
+    void addTooltips(HINSTANCE instance);
+    // The tooltips' places at the window's scale.
+    void placeTooltips();
+    // Tells screen readers of the focus, changed names and the switch's state.
+    void notifyChanges();
 
     HWND m_window = nullptr;
     std::unique_ptr<FormWindow> m_rules;
@@ -74,4 +87,13 @@ class ClockWindow {
     bool m_releasing = false;
     std::map<std::string, std::unique_ptr<Gdiplus::Bitmap>> m_pictures;
     std::map<std::tuple<std::string, bool, int>, OwnedFont> m_fonts;
+    Microsoft::WRL::ComPtr<AccessibleWindow> m_accessible;
+    // The focus mark shows once the keyboard has been used in the window.
+    bool m_keyboardUsed = false;
+    HWND m_tooltips = nullptr;
+    // The tooltip texts, kept alive for the tooltip control.
+    std::vector<std::wstring> m_tips;
+    // What screen readers were last told: the focus, each child's name and state.
+    long m_toldFocus = 0;
+    std::vector<std::pair<std::wstring, long>> m_told;
 };

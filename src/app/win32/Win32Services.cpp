@@ -130,10 +130,7 @@ void Win32WindowHost::move(int left, int top) {
 }
 
 void Win32WindowHost::show() {
-    const bool wasHidden = !IsWindowVisible(m_window) || IsIconic(m_window);
     ShowWindow(m_window, IsIconic(m_window) ? SW_RESTORE : SW_SHOW);
-    // Brought back (from the tray): the keyboard comes with it.
-    if (wasHidden) SetForegroundWindow(m_window);
 }
 
 void Win32WindowHost::minimize() {

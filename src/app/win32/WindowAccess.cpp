@@ -1,7 +1,8 @@
 #include "app/win32/WindowAccess.h"
 
-#include "clock/Keyboard.h"
-#include "clock/frmMain.h"
+#include <algorithm>
+
+#include "app/win32/Owned.h"
 #include "platform/win32/WideText.h"
 
 keyboard::KeyPress keyPressOf(WPARAM virtualKey) {
@@ -42,63 +43,53 @@ keyboard::KeyPress keyPressOf(WPARAM virtualKey) {
     return press;
 }
 
-layout::Box boxOf(accessible::Part part) {
-    using accessible::Part;
-    switch (part) {
-        case Part::OnOff:
-            return layout::butOnOff;
-        case Part::Track:
-            return layout::butTrack;
-        case Part::Settings:
-            return layout::butSettings;
-        case Part::Minimize:
-            return layout::lblMinimize;
-        case Part::Close:
-            return layout::lblClose;
-        case Part::Time:
-            return layout::lblTime;
-        case Part::AlarmTime:
-            return layout::lblAlarm;
-        case Part::TrackLabel:
-            return layout::lblTrack;
-    }
-    return layout::bg;
+long childOf(face::Control control) {
+    const auto& all = accessible::described;
+    const auto found = std::find(all.begin(), all.end(), control);
+    return found == all.end() ? 0 : static_cast<long>(found - all.begin()) + 1;
 }
 
-std::vector<AccessibleControl> accessibleControls(const frmMain& form) {
+face::Control controlOfChild(long child) {
+    return accessible::described.at(static_cast<size_t>(child - 1));
+}
+
+std::vector<AccessibleControl> accessibleControls(const FormWindow& rules,
+                                                  const std::function<RECT(face::Control)>& place) {
     std::vector<AccessibleControl> controls;
-    for (accessible::Part part : kAccessibleParts) {
-        const accessible::Description d = describePart(form, part);
-        const layout::Box box = boxOf(part);
+    for (face::Control control : accessible::described) {
+        const accessible::Description d = rules.describe(control);
         AccessibleControl c;
         c.name = widen(d.name);
         c.description = widen(d.tooltip);
         c.shortcut = widen(d.shortcut);
         c.action = widen(d.action);
-        c.rect = RECT{box.x, box.y, box.x + box.width, box.y + box.height};
+        c.rect = place(control);
+        if (!rules.view(control).visible) c.state |= STATE_SYSTEM_INVISIBLE;
         if (d.role == accessible::Role::Label) {
             c.role = ROLE_SYSTEM_STATICTEXT;
-            c.state = STATE_SYSTEM_READONLY;
+            c.state |= STATE_SYSTEM_READONLY;
             c.value = widen(d.text);
         } else {
             // A toggle button is a push button that is pressed while on.
             c.role = ROLE_SYSTEM_PUSHBUTTON;
-            c.state =
-                STATE_SYSTEM_FOCUSABLE | (d.checked.value_or(false) ? STATE_SYSTEM_PRESSED : 0);
+            c.state |= STATE_SYSTEM_FOCUSABLE;
+            if (d.checked.value_or(false)) c.state |= STATE_SYSTEM_PRESSED;
         }
         controls.push_back(std::move(c));
     }
     return controls;
 }
 
-void drawFocusMark(HDC dc, const layout::Box& box) {
-    // From the outside in: black, two lines of cyan, black; a pixel off the control.
-    const COLORREF colours[] = {layout::kBlack, layout::kCyan, layout::kCyan, layout::kBlack};
+void drawFocusMark(HDC dc, const RECT& box, int width) {
+    // From the outside in: black, two lines of cyan, black; one line off the control.
+    const COLORREF colours[] = {face::kBlack, face::kCyan, face::kCyan, face::kBlack};
     for (int i = 0; i < 4; ++i) {
-        const int out = 5 - i;
-        RECT ring{box.x - out, box.y - out, box.x + box.width + out, box.y + box.height + out};
-        HBRUSH brush = CreateSolidBrush(colours[i]);
-        FrameRect(dc, &ring, brush);
-        DeleteObject(brush);
+        const OwnedBrush brush(CreateSolidBrush(colours[i]));
+        const int out = (5 - i) * width;
+        for (int line = 0; line < width; ++line) {
+            RECT ring{box.left - out + line, box.top - out + line, box.right + out - line,
+                      box.bottom + out - line};
+            FrameRect(dc, &ring, brush.get());
+        }
     }
 }

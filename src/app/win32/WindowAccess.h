@@ -1,38 +1,27 @@
 #pragma once
-// The window's keyboard and screen-reader parts on Win32, from the core's
-// tables: key messages in the core's terms, the parts as Active
+// The window's keyboard and screen-reader parts on Win32, from the rules:
+// key messages in the core's terms, the described controls as Active
 // Accessibility children, and the focus mark.
 
 #include "app/win32/SystemHeaders.h"
 
+#include <functional>
 #include <vector>
 
 #include "app/win32/AccessibleWindow.h"
-#include "app/win32/Layout.h"
-#include "ui/AccessibleText.h"
-#include "ui/Keyboard.h"
-
-class frmMain;
+#include "clock/FormWindow.h"
 
 // A WM_KEYDOWN or WM_SYSKEYDOWN in the core's terms.
 keyboard::KeyPress keyPressOf(WPARAM virtualKey);
 
-// The parts a screen reader meets, in child order: the five controls in
-// Tab's order, then the time, the alarm time and the track.
-inline constexpr accessible::Part kAccessibleParts[] = {
-    accessible::Part::OnOff,     accessible::Part::Track,     accessible::Part::Settings,
-    accessible::Part::Minimize,  accessible::Part::Close,     accessible::Part::Time,
-    accessible::Part::AlarmTime, accessible::Part::TrackLabel};
+// The child id of a control: its place in accessible::described, from 1; 0 for none.
+long childOf(face::Control control);
+face::Control controlOfChild(long child);
 
-// Where a part sits in the window.
-layout::Box boxOf(accessible::Part part);
+// The described controls as children, at the window's scale (`place` gives a
+// control's rectangle in client pixels).
+std::vector<AccessibleControl> accessibleControls(const FormWindow& rules,
+                                                  const std::function<RECT(face::Control)>& place);
 
-std::vector<AccessibleControl> accessibleControls(const frmMain& form);
-
-// The child id of a keyboard control (its place in kAccessibleParts, from 1).
-inline long childOf(keyboard::Control control) {
-    return static_cast<long>(control) + 1;
-}
-
-// A ring of the display's cyan between black lines around the box.
-void drawFocusMark(HDC dc, const layout::Box& box);
+// A ring of the display's cyan between black lines around `box`, `width` pixels a line.
+void drawFocusMark(HDC dc, const RECT& box, int width);
