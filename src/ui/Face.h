@@ -3,6 +3,7 @@
 // under a point, how mouse buttons and pixels reach the form, and when a
 // release is a click. Both front ends paint and route events from this alone.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -74,9 +75,10 @@ constexpr uint32_t rgbOf(uint32_t bgr) {
 template <typename Visible>
 Control controlAt(int x, int y, Visible&& visible) {
     const auto& all = controls();
-    for (auto it = all.rbegin(); it != all.rend(); ++it)
-        if (it->id != Control::bg && visible(it->id) && it->rect.contains(x, y)) return it->id;
-    return Control::bg;
+    const auto found = std::find_if(all.rbegin(), all.rend(), [&](const ControlFace& face) {
+        return face.id != Control::bg && visible(face.id) && face.rect.contains(x, y);
+    });
+    return found == all.rend() ? Control::bg : found->id;
 }
 
 // Mouse buttons as the form's events carry them.
