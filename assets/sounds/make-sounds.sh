@@ -150,6 +150,7 @@ for clip in "$here"/en/*.wav "$here"/fr/*.wav "$here"/beep.wav; do
     peak=$(sox "$clip" -n stats 2>&1 | awk '/^Pk lev dB/ { print $4 }')
     name=${clip#"$here/"}
     printf '%-28s %8.3f %8.1f %8.1f\n' "$name" "$length" "$lufs" "$peak"
+    echo "${name%%/*} $lufs" >>"$work/levels"
     if awk -v l="$lufs" -v t="$target" 'BEGIN { d = l - t; exit !(d > 1 || d < -1) }'; then
         echo "not at $target LUFS: $name" >&2
         status=1
@@ -164,4 +165,10 @@ for clip in "$here"/en/*.wav "$here"/fr/*.wav "$here"/beep.wav; do
         status=1
     fi
 done
+# Each language's mean and range: both at the one target, so within 1 LU of each other.
+awk '$1 != "beep.wav" { n[$1]++; s[$1] += $2
+        if (!($1 in lo) || $2 < lo[$1]) lo[$1] = $2
+        if (!($1 in hi) || $2 > hi[$1]) hi[$1] = $2 }
+    END { for (l in n) printf "%s: %d clips, mean %.1f LUFS, from %.1f to %.1f\n", l, n[l], s[l] / n[l], lo[l], hi[l] }' \
+    "$work/levels"
 exit $status
