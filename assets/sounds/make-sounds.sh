@@ -9,7 +9,8 @@
 #   ffmpeg                        EBU R128 loudness
 # Every clip is trimmed of silence, keeps a short fixed silence at each end (so
 # that clips played back to back join like the pauses between spoken words) and
-# is brought to one EBU R128 loudness, the same for both languages and the beep.
+# is brought to one EBU R128 loudness, the same for both languages; the beep to
+# its own.
 # Output: 16-bit PCM mono at 22050 Hz. The outputs are committed; run this after
 # changing a word or a setting here. It ends with a table of every clip's length,
 # loudness and peak, and fails if a clip is more than 1 LU from the target, clips,
@@ -18,7 +19,8 @@ set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
 rate=22050
-target=-20     # LUFS, every clip and the beep
+target=-20     # LUFS, every voice clip of both languages
+beep_target=-14  # LUFS, the beep as a loop: as loud as a typical music track
 lead=0.04      # seconds of silence kept before a word...
 trail=0.06     # ... and after it: 0.1 s between two words, as in a spoken number
 fr_speed=140   # words per minute (espeak-ng's default is 175)
@@ -34,9 +36,9 @@ loudness() {
         awk '/Summary:/ { s = 1 } s && $1 == "I:" { print $2; exit }'
 }
 
-# level IN OUT: IN brought to the target loudness, as 16-bit mono at $rate.
+# level IN OUT [TARGET]: IN brought to the target loudness, as 16-bit mono at $rate.
 level() {
-    gain=$(awk -v t="$target" -v m="$(loudness "$1")" 'BEGIN { print t - m }')
+    gain=$(awk -v t="${3:-$target}" -v m="$(loudness "$1")" 'BEGIN { print t - m }')
     sox "$1" -r "$rate" -c 1 -b 16 -e signed-integer "$2" gain "$gain"
 }
 
@@ -129,8 +131,9 @@ fr reveille "réveille-toi !"
 # The built-in alarm sound: four short beeps and a pause, 1.2 s, that loops
 # without a click (it starts and ends at zero, each beep fades in and out).
 # A square wave softened above its third harmonic, as a bedside clock sounds.
-# Levelled as a loop to the loudness of the voice: heard clearly, never a jolt
-# next to the spoken time.
+# Levelled as a loop to the loudness of a typical music track, 6 LU above the
+# voice: it wakes as a chosen track would, yet is no jolt next to the spoken
+# time, and the beep stays clear under words that overlap it.
 sox -n -r "$rate" -c 1 -b 16 "$work/beep1.wav" synth 0.08 square 2000 vol 0.5 \
     lowpass 7000 fade t 0.004 -0 0.004
 sox -n -r "$rate" -c 1 -b 16 "$work/gap.wav" trim 0 0.07
@@ -138,7 +141,7 @@ sox -n -r "$rate" -c 1 -b 16 "$work/pause.wav" trim 0 0.6
 sox "$work/beep1.wav" "$work/gap.wav" "$work/beep1.wav" "$work/gap.wav" \
     "$work/beep1.wav" "$work/gap.wav" "$work/beep1.wav" "$work/pause.wav" \
     "$work/beep.wav"
-level "$work/beep.wav" "$here/beep.wav"
+level "$work/beep.wav" "$here/beep.wav" "$beep_target"
 
 # The check: every clip has sound, is at the target loudness, does not clip,
 # and no clip is longer than 1.5 s.
@@ -150,8 +153,11 @@ for clip in "$here"/en/*.wav "$here"/fr/*.wav "$here"/beep.wav; do
     peak=$(sox "$clip" -n stats 2>&1 | awk '/^Pk lev dB/ { print $4 }')
     name=${clip#"$here/"}
     printf '%-28s %8.3f %8.1f %8.1f\n' "$name" "$length" "$lufs" "$peak"
-    if awk -v l="$lufs" -v t="$target" 'BEGIN { d = l - t; exit !(d > 1 || d < -1) }'; then
-        echo "not at $target LUFS: $name" >&2
+    echo "${name%%/*} $lufs" >>"$work/levels"
+    want=$target
+    case $name in beep.wav) want=$beep_target ;; esac
+    if awk -v l="$lufs" -v t="$want" 'BEGIN { d = l - t; exit !(d > 1 || d < -1) }'; then
+        echo "not at $want LUFS: $name" >&2
         status=1
     fi
     if awk -v p="$peak" 'BEGIN { exit !(p > -0.1) }'; then
@@ -164,4 +170,10 @@ for clip in "$here"/en/*.wav "$here"/fr/*.wav "$here"/beep.wav; do
         status=1
     fi
 done
+# Each language's mean and range: both at the one target, so within 1 LU of each other.
+awk '$1 != "beep.wav" { n[$1]++; s[$1] += $2
+        if (!($1 in lo) || $2 < lo[$1]) lo[$1] = $2
+        if (!($1 in hi) || $2 > hi[$1]) hi[$1] = $2 }
+    END { for (l in n) printf "%s: %d clips, mean %.1f LUFS, from %.1f to %.1f\n", l, n[l], s[l] / n[l], lo[l], hi[l] }' \
+    "$work/levels"
 exit $status
