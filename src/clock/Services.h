@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "clock/TimeText.h"
 #include "speech/ClipPlayer.h"
 #include "tray/TrayWindow.h"
 
@@ -18,8 +19,8 @@ class TrayBackend;
 class TimeSource {
   public:
     virtual ~TimeSource() = default;
-    // The current local time in the 12-hour long time form, e.g. "7:05:09 AM".
-    virtual std::string longTimeText() = 0;
+    // The current local time of day.
+    virtual LocalTime now() = 0;
     // The locale's general date-and-time text of the moment (for the preset lists).
     virtual std::string dateTimeText() = 0;
 };

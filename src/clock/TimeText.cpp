@@ -1,5 +1,15 @@
 #include "clock/TimeText.h"
 
+#include <cstdio>
+
+std::string longTimeTextOf(LocalTime time) {
+    const int hour = time.hour % 12 == 0 ? 12 : time.hour % 12;
+    char text[32];
+    std::snprintf(text, sizeof text, "%d:%02d:%02d %s", hour, time.minute, time.second,
+                  time.hour < 12 ? "AM" : "PM");
+    return text;
+}
+
 std::string timeTextOf(std::string_view rendering) {
     return std::string(rendering.substr(0, rendering.size() < 3 ? 0 : rendering.size() - 3));
 }

@@ -5,6 +5,16 @@
 #include <string>
 #include <string_view>
 
+// A moment of the local day, as the wall clock gives it.
+struct LocalTime {
+    int hour = 0;  // 0-23
+    int minute = 0;
+    int second = 0;
+};
+
+// The 12-hour long time form of a moment, e.g. "7:05:09 AM".
+std::string longTimeTextOf(LocalTime time);
+
 std::string timeTextOf(std::string_view rendering);
 std::string dayHalfOf(std::string_view rendering);
 // The text shown in lblTime: "0" in front of a 7-character time text.

@@ -68,15 +68,16 @@ void frmMain::tmrTime_Timer() {
     if (m_inTick) return;
     FlagGuard guard(m_inTick);
 
-    const std::string rendering = m_platform.clock.longTimeText();
+    // The time comes as a value: shown as text, compared as a number.
+    const LocalTime time = m_platform.clock.now();
+    const std::string rendering = longTimeTextOf(time);
     const std::string timeText = timeTextOf(rendering);
     lblTime.Caption = clockTextOf(timeText);
     lblAMPM.Caption = dayHalfOf(rendering);
 
     const bool newMinute = getMinutePart(timeText) != strMinute;
-    const std::optional<int> now = minuteOfDay(timeText, lblAMPM.Caption);
-    if (newMinute && armed() && m_alarmMinute && now &&
-        alarmDue(*m_alarmMinute, lastMinuteOfDay, *now))
+    const int now = time.hour * 60 + time.minute;
+    if (newMinute && armed() && m_alarmMinute && alarmDue(*m_alarmMinute, lastMinuteOfDay, now))
         startRinging();
     if (newMinute && blnAlarm) announceTime(timeText);
 

@@ -34,14 +34,8 @@ class FakeClock : public TimeSource {
     void set(int hour, int minute, int second) { m_seconds = (hour * 60 + minute) * 60 + second; }
     void advance(int seconds) { m_seconds = ((m_seconds + seconds) % 86400 + 86400) % 86400; }
     int secondsOfDay() const { return m_seconds; }
-    std::string longTimeText() override {
-        const int h = m_seconds / 3600, m = m_seconds / 60 % 60, s = m_seconds % 60;
-        char text[16];
-        std::snprintf(text, sizeof text, "%d:%02d:%02d %s", h % 12 == 0 ? 12 : h % 12, m, s,
-                      h < 12 ? "AM" : "PM");
-        return text;
-    }
-    std::string dateTimeText() override { return "12/8/2026 " + longTimeText(); }
+    LocalTime now() override { return {m_seconds / 3600, m_seconds / 60 % 60, m_seconds % 60}; }
+    std::string dateTimeText() override { return "12/8/2026 " + longTimeTextOf(now()); }
 
   private:
     int m_seconds;

@@ -54,4 +54,12 @@ INSTANTIATE_TEST_SUITE_P(Table, TickDisplay,
                                          DisplayCase{"AM", "", "", "AM"},
                                          DisplayCase{"", "", "", ""}));
 
+TEST(LongTimeText, RendersTheTwelveHourFormAroundMidnightAndNoon) {
+    EXPECT_EQ(longTimeTextOf({0, 0, 0}), "12:00:00 AM");
+    EXPECT_EQ(longTimeTextOf({7, 5, 9}), "7:05:09 AM");
+    EXPECT_EQ(longTimeTextOf({11, 59, 59}), "11:59:59 AM");
+    EXPECT_EQ(longTimeTextOf({12, 0, 0}), "12:00:00 PM");
+    EXPECT_EQ(longTimeTextOf({23, 59, 59}), "11:59:59 PM");
+}
+
 }  // namespace

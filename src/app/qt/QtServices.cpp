@@ -35,8 +35,9 @@ std::filesystem::path stateFolder() {
     return std::filesystem::path(base.toStdString()) / "alarm-clock";
 }
 
-std::string QtTimeSource::longTimeText() {
-    return QLocale::c().toString(QTime::currentTime(), "h:mm:ss AP").toStdString();
+LocalTime QtTimeSource::now() {
+    const QTime time = QTime::currentTime();
+    return {time.hour(), time.minute(), time.second()};
 }
 
 std::string QtTimeSource::dateTimeText() {

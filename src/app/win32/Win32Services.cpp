@@ -39,14 +39,10 @@ std::string appFolder() {
     return narrow(slash == std::wstring::npos ? path : path.substr(0, slash));
 }
 
-std::string Win32TimeSource::longTimeText() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    const int hour = now.wHour % 12 == 0 ? 12 : now.wHour % 12;
-    char text[16];
-    std::snprintf(text, sizeof text, "%d:%02u:%02u %s", hour, now.wMinute, now.wSecond,
-                  now.wHour < 12 ? "AM" : "PM");
-    return text;
+LocalTime Win32TimeSource::now() {
+    SYSTEMTIME time;
+    GetLocalTime(&time);
+    return {time.wHour, time.wMinute, time.wSecond};
 }
 
 std::string Win32TimeSource::dateTimeText() {

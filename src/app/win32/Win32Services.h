@@ -16,7 +16,7 @@ std::filesystem::path stateFolder();
 
 class Win32TimeSource : public TimeSource {
   public:
-    std::string longTimeText() override;
+    LocalTime now() override;
     std::string dateTimeText() override;
 };
 
