@@ -71,3 +71,6 @@ include(${CMAKE_CURRENT_LIST_DIR}/DebianDocs.cmake)
 install(FILES ${ALARM_DEBIAN_OUT}/copyright ${ALARM_DEBIAN_OUT}/changelog.gz
     DESTINATION ${ALARM_INSTALL_DOCDIR})
 install(FILES ${ALARM_DEBIAN_OUT}/alarm-clock.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The one hardening tag lintian cannot tell from a fortified build, explained in the file.
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME alarm-clock)

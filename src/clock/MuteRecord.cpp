@@ -13,7 +13,7 @@ constexpr std::string_view kHeader = "alarm-clock mute record 1";
 constexpr std::string_view kSince = "since ";
 constexpr std::string_view kOutput = "output ";
 // A record names a few outputs; anything much larger is not one.
-constexpr std::uintmax_t kLargestRecord = std::uintmax_t{64} * 1024;
+constexpr std::uintmax_t kLargestRecord = 65536;
 
 bool startsWith(std::string_view text, std::string_view start) {
     return text.substr(0, start.size()) == start;

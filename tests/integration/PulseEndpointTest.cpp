@@ -301,13 +301,46 @@ TEST_F(PulseEndpoint, ChangesByOthersAfterANoOpOfOursAreNotOurs) {
     volume.UnregisterControlChangeNotify(&notices);
 }
 
-TEST_F(PulseEndpoint, BindsToTheDefaultSinkOfTheMoment) {
-    pactl("load-module module-null-sink sink_name=other_null");
+// The default sink of the moment, named by its id; a sink found again by that
+// id while it is there; news of each new default to a registered client.
+TEST_F(PulseEndpoint, BindsToTheDefaultSinkOfTheMomentAndHearsOfANewOne) {
+    struct Defaults : IMMNotificationClient {
+        std::mutex mutex;
+        std::condition_variable arrived;
+        std::vector<std::string> heard;
+        void OnDefaultDeviceChanged(const std::string& id) override {
+            std::lock_guard lock(mutex);
+            heard.push_back(id);
+            arrived.notify_all();
+        }
+        bool waitFor(size_t count) {
+            std::unique_lock lock(mutex);
+            return arrived.wait_for(lock, 3s, [&] { return heard.size() >= count; });
+        }
+    } defaults;
+    std::unique_ptr<EndpointEnumerator> listening = system.createEnumerator();
+    ASSERT_EQ(listening->RegisterEndpointNotificationCallback(&defaults), 0);
+
+    std::string module = pactl("load-module module-null-sink sink_name=other_null");
+    module.erase(module.find_last_not_of("\n") + 1);
     pactl("set-default-sink other_null");
+    ASSERT_TRUE(defaults.waitFor(1));
     CAudioEndpointVolume volume(system);
+    EXPECT_EQ(volume.deviceId(), "other_null");
     volume.SetMute(1);
     EXPECT_EQ(sinkMute("other_null"), "Mute: yes\n");
     EXPECT_EQ(sinkMute(), "Mute: no\n");
+    CAudioEndpointVolume first(system, PulseServer::sinkName);
+    first.SetMute(1);
+    EXPECT_EQ(sinkMute(), "Mute: yes\n");
+
+    pactl("set-default-sink " + std::string(PulseServer::sinkName));
+    ASSERT_TRUE(defaults.waitFor(2));
+    EXPECT_EQ(defaults.heard, (std::vector<std::string>{"other_null", PulseServer::sinkName}));
+    pactl("unload-module " + module);
+    EXPECT_FALSE(CAudioEndpointVolume(system, "other_null").complete());
+    EXPECT_EQ(listening->UnregisterEndpointNotificationCallback(&defaults), 0);
+    EXPECT_NE(listening->UnregisterEndpointNotificationCallback(&defaults), 0);
 }
 
 TEST_F(PulseEndpoint, WithoutAnySinkTheObjectIsPartial) {
