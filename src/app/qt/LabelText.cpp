@@ -62,20 +62,22 @@ class GlyphPictures : public QObject {
                label.layoutDirection() == Qt::LeftToRight;
     }
 
-    // The pictures of one font in one colour.
+    // The pictures of one font in one colour, at one device pixel ratio.
     struct Face {
         QFont font;
         QRgb colour;
+        qreal ratio;
         QHash<QChar, QImage> pictures;
     };
 
     // Room either side of a character for glyphs that reach past their advance.
     static int padding(const QFontMetrics& metrics) { return metrics.height() / 8 + 2; }
 
-    Face& face(const QFont& font, QColor colour) {
+    Face& face(const QFont& font, QColor colour, qreal ratio) {
         for (Face& face : m_faces)
-            if (face.colour == colour.rgba() && face.font == font) return face;
-        return m_faces.emplace_back(Face{font, colour.rgba(), {}});
+            if (face.colour == colour.rgba() && face.ratio == ratio && face.font == font)
+                return face;
+        return m_faces.emplace_back(Face{font, colour.rgba(), ratio, {}});
     }
 
     static const QImage& picture(Face& face, QChar character) {
@@ -84,8 +86,10 @@ class GlyphPictures : public QObject {
         const QFont& font = face.font;
         const QFontMetrics metrics(font);
         const int pad = padding(metrics);
-        QImage image(metrics.horizontalAdvance(character) + 2 * pad, metrics.height(),
-                     QImage::Format_ARGB32_Premultiplied);
+        // Made at the screen's own pixel density, so that it is as sharp as text.
+        const QSize size(metrics.horizontalAdvance(character) + 2 * pad, metrics.height());
+        QImage image(size * face.ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(face.ratio);
         image.fill(Qt::transparent);
         QPainter painter(&image);
         painter.setFont(font);
@@ -119,13 +123,13 @@ class GlyphPictures : public QObject {
         const QColor colour = label.palette().color(
             label.isEnabled() ? QPalette::Active : QPalette::Disabled, label.foregroundRole());
         const int pad = padding(metrics);
-        Face& pictures = face(font, colour);
+        Face& pictures = face(font, colour, label.devicePixelRatioF());
         QPainter painter(&label);
         painter.setClipRect(area);
         for (qsizetype i = 0; i < text.size(); ++i) {
             const QImage& image = picture(pictures, text[i]);
-            const QRect place(qRound(left + at[i]) - pad, qRound(top), image.width(),
-                              image.height());
+            const QRect place(QPoint(qRound(left + at[i]) - pad, qRound(top)),
+                              image.deviceIndependentSize().toSize());
             if (place.intersects(area)) painter.drawImage(place.topLeft(), image);
         }
     }

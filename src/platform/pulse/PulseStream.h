@@ -1,7 +1,7 @@
 #pragma once
 // Playback streams as the players open them: the server keeps `target` of
-// sound queued (the sink's latency brought down to match) and asks for more in
-// steps of `step` (its own choice when 0). Use with the session locked.
+// sound queued (the sink's latency brought down to match) and chooses the rest.
+// Use with the session locked.
 
 #include <pulse/stream.h>
 
@@ -10,10 +10,7 @@
 pa_stream* openPlayback(pa_context* context, const char* name, const pa_sample_spec& spec,
                         const pa_channel_map* map, pa_usec_t target, bool corked,
                         pa_stream_notify_cb_t onState, pa_stream_request_cb_t onWrite,
-                        void* userdata, pa_usec_t step = 0);
-
-// Asks the server to keep `target` queued from now on, in steps of `step`.
-void widenPlayback(pa_stream* stream, pa_usec_t target, pa_usec_t step);
+                        void* userdata);
 
 // Disconnects and releases the stream (null afterwards); its callbacks never run again.
 void closeStream(pa_stream*& stream);

@@ -17,19 +17,9 @@ namespace {
 constexpr int stopped = 1;
 constexpr int failed = 0;
 
-// How far ahead of the sink the stream is kept filled. It starts at 250 ms in
-// the server's own small steps, so that a new file is heard at once, however
-// slowly its first second decodes (a short file looping, a decoder loading).
-constexpr pa_usec_t startUsec = 250 * PA_USEC_PER_MSEC;
-// Once a second of the file is written: a loop of music, not a live call, so
-// the server asks for half a second at a time (twice a second, where the small
-// steps woke the player about 90 times a second). The server gives the sink
-// half of what is left after two steps, so the sink's own latency stays about
-// 60 ms as from the start: a pause corks the stream and is as immediate as
-// before, and the server itself does not wake more often.
-constexpr pa_usec_t stepUsec = 500 * PA_USEC_PER_MSEC;
-constexpr pa_usec_t bufferUsec = 2 * stepUsec + 125 * PA_USEC_PER_MSEC;
-constexpr pa_usec_t widenAfterUsec = 1000 * PA_USEC_PER_MSEC;
+// How far ahead of the sink the stream is kept filled: enough to ride out a
+// busy moment, and a new file is still heard at once.
+constexpr pa_usec_t bufferUsec = 250 * PA_USEC_PER_MSEC;
 // How long the player waits before it tries a missing or lost server again.
 constexpr std::chrono::seconds retryDelay{2};
 
@@ -160,16 +150,14 @@ void PulseTrackPlayer::connectionChanged() {
 
 void PulseTrackPlayer::startStream() {
     if (m_stream || !m_file || !m_session->ready()) return;
-    m_draining = false;
     const pa_sample_spec spec{PA_SAMPLE_S16NE, static_cast<uint32_t>(m_file->rate()),
                               static_cast<uint8_t>(m_file->channels())};
     pa_channel_map map;
     if (!pa_sample_spec_valid(&spec) ||
         !pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT))
         return fail();
-    m_stream = openPlayback(m_session->context(), "alarm track", spec, &map, startUsec,
+    m_stream = openPlayback(m_session->context(), "alarm track", spec, &map, bufferUsec,
                             m_state != Playing, streamChanged, streamWants, this);
-    m_streamFrames = 0;
     if (!m_stream) m_session->reconnectLater();
 }
 
@@ -215,42 +203,16 @@ void PulseTrackPlayer::feed(std::size_t bytes) {
             bytes -= got * frameBytes;
             // Only the track's own sound counts, not the silence that stands in for it.
             m_framesWritten += decoded;
-            m_streamFrames += got;
-            if (m_streamFrames * PA_USEC_PER_SEC / m_file->rate() >= widenAfterUsec &&
-                m_streamFrames - got < widenAfterUsec * m_file->rate() / PA_USEC_PER_SEC)
-                widenPlayback(m_stream, bufferUsec, stepUsec);
         }
         if (got < wanted) {
             // The end of a track that does not loop, or a file gone bad.
             if (m_file->broken())
                 fail();
             else
-                drainToTheEnd();
+                m_state = stopped;
             return;
         }
     }
-}
-
-// The stream holds up to a second that is still to be heard: the player reads
-// as playing until the server has played it all out (a drain also starts a
-// track shorter than the stream's first fill).
-void PulseTrackPlayer::drainToTheEnd() {
-    if (m_draining) return;
-    m_draining = true;
-    pa_operation* operation = pa_stream_drain(m_stream, streamDrained, this);
-    if (!operation) {
-        m_state = stopped;
-        return;
-    }
-    pa_operation_unref(operation);
-}
-
-void PulseTrackPlayer::streamDrained(pa_stream* stream, int, void* self) {
-    auto* player = static_cast<PulseTrackPlayer*>(self);
-    if (stream != player->m_stream || !player->m_draining) return;
-    player->m_draining = false;
-    if (player->m_state == Playing && player->m_file && player->m_file->ended())
-        player->m_state = stopped;
 }
 
 void PulseTrackPlayer::applyCork() {

@@ -55,11 +55,9 @@ class PulseTrackPlayer : public TrackPlayer {
   private:
     static void streamChanged(pa_stream* stream, void* self);
     static void streamWants(pa_stream* stream, std::size_t bytes, void* self);
-    static void streamDrained(pa_stream* stream, int success, void* self);
     void connectionChanged();
     void startStream();
     void feed(std::size_t bytes);
-    void drainToTheEnd();
     void applyCork();
     void fail();
 
@@ -73,7 +71,5 @@ class PulseTrackPlayer : public TrackPlayer {
     std::string m_url;
     int m_state = 1;  // 1 stopped, 2 paused, 3 playing, 0 failed
     unsigned long long m_framesWritten = 0;
-    unsigned long long m_streamFrames = 0;  // written to the current stream
     bool m_loop = false;
-    bool m_draining = false;  // the end of the file is written, the server plays it out
 };

@@ -13,10 +13,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t bytesPerSecond = 48000 * 4;
-// How much decoded sound the reader keeps taken from the sink: two seconds,
-// so that it answers the sound server's half-second steps from what is in
-// hand, and the decoder works in bursts.
-constexpr std::size_t aheadBytes = 2 * bytesPerSecond;
+// How much decoded sound the reader keeps taken from the sink: a second.
+constexpr std::size_t aheadBytes = bytesPerSecond;
 // How many decoded buffers the sink holds besides; the decoder waits when they are there.
 constexpr guint sinkBuffers = 32;
 // How long open() waits for the file to give its first sound.
@@ -169,7 +167,7 @@ bool TrackFile::start(const std::string& uri) {
         return false;
     m_watcher = std::thread(&TrackFile::watch, this);
     // Half a second of sound in hand, so that the track does not start with a gap.
-    fillAhead(aheadBytes / 4, deadline - nowNs());
+    fillAhead(aheadBytes / 2, deadline - nowNs());
     return !m_broken;
 }
 
@@ -264,7 +262,7 @@ void TrackFile::rewind() {
     dropAhead();
     m_lastTime = GST_CLOCK_TIME_NONE;
     m_ended = false;
-    fillAhead(aheadBytes / 4, rewindLimitNs);
+    fillAhead(aheadBytes / 2, rewindLimitNs);
 }
 
 void TrackFile::dropAhead() {
@@ -274,7 +272,7 @@ void TrackFile::dropAhead() {
     m_offset = 0;
 }
 
-// Takes what the sink holds, up to two seconds of sound, without waiting.
+// Takes what the sink holds, up to a second of sound, without waiting.
 void TrackFile::takeDecoded() {
     while (m_aheadBytes < aheadBytes) {
         GstSample* sample = gst_app_sink_try_pull_sample(m_sink, 0);

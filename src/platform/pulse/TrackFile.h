@@ -2,7 +2,7 @@
 // An alarm track decoded by GStreamer, whatever its format (MP3, Ogg Vorbis and
 // Opus, FLAC, WAV, AAC in MP4, WMA, the sound of a video file), always as
 // interleaved signed 16-bit stereo at 48000 Hz. GStreamer's own threads decode
-// about two seconds ahead and go on from the start at the end of the file, without
+// about a second ahead and go on from the start at the end of the file, without
 // a gap; read() only takes what is ready and never waits, so the sound server's
 // thread can call it. Memory stays the same however long the file is.
 
@@ -77,7 +77,7 @@ class TrackFile {
     std::atomic<bool> m_linked{false};
     std::atomic<bool> m_flowing{false};  // sound came out of the decoder since the last seek
 
-    // The reader's own: decoded sound taken from the sink, about two seconds of it.
+    // The reader's own: decoded sound taken from the sink, about a second of it.
     std::deque<Block> m_ahead;
     std::size_t m_aheadBytes = 0;
     std::size_t m_offset = 0;                      // bytes of the first block already read
