@@ -18,7 +18,7 @@ from pathlib import Path
 
 sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
 
-from app import shown_faces  # noqa: E402
+from app import program_env, shown_faces  # noqa: E402
 from paths import APP_BIN, require_program  # noqa: E402
 from procs import poll, say  # noqa: E402
 from rig import rig  # noqa: E402
@@ -47,7 +47,9 @@ class WindowsWindow(unittest.TestCase):
         self.launcher.parent.rmdir()
 
     def send(self, app, *message):
-        env = dict(os.environ, DISPLAY=app.display.name)
+        """Runs the message sender in the program's own Wine prefix, where its
+        window is."""
+        env = program_env(app.display, self.pulse, self.workdir / "home")
         out = subprocess.run([str(WINE_RUN), SEND, *message], env=env, capture_output=True,
                              text=True, timeout=60)
         say("   sent %s: status %d, answer %s" % (" ".join(message), out.returncode,
@@ -56,6 +58,7 @@ class WindowsWindow(unittest.TestCase):
 
     def test_cancelled_drag_and_session_end(self):
         with rig(START, tray=True, program=self.launcher) as (app, display, pulse, host, workdir):
+            self.pulse, self.workdir = pulse, workdir
             app.find_window(timeout=60)
             poll(lambda: shown_faces(app.log()), 10, "a tick in the log")
 
