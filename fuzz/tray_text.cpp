@@ -25,6 +25,7 @@ class RecordingTray : public TrayBackend {
     }
     uint64_t createIcon(const IconImage&) override { return 1; }
     void destroyIcon(uint64_t) override {}
+    bool iconShown() const override { return true; }
     std::vector<NotifyMessage> messages;
     NotifyIconData last{};
 };
