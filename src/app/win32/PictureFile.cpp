@@ -9,16 +9,17 @@ using std::min;
 #include <gdiplus.h>
 
 #include "app/win32/FileBytes.h"
+#include "platform/win32/ComRef.h"
 
 std::unique_ptr<Gdiplus::Bitmap> loadPicture(const std::string& path) {
     std::string bytes = fileBytes(path);
     if (bytes.empty()) return nullptr;
     // A stream over a copy of the bytes, which the decoder may read again later.
-    IStream* stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
-                                        static_cast<UINT>(bytes.size()));
+    const ComRef<IStream> stream(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
+                                                   static_cast<UINT>(bytes.size())));
     if (!stream) return nullptr;
-    const std::unique_ptr<Gdiplus::Bitmap> decoded(Gdiplus::Bitmap::FromStream(stream));
-    stream->Release();
+    // The bitmap holds a reference of its own while it lives.
+    const std::unique_ptr<Gdiplus::Bitmap> decoded(Gdiplus::Bitmap::FromStream(stream.get()));
     if (!decoded || decoded->GetLastStatus() != Gdiplus::Ok) return nullptr;
 
     // Its pixels copied once: the copy needs neither the stream nor a decoder,

@@ -16,13 +16,11 @@ std::wstring mutexName() {
 }  // namespace
 
 SingleInstance::SingleInstance() {
-    m_mutex = CreateMutexW(nullptr, FALSE, mutexName().c_str());
+    m_mutex.reset(CreateMutexW(nullptr, FALSE, mutexName().c_str()));
     m_another = m_mutex && GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-SingleInstance::~SingleInstance() {
-    if (m_mutex) CloseHandle(m_mutex);
-}
+SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::wake(const wchar_t* windowClass, UINT message) const {
     // The first clock makes its window just after taking the mutex.

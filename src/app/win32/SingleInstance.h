@@ -4,6 +4,7 @@
 // class, asks it to show and raise itself, and ends without doing anything else.
 
 #include "app/win32/SystemHeaders.h"
+#include "platform/win32/ComRef.h"
 
 class SingleInstance {
   public:
@@ -19,6 +20,6 @@ class SingleInstance {
     bool wake(const wchar_t* windowClass, UINT message) const;
 
   private:
-    HANDLE m_mutex = nullptr;
+    UniqueHandle m_mutex;
     bool m_another = false;
 };

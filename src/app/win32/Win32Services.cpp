@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/win32/InputDialog.h"
+#include "platform/win32/ComRef.h"
 #include "platform/win32/MediaFoundationSource.h"
 #include "platform/win32/WideText.h"
 #include "ui/WindowGeometry.h"
@@ -18,9 +19,10 @@ using geometry::kTwipsPerPixel;
 std::filesystem::path stateFolder() {
     PWSTR local = nullptr;
     std::filesystem::path folder;
-    if (SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local) == S_OK)
-        folder = std::filesystem::path(local) / L"Alarm Clock";
-    CoTaskMemFree(local);
+    const HRESULT found = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local);
+    // Freed whether or not the call succeeded.
+    const TaskMem<wchar_t> owned(local);
+    if (found == S_OK) folder = std::filesystem::path(local) / L"Alarm Clock";
     return folder;
 }
 

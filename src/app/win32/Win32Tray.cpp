@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/win32/Owned.h"
 #include "log/Log.h"
 
 namespace {
@@ -82,7 +83,7 @@ uint64_t Win32Tray::createIcon(const IconImage& image) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const OwnedBitmap colour(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!colour) return 0;
     auto* out = static_cast<uint32_t*>(bits);
     const size_t maskStride = static_cast<size_t>((picture.width + 15) / 16 * 2);
@@ -96,11 +97,10 @@ uint64_t Win32Tray::createIcon(const IconImage& image) {
             if (image.mask[i]) mask[y * maskStride + x / 8] |= static_cast<uint8_t>(0x80 >> x % 8);
         }
     }
-    HBITMAP maskBitmap = CreateBitmap(picture.width, picture.height, 1, 1, mask.data());
-    ICONINFO icon{TRUE, 0, 0, maskBitmap, colour};
+    // The icon keeps copies of both bitmaps.
+    const OwnedBitmap maskBitmap(CreateBitmap(picture.width, picture.height, 1, 1, mask.data()));
+    ICONINFO icon{TRUE, 0, 0, maskBitmap.get(), colour.get()};
     HICON handle = CreateIconIndirect(&icon);
-    DeleteObject(maskBitmap);
-    DeleteObject(colour);
     return reinterpret_cast<uint64_t>(handle);
 }
 

@@ -34,10 +34,8 @@ std::unique_ptr<ChangeWatcher> ChangeWatcher::start(std::string sink,
     pa_context* context = self->m_session->context();
     const auto subscribe = [&]() -> pa_operation* {
         pa_context_set_subscribe_callback(context, onEvent, self);
-        pa_operation* subscribed =
-            pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SINK, nullptr, nullptr);
-        if (!subscribed) return nullptr;
-        pa_operation_unref(subscribed);
+        if (!Operation(pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SINK, nullptr, nullptr)))
+            return nullptr;
         // The server answers in order: the starting state comes after the
         // subscription took effect, so no change falls between the two.
         return pa_context_get_sink_info_by_name(context, self->m_sink.c_str(), onSinkInfo, self);
@@ -65,8 +63,7 @@ void ChangeWatcher::onEvent(pa_context* context, pa_subscription_event_type_t ty
     if (facility != PA_SUBSCRIPTION_EVENT_SINK || kind != PA_SUBSCRIPTION_EVENT_CHANGE) return;
     if (!watcher->m_haveLevels || index != watcher->m_sinkIndex) return;
     // The event says only that something changed; read what it was.
-    if (pa_operation* op = pa_context_get_sink_info_by_index(context, index, onSinkInfo, self))
-        pa_operation_unref(op);
+    pulse::letRun(pa_context_get_sink_info_by_index(context, index, onSinkInfo, self));
 }
 
 void ChangeWatcher::onSinkInfo(pa_context*, const pa_sink_info* info, int, void* self) {

@@ -36,27 +36,26 @@ void PulseClipPlayer::playSamples(const ClipSamples& samples) {
     const auto deadline = Clock::now() + clipLength(samples) + m_timing.playMargin;
     const auto drain = [&]() -> pa_operation* {
         // Uncork and write at once: the server takes the commands in order.
-        if (pa_operation* uncork = pa_stream_cork(m_stream, 0, nullptr, nullptr))
-            pa_operation_unref(uncork);
+        pulse::letRun(pa_stream_cork(m_stream.get(), 0, nullptr, nullptr));
         // The whole clip goes to the server at once (it is short, and well under
         // the server's buffer limit): the sink then plays it at its own pace, and
         // a busy caller cannot starve the small buffer in the middle of a word.
-        if (pa_stream_write(m_stream, samples.data(), samples.size() * sizeof(samples[0]), nullptr,
-                            0, PA_SEEK_RELATIVE) < 0)
+        if (pa_stream_write(m_stream.get(), samples.data(), samples.size() * sizeof(samples[0]),
+                            nullptr, 0, PA_SEEK_RELATIVE) < 0)
             return nullptr;
         // The drain is answered once the sink has played the last sample.
-        return pa_stream_drain(m_stream, nullptr, nullptr);
+        return pa_stream_drain(m_stream.get(), nullptr, nullptr);
     };
     // Corked between clips, the stream lets the sink go idle (and suspend)
     // while the sink keeps the stream's small latency.
-    const auto cork = [&] { return pa_stream_cork(m_stream, 1, nullptr, nullptr); };
+    const auto cork = [&] { return pa_stream_cork(m_stream.get(), 1, nullptr, nullptr); };
     if (!m_session->request(drain, deadline) || !m_session->request(cork, deadline))
         fail("PulseAudio clips: the clip was not played out");
 }
 
 void PulseClipPlayer::stop() {
     if (!m_stream || !healthy()) return;
-    const auto flush = [&] { return pa_stream_flush(m_stream, nullptr, nullptr); };
+    const auto flush = [&] { return pa_stream_flush(m_stream.get(), nullptr, nullptr); };
     if (!m_session->request(flush, Clock::now() + m_timing.stopLimit))
         fail("PulseAudio clips: the flush was not answered");
 }
@@ -65,9 +64,8 @@ void PulseClipPlayer::interrupt() {
     std::lock_guard handles(m_handles);
     if (!m_session || !m_stream) return;
     std::lock_guard lock(*m_session);
-    if (pa_stream_get_state(m_stream) != PA_STREAM_READY) return;
-    if (pa_operation* flush = pa_stream_flush(m_stream, nullptr, nullptr))
-        pa_operation_unref(flush);
+    if (pa_stream_get_state(m_stream.get()) != PA_STREAM_READY) return;
+    pulse::letRun(pa_stream_flush(m_stream.get(), nullptr, nullptr));
 }
 
 bool PulseClipPlayer::ensureStream() {
@@ -103,7 +101,7 @@ bool PulseClipPlayer::open(Clock::time_point deadline) {
                                 static_cast<pa_usec_t>(target.count()), true, wake, nullptr,
                                 m_session.get());
     }
-    pa_stream* stream = m_stream;
+    pa_stream* stream = m_stream.get();
     if (!stream) return false;
     const auto settled = [stream] { return pa_stream_get_state(stream) != PA_STREAM_CREATING; };
     return m_session->waitUntil(settled, deadline) && healthy();
@@ -111,7 +109,7 @@ bool PulseClipPlayer::open(Clock::time_point deadline) {
 
 bool PulseClipPlayer::healthy() const {
     std::lock_guard lock(*m_session);
-    return m_session->ready() && pa_stream_get_state(m_stream) == PA_STREAM_READY;
+    return m_session->ready() && pa_stream_get_state(m_stream.get()) == PA_STREAM_READY;
 }
 
 void PulseClipPlayer::fail(std::string_view why) {
@@ -124,7 +122,7 @@ void PulseClipPlayer::close() {
     std::lock_guard handles(m_handles);
     if (m_stream) {
         std::lock_guard lock(*m_session);
-        closeStream(m_stream);
+        m_stream.reset();
     }
     m_session.reset();
 }

@@ -16,9 +16,9 @@
 #include <string_view>
 
 #include "platform/pulse/ClipAudio.h"
+#include "platform/pulse/PulseRef.h"
 #include "speech/ClipPlayer.h"
 
-struct pa_stream;
 namespace pulse {
 class Session;
 }
@@ -71,7 +71,7 @@ class PulseClipPlayer : public ClipSound {
 
     Timing m_timing;
     std::unique_ptr<pulse::Session> m_session;
-    pa_stream* m_stream = nullptr;
+    pulse::Stream m_stream;
     // Held while the session and the stream are made or dropped, so that
     // interrupt() on another thread sees them whole.
     std::mutex m_handles;

@@ -17,10 +17,9 @@ std::unique_ptr<DefaultSinkWatcher> DefaultSinkWatcher::start(Clock::time_point 
     pa_context* context = self->m_session->context();
     const auto subscribe = [&]() -> pa_operation* {
         pa_context_set_subscribe_callback(context, onEvent, self);
-        pa_operation* subscribed =
-            pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr);
-        if (!subscribed) return nullptr;
-        pa_operation_unref(subscribed);
+        if (!Operation(
+                pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr)))
+            return nullptr;
         // Answered after the subscription took effect: no change falls between.
         return pa_context_get_server_info(context, onServerInfo, self);
     };
@@ -38,8 +37,7 @@ void DefaultSinkWatcher::onEvent(pa_context* context, pa_subscription_event_type
                                  void* self) {
     if ((type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) != PA_SUBSCRIPTION_EVENT_SERVER) return;
     // The event says only that the server changed; read its default sink.
-    if (pa_operation* op = pa_context_get_server_info(context, onServerInfo, self))
-        pa_operation_unref(op);
+    pulse::letRun(pa_context_get_server_info(context, onServerInfo, self));
 }
 
 void DefaultSinkWatcher::onServerInfo(pa_context*, const pa_server_info* info, void* self) {

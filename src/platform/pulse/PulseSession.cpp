@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <mutex>
-#include <thread>
 
 #include "log/Log.h"
 
@@ -34,30 +33,16 @@ void signalLoop(void* loop) {
 
 Session::Session(const char* name, std::chrono::milliseconds reconnectDelay)
     : m_name(name), m_reconnectDelay(reconnectDelay), m_loop(pa_threaded_mainloop_new()) {
-    if (m_loop) pa_threaded_mainloop_set_name(m_loop, name);
+    if (m_loop) pa_threaded_mainloop_set_name(m_loop.get(), name);
 }
 
 Session::~Session() {
     if (!m_loop) return;
-    {
-        std::lock_guard lock(*this);
-        onChange = nullptr;
-        dropContext();
-        pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
-        for (pa_time_event* timer : {m_wakeTimer, m_reconnectTimer})
-            if (timer) api->time_free(timer);
-    }
-    pa_threaded_mainloop* loop = m_loop;
-    const auto finish = [loop] {
-        pa_threaded_mainloop_stop(loop);
-        pa_threaded_mainloop_free(loop);
-    };
-    // Ended from one of its own callbacks, the thread cannot stop itself:
-    // another one stops it once the callback has returned.
-    if (pa_threaded_mainloop_in_thread(loop))
-        std::thread(finish).detach();
-    else
-        finish();
+    std::lock_guard lock(*this);
+    onChange = nullptr;
+    dropContext();
+    m_wakeTimer.reset();
+    m_reconnectTimer.reset();
 }
 
 std::unique_ptr<Session> Session::open(const char* name, Clock::time_point deadline) {
@@ -69,36 +54,42 @@ std::unique_ptr<Session> Session::open(const char* name, Clock::time_point deadl
 }
 
 void Session::lock() const {
-    if (m_loop && !pa_threaded_mainloop_in_thread(m_loop)) pa_threaded_mainloop_lock(m_loop);
+    if (m_loop && !pa_threaded_mainloop_in_thread(m_loop.get()))
+        pa_threaded_mainloop_lock(m_loop.get());
 }
 
 void Session::unlock() const {
-    if (m_loop && !pa_threaded_mainloop_in_thread(m_loop)) pa_threaded_mainloop_unlock(m_loop);
+    if (m_loop && !pa_threaded_mainloop_in_thread(m_loop.get()))
+        pa_threaded_mainloop_unlock(m_loop.get());
 }
 
 void Session::connect() {
     std::lock_guard lock(*this);
     dropContext();
-    if (m_loop) m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), m_name.c_str());
+    if (!m_loop) return;
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop.get());
+    m_context.reset(pa_context_new(api, m_name.c_str()));
     if (!m_context) return;
     if (!m_wakeTimer) {
-        m_wakeTimer = pa_context_rttime_new(
-            m_context, PA_USEC_INVALID,
-            [](pa_mainloop_api*, pa_time_event*, const timeval*, void* loop) { signalLoop(loop); },
-            m_loop);
-        m_reconnectTimer = pa_context_rttime_new(
-            m_context, PA_USEC_INVALID,
-            [](pa_mainloop_api*, pa_time_event*, const timeval*, void* self) {
-                static_cast<Session*>(self)->connect();
-            },
-            this);
+        m_wakeTimer = TimeEvent(pa_context_rttime_new(
+                                    m_context.get(), PA_USEC_INVALID,
+                                    [](pa_mainloop_api*, pa_time_event*, const timeval*,
+                                       void* loop) { signalLoop(loop); },
+                                    m_loop.get()),
+                                TimeEventFree{api});
+        m_reconnectTimer = TimeEvent(pa_context_rttime_new(
+                                         m_context.get(), PA_USEC_INVALID,
+                                         [](pa_mainloop_api*, pa_time_event*, const timeval*,
+                                            void* self) { static_cast<Session*>(self)->connect(); },
+                                         this),
+                                     TimeEventFree{api});
     }
-    pa_context_set_state_callback(m_context, contextChanged, this);
+    pa_context_set_state_callback(m_context.get(), contextChanged, this);
     // The server named by PULSE_SERVER or the client configuration; never start one.
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    if (pa_context_connect(m_context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         // No server fails here, before the thread is needed.
         logDebug(LogCategory::audio, std::string("PulseAudio: cannot connect: ") +
-                                         pa_strerror(pa_context_errno(m_context)));
+                                         pa_strerror(pa_context_errno(m_context.get())));
         reconnectLater();
     } else if (!run()) {
         dropContext();
@@ -106,20 +97,20 @@ void Session::connect() {
 }
 
 bool Session::run() {
-    if (!m_running) m_running = pa_threaded_mainloop_start(m_loop) >= 0;
+    if (!m_running) m_running = pa_threaded_mainloop_start(m_loop.get()) >= 0;
     if (!m_running) logDebug(LogCategory::audio, "PulseAudio: cannot start the session's thread");
     return m_running;
 }
 
 bool Session::ready() const {
     std::lock_guard lock(*this);
-    return m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY;
+    return m_context && pa_context_get_state(m_context.get()) == PA_CONTEXT_READY;
 }
 
 void Session::reconnectLater() {
     std::lock_guard lock(*this);
     if (m_reconnectDelay.count() > 0 && m_context && m_reconnectTimer && run())
-        pa_context_rttime_restart(m_context, m_reconnectTimer,
+        pa_context_rttime_restart(m_context.get(), m_reconnectTimer.get(),
                                   rtclockAt(Clock::now() + m_reconnectDelay));
 }
 
@@ -142,69 +133,59 @@ bool Session::waitUntil(const std::function<bool()>& done, Clock::time_point dea
 
 bool Session::request(const std::function<pa_operation*()>& send, Clock::time_point deadline) {
     std::lock_guard lock(*this);
-    pa_operation* operation = ready() ? send() : nullptr;
+    const Operation operation(ready() ? send() : nullptr);
     if (!operation) return false;
+    pa_operation* const sent = operation.get();
     pa_operation_set_state_callback(
-        operation, [](pa_operation*, void* loop) { signalLoop(loop); }, m_loop);
+        sent, [](pa_operation*, void* loop) { signalLoop(loop); }, m_loop.get());
     const bool finished = waitLocked(
-        [operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; },
-        deadline);
-    const bool answered = finished && pa_operation_get_state(operation) == PA_OPERATION_DONE;
+        [sent] { return pa_operation_get_state(sent) != PA_OPERATION_RUNNING; }, deadline);
+    const bool answered = finished && pa_operation_get_state(sent) == PA_OPERATION_DONE;
     // No callback may run after the caller's result variables are gone.
-    if (!finished) pa_operation_cancel(operation);
-    pa_operation_unref(operation);
+    if (!finished) pa_operation_cancel(sent);
     return answered;
 }
 
 void Session::wake() const {
-    if (m_loop) signalLoop(m_loop);
+    if (m_loop) signalLoop(m_loop.get());
 }
 
 // Entered locked exactly once: pa_threaded_mainloop_wait must release the lock.
 bool Session::waitLocked(const std::function<bool()>& done, Clock::time_point deadline) {
-    pa_operation* ping = nullptr;
+    Operation ping;
     Clock::time_point pingDue = Clock::now() + answerLimit;
     const char* failure = nullptr;
     while (!done()) {
         const auto now = Clock::now();
         const bool connected = ready();
-        if (!m_context || !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))) {
+        if (!m_context || !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context.get()))) {
             failure = "PulseAudio: the connection is gone";
         } else if (now >= deadline) {
             failure = "PulseAudio: no answer before the deadline";
         } else if (connected && now >= pingDue) {
-            if (ping && pa_operation_get_state(ping) == PA_OPERATION_RUNNING) {
+            if (ping && pa_operation_get_state(ping.get()) == PA_OPERATION_RUNNING) {
                 failure = "PulseAudio: the server stopped answering";
             } else {
-                if (ping) pa_operation_unref(ping);
                 // Any request will do; the server's info is a small one.
-                ping = pa_context_get_server_info(
-                    m_context, [](pa_context*, const pa_server_info*, void*) {}, nullptr);
+                ping.reset(pa_context_get_server_info(
+                    m_context.get(), [](pa_context*, const pa_server_info*, void*) {}, nullptr));
                 pingDue = now + answerLimit;
             }
         }
         if (failure) break;
         const auto wakeAt = connected ? std::min(deadline, pingDue) : deadline;
-        pa_context_rttime_restart(m_context, m_wakeTimer, rtclockAt(wakeAt));
-        pa_threaded_mainloop_wait(m_loop);
+        pa_context_rttime_restart(m_context.get(), m_wakeTimer.get(), rtclockAt(wakeAt));
+        pa_threaded_mainloop_wait(m_loop.get());
     }
-    if (ping) {
-        pa_operation_cancel(ping);
-        pa_operation_unref(ping);
-    }
+    if (ping) pa_operation_cancel(ping.get());
     if (!failure) return true;
     logDebug(LogCategory::audio, failure);
-    if (m_context) pa_context_disconnect(m_context);
+    if (m_context) pa_context_disconnect(m_context.get());
     return false;
 }
 
 void Session::dropContext() {
-    if (!m_context) return;
-    pa_context_set_state_callback(m_context, nullptr, nullptr);
-    pa_context_set_subscribe_callback(m_context, nullptr, nullptr);
-    pa_context_disconnect(m_context);
-    pa_context_unref(m_context);
-    m_context = nullptr;
+    m_context.reset();
 }
 
 }  // namespace pulse

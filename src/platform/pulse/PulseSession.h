@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+#include "PulseRef.h"
+
 namespace pulse {
 
 using Clock = std::chrono::steady_clock;
@@ -48,7 +50,7 @@ class Session {
     // Connects afresh (dropping any earlier connection), never spawning a server.
     void connect();
     bool ready() const;
-    pa_context* context() const { return m_context; }
+    pa_context* context() const { return m_context.get(); }
     // Drops the connection after the reconnect delay and connects again.
     void reconnectLater();
     // Called on the session's thread whenever the connection's state changes.
@@ -72,11 +74,12 @@ class Session {
 
     const std::string m_name;
     const std::chrono::milliseconds m_reconnectDelay;
-    pa_threaded_mainloop* const m_loop;
+    // Released last: the connection and the timers go first, with the session locked.
+    const ThreadedLoop m_loop;
     bool m_running = false;
-    pa_context* m_context = nullptr;
-    pa_time_event* m_wakeTimer = nullptr;
-    pa_time_event* m_reconnectTimer = nullptr;
+    Context m_context;
+    TimeEvent m_wakeTimer;
+    TimeEvent m_reconnectTimer;
 };
 
 }  // namespace pulse

@@ -5,12 +5,12 @@
 
 #include <pulse/stream.h>
 
-// A stream connecting to the default sink, its callbacks set; null when it
-// cannot be made.
-pa_stream* openPlayback(pa_context* context, const char* name, const pa_sample_spec& spec,
-                        const pa_channel_map* map, pa_usec_t target, bool corked,
-                        pa_stream_notify_cb_t onState, pa_stream_request_cb_t onWrite,
-                        void* userdata);
+#include "PulseRef.h"
 
-// Disconnects and releases the stream (null afterwards); its callbacks never run again.
-void closeStream(pa_stream*& stream);
+// A stream connecting to the default sink, its callbacks set; null when it
+// cannot be made. Releasing it (reset, with the session locked) disconnects
+// it, and its callbacks never run again.
+pulse::Stream openPlayback(pa_context* context, const char* name, const pa_sample_spec& spec,
+                           const pa_channel_map* map, pa_usec_t target, bool corked,
+                           pa_stream_notify_cb_t onState, pa_stream_request_cb_t onWrite,
+                           void* userdata);

@@ -39,7 +39,7 @@ PulseTrackPlayer::~PulseTrackPlayer() {
     // Nothing calls back into the player once this is done; the session ends after it.
     Locked locked(*m_session);
     m_session->onChange = nullptr;
-    closeStream(m_stream);
+    m_stream.reset();
 }
 
 bool PulseTrackPlayer::tryOpen(const std::string& path) {
@@ -48,7 +48,7 @@ bool PulseTrackPlayer::tryOpen(const std::string& path) {
     if (!file) return false;
     Locked locked(*m_session);
     ++m_opening;
-    closeStream(m_stream);
+    m_stream.reset();
     m_file = std::move(file);
     m_url = path;
     m_state = Playing;
@@ -70,7 +70,7 @@ void PulseTrackPlayer::open(const std::string& path) {
     unsigned opening = 0;
     {
         Locked locked(*m_session);
-        closeStream(m_stream);
+        m_stream.reset();
         m_file.reset();
         m_url = path;
         m_state = Playing;
@@ -123,7 +123,7 @@ void PulseTrackPlayer::stop() {
     if (m_url.empty() || m_state == failed) return;
     m_state = stopped;
     // What the server still holds of the track goes with the stream.
-    closeStream(m_stream);
+    m_stream.reset();
     if (m_file) m_file->rewind();
 }
 
@@ -134,7 +134,7 @@ unsigned long long PulseTrackPlayer::soundWritten() const {
 
 bool PulseTrackPlayer::streaming() const {
     Locked locked(*m_session);
-    return m_stream && pa_stream_get_state(m_stream) == PA_STREAM_READY;
+    return m_stream && pa_stream_get_state(m_stream.get()) == PA_STREAM_READY;
 }
 
 // Everything below runs with the player locked: on its own thread in a
@@ -143,7 +143,7 @@ bool PulseTrackPlayer::streaming() const {
 void PulseTrackPlayer::connectionChanged() {
     // The session connects again by itself when the server went away or never came.
     if (!m_session->ready())
-        closeStream(m_stream);
+        m_stream.reset();
     else if (m_state == Playing || m_state == Paused)
         startStream();
 }
@@ -171,7 +171,7 @@ void PulseTrackPlayer::streamChanged(pa_stream* stream, void* self) {
         logDebug(LogCategory::audio,
                  std::string("PulseAudio track: the stream failed: ") +
                      pa_strerror(pa_context_errno(pa_stream_get_context(stream))));
-        closeStream(player->m_stream);
+        player->m_stream.reset();
         player->m_session->reconnectLater();
     }
 }
@@ -185,7 +185,7 @@ void PulseTrackPlayer::feed(std::size_t bytes) {
     while (m_stream && bytes >= frameBytes) {
         void* buffer = nullptr;
         std::size_t size = bytes;
-        if (pa_stream_begin_write(m_stream, &buffer, &size) < 0 || !buffer) return;
+        if (pa_stream_begin_write(m_stream.get(), &buffer, &size) < 0 || !buffer) return;
         const std::size_t wanted = size / frameBytes;
         const std::size_t decoded =
             m_file->read(static_cast<std::int16_t*>(buffer), wanted, m_loop);
@@ -197,9 +197,9 @@ void PulseTrackPlayer::feed(std::size_t bytes) {
             got = wanted;
         }
         if (got == 0) {
-            pa_stream_cancel_write(m_stream);
+            pa_stream_cancel_write(m_stream.get());
         } else {
-            pa_stream_write(m_stream, buffer, got * frameBytes, nullptr, 0, PA_SEEK_RELATIVE);
+            pa_stream_write(m_stream.get(), buffer, got * frameBytes, nullptr, 0, PA_SEEK_RELATIVE);
             bytes -= got * frameBytes;
             // Only the track's own sound counts, not the silence that stands in for it.
             m_framesWritten += decoded;
@@ -216,16 +216,15 @@ void PulseTrackPlayer::feed(std::size_t bytes) {
 }
 
 void PulseTrackPlayer::applyCork() {
-    if (!m_stream || pa_stream_get_state(m_stream) != PA_STREAM_READY) return;
+    if (!m_stream || pa_stream_get_state(m_stream.get()) != PA_STREAM_READY) return;
     const int cork = m_state == Playing ? 0 : 1;
-    if (pa_stream_is_corked(m_stream) == cork) return;
-    if (pa_operation* operation = pa_stream_cork(m_stream, cork, nullptr, nullptr))
-        pa_operation_unref(operation);
+    if (pa_stream_is_corked(m_stream.get()) == cork) return;
+    pulse::letRun(pa_stream_cork(m_stream.get(), cork, nullptr, nullptr));
 }
 
 void PulseTrackPlayer::fail() {
     logDebug(LogCategory::audio, "PulseAudio track: cannot go on playing " + m_url);
-    closeStream(m_stream);
+    m_stream.reset();
     m_state = failed;
     if (onError) onError();
 }

@@ -13,8 +13,8 @@
 #include <thread>
 
 #include "clock/Services.h"
+#include "platform/pulse/PulseRef.h"
 
-struct pa_stream;
 class TrackFile;
 namespace pulse {
 class Session;
@@ -66,7 +66,7 @@ class PulseTrackPlayer : public TrackPlayer {
     // so that an opener whose file was replaced meanwhile leaves the player be.
     std::thread m_opener;
     unsigned m_opening = 0;
-    pa_stream* m_stream = nullptr;
+    pulse::Stream m_stream;
     std::unique_ptr<TrackFile> m_file;
     std::string m_url;
     int m_state = 1;  // 1 stopped, 2 paused, 3 playing, 0 failed

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "GstRef.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -81,10 +83,10 @@ bool settled(GstBus* bus, GstStateChangeReturn change, std::int64_t deadlineNs, 
     const auto types =
         GstMessageType(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR | GST_MESSAGE_SEGMENT_DONE);
     for (std::int64_t left; (left = deadlineNs - nowNs()) > 0;) {
-        GstMessage* message = gst_bus_timed_pop_filtered(bus, GstClockTime(left), types);
+        const gst::Ref<GstMessage> message(
+            gst_bus_timed_pop_filtered(bus, GstClockTime(left), types));
         if (!message) return false;
-        const GstMessageType type = GST_MESSAGE_TYPE(message);
-        gst_message_unref(message);
+        const GstMessageType type = GST_MESSAGE_TYPE(message.get());
         if (type != GST_MESSAGE_SEGMENT_DONE) return type == GST_MESSAGE_ASYNC_DONE;
         segmentDone = true;
     }
@@ -98,39 +100,35 @@ std::unique_ptr<TrackFile> TrackFile::open(const std::string& path) {
     std::error_code error;
     if (path.empty() || !std::filesystem::is_regular_file(path, error) || !gstReady())
         return nullptr;
-    gchar* uri = gst_filename_to_uri(path.c_str(), nullptr);
+    const gst::Ref<gchar> uri(gst_filename_to_uri(path.c_str(), nullptr));
     if (!uri) return nullptr;
     std::unique_ptr<TrackFile> track(new TrackFile);
-    const bool started = track->start(uri);
-    g_free(uri);
-    if (!started) return nullptr;
+    if (!track->start(uri.get())) return nullptr;
     return track;
 }
 
 bool TrackFile::start(const std::string& uri) {
     // file:// → decoder → audioconvert → audioresample → appsink.
-    m_pipeline = gst_pipeline_new("alarm-track");
-    m_decoder = gst_element_factory_make("uridecodebin", nullptr);
-    m_convert = gst_element_factory_make("audioconvert", nullptr);
-    GstElement* resample = gst_element_factory_make("audioresample", nullptr);
-    GstElement* sink = gst_element_factory_make("appsink", nullptr);
-    if (!m_pipeline || !m_decoder || !m_convert || !resample || !sink) {
-        for (GstElement* element : {m_decoder, m_convert, resample, sink})
-            if (element) gst_object_unref(gst_object_ref_sink(element));
-        m_decoder = m_convert = nullptr;
-        return false;
-    }
-    gst_bin_add_many(GST_BIN(m_pipeline), m_decoder, m_convert, resample, sink, nullptr);
-    m_sink = GST_APP_SINK(sink);
-    m_bus = gst_element_get_bus(m_pipeline);
+    m_pipeline.reset(gst_pipeline_new("alarm-track"));
+    // The bin takes its own reference of each; these go when start() returns.
+    const gst::Ref<GstElement> decoder = gst::makeElement("uridecodebin");
+    const gst::Ref<GstElement> convert = gst::makeElement("audioconvert");
+    const gst::Ref<GstElement> resample = gst::makeElement("audioresample");
+    const gst::Ref<GstElement> sink = gst::makeElement("appsink");
+    if (!m_pipeline || !decoder || !convert || !resample || !sink) return false;
+    gst_bin_add_many(GST_BIN(m_pipeline.get()), decoder.get(), convert.get(), resample.get(),
+                     sink.get(), nullptr);
+    m_decoder = decoder.get();
+    m_convert = convert.get();
+    m_sink = GST_APP_SINK(sink.get());
+    m_bus.reset(gst_element_get_bus(m_pipeline.get()));
 
     g_object_set(m_decoder, "uri", uri.c_str(), nullptr);
-    GstCaps* caps =
-        gst_caps_from_string("audio/x-raw,format=S16LE,layout=interleaved,rate=48000,channels=2");
-    g_object_set(sink, "caps", caps, "sync", FALSE, "max-buffers", sinkBuffers, "drop", FALSE,
-                 "enable-last-sample", FALSE, nullptr);
-    gst_caps_unref(caps);
-    if (!gst_element_link_many(m_convert, resample, sink, nullptr)) return false;
+    const gst::Ref<GstCaps> caps(
+        gst_caps_from_string("audio/x-raw,format=S16LE,layout=interleaved,rate=48000,channels=2"));
+    g_object_set(sink.get(), "caps", caps.get(), "sync", FALSE, "max-buffers", sinkBuffers, "drop",
+                 FALSE, "enable-last-sample", FALSE, nullptr);
+    if (!gst_element_link_many(m_convert, resample.get(), sink.get(), nullptr)) return false;
 
     g_signal_connect(m_decoder, "autoplug-select", G_CALLBACK(skipPictureDecoders), nullptr);
     g_signal_connect(m_decoder, "autoplug-sort", G_CALLBACK(libavLast), nullptr);
@@ -141,29 +139,27 @@ bool TrackFile::start(const std::string& uri) {
                              G_CALLBACK(+[](TrackFile* self) { self->noMorePads(); }), this);
     // Notes that sound comes out of the decoder, so that looping never spins on a
     // file that stopped giving any.
-    GstPad* input = gst_element_get_static_pad(m_convert, "sink");
+    const gst::Ref<GstPad> input(gst_element_get_static_pad(m_convert, "sink"));
     gst_pad_add_probe(
-        input, GST_PAD_PROBE_TYPE_BUFFER,
+        input.get(), GST_PAD_PROBE_TYPE_BUFFER,
         [](GstPad*, GstPadProbeInfo*, gpointer self) {
             static_cast<TrackFile*>(self)->m_flowing = true;
             return GST_PAD_PROBE_OK;
         },
         this, nullptr);
-    gst_object_unref(input);
 
     // Within the limit: the file decodes and gives some sound.
     const std::int64_t deadline = nowNs() + openLimitNs;
-    if (!settled(m_bus, gst_element_set_state(m_pipeline, GST_STATE_PAUSED), deadline,
+    if (!settled(m_bus.get(), gst_element_set_state(m_pipeline.get(), GST_STATE_PAUSED), deadline,
                  m_endedEarly))
         return false;
-    GstSample* first = gst_app_sink_try_pull_preroll(m_sink, 0);
-    if (!first) return false;  // the file ended without a sound
-    gst_sample_unref(first);
+    // None when the file ended without a sound.
+    if (!gst::Ref<GstSample>(gst_app_sink_try_pull_preroll(m_sink, 0))) return false;
     // Play the file as a segment, which ends without ending the stream, so that
     // the next turn can be queued right behind it.
-    if (seekToStart(true) && !settled(m_bus, GST_STATE_CHANGE_ASYNC, deadline, m_endedEarly))
+    if (seekToStart(true) && !settled(m_bus.get(), GST_STATE_CHANGE_ASYNC, deadline, m_endedEarly))
         return false;
-    if (gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
+    if (gst_element_set_state(m_pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
         return false;
     m_watcher = std::thread(&TrackFile::watch, this);
     // Half a second of sound in hand, so that the track does not start with a gap.
@@ -175,36 +171,33 @@ TrackFile::~TrackFile() {
     // The decoder stops first: that frees a watcher that waits in a seek for the
     // decoder's threads. The bus still carries messages until the pipeline is NULL.
     m_quitting = true;
-    if (m_pipeline) gst_element_set_state(m_pipeline, GST_STATE_READY);
+    if (m_pipeline) gst_element_set_state(m_pipeline.get(), GST_STATE_READY);
     if (m_watcher.joinable()) {
-        gst_bus_post(m_bus, gst_message_new_application(nullptr, gst_structure_new_empty("quit")));
+        gst_bus_post(m_bus.get(),
+                     gst_message_new_application(nullptr, gst_structure_new_empty("quit")));
         m_watcher.join();
     }
     dropAhead();
-    if (m_pipeline) {
-        gst_element_set_state(m_pipeline, GST_STATE_NULL);
-        gst_object_unref(m_pipeline);
-    }
-    if (m_bus) gst_object_unref(m_bus);
+    // The pipeline and the bus are released after this, in that order.
+    if (m_pipeline) gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
 }
 
 void TrackFile::linkPad(GstPad* pad) {
-    GstCaps* caps = gst_pad_get_current_caps(pad);
-    if (!caps) caps = gst_pad_query_caps(pad, nullptr);
+    gst::Ref<GstCaps> caps(gst_pad_get_current_caps(pad));
+    if (!caps) caps.reset(gst_pad_query_caps(pad, nullptr));
     const bool sound =
-        caps && !gst_caps_is_empty(caps) &&
-        g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps, 0)), "audio/x-raw");
-    if (caps) gst_caps_unref(caps);
+        caps && !gst_caps_is_empty(caps.get()) &&
+        g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps.get(), 0)),
+                         "audio/x-raw");
     // The first sound stream plays; video and further sound streams stay unlinked.
     if (!sound || m_linked.exchange(true)) return;
-    GstPad* input = gst_element_get_static_pad(m_convert, "sink");
-    if (gst_pad_link(pad, input) != GST_PAD_LINK_OK) m_linked = false;
-    gst_object_unref(input);
+    const gst::Ref<GstPad> input(gst_element_get_static_pad(m_convert, "sink"));
+    if (gst_pad_link(pad, input.get()) != GST_PAD_LINK_OK) m_linked = false;
 }
 
 void TrackFile::noMorePads() {
     if (!m_linked)
-        GST_ELEMENT_ERROR(m_pipeline, STREAM, CODEC_NOT_FOUND, ("No sound in this file"),
+        GST_ELEMENT_ERROR(m_pipeline.get(), STREAM, CODEC_NOT_FOUND, ("No sound in this file"),
                           (nullptr));
 }
 
@@ -213,14 +206,12 @@ bool TrackFile::seekToStart(bool flush) {
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_SEGMENT | (flush ? GST_SEEK_FLAG_FLUSH : 0));
     GstEvent* seek = gst_event_new_seek(1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, 0,
                                         GST_SEEK_TYPE_SET, GST_CLOCK_TIME_NONE);
-    if (flush) return gst_element_send_event(m_pipeline, seek);
+    if (flush) return gst_element_send_event(m_pipeline.get(), seek);
     // Without a flush the seek waits until the decoder has room for the next turn.
     // Sent from a pad it holds no lock of the pipeline meanwhile, so stopping the
     // pipeline or a rewind is never held up by it.
-    GstPad* output = gst_element_get_static_pad(m_convert, "src");
-    const bool done = gst_pad_send_event(output, seek);
-    gst_object_unref(output);
-    return done;
+    const gst::Ref<GstPad> output(gst_element_get_static_pad(m_convert, "src"));
+    return gst_pad_send_event(output.get(), seek);
 }
 
 // On the watcher thread: starts every next turn of the file.
@@ -235,11 +226,10 @@ void TrackFile::watch() {
             turnDue = false;
             seekToStart(false);
         }
-        GstMessage* message = gst_bus_timed_pop_filtered(
-            m_bus, turnDue ? 10 * GST_MSECOND : GST_CLOCK_TIME_NONE, types);
+        const gst::Ref<GstMessage> message(gst_bus_timed_pop_filtered(
+            m_bus.get(), turnDue ? 10 * GST_MSECOND : GST_CLOCK_TIME_NONE, types));
         if (!message) continue;
-        const GstMessageType type = GST_MESSAGE_TYPE(message);
-        gst_message_unref(message);
+        const GstMessageType type = GST_MESSAGE_TYPE(message.get());
         if (m_quitting) return;
         if (type == GST_MESSAGE_ERROR) {
             m_broken = true;
@@ -249,8 +239,8 @@ void TrackFile::watch() {
         } else if (type == GST_MESSAGE_EOS && !m_broken && !seekToStart(true)) {
             // A file that cannot go back to its start: open it again.
             m_linked = false;
-            gst_element_set_state(m_pipeline, GST_STATE_READY);
-            gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
+            gst_element_set_state(m_pipeline.get(), GST_STATE_READY);
+            gst_element_set_state(m_pipeline.get(), GST_STATE_PLAYING);
         }
     }
 }
@@ -266,7 +256,6 @@ void TrackFile::rewind() {
 }
 
 void TrackFile::dropAhead() {
-    for (const Block& block : m_ahead) gst_buffer_unref(block.buffer);
     m_ahead.clear();
     m_aheadBytes = 0;
     m_offset = 0;
@@ -275,20 +264,19 @@ void TrackFile::dropAhead() {
 // Takes what the sink holds, up to a second of sound, without waiting.
 void TrackFile::takeDecoded() {
     while (m_aheadBytes < aheadBytes) {
-        GstSample* sample = gst_app_sink_try_pull_sample(m_sink, 0);
+        const gst::Ref<GstSample> sample(gst_app_sink_try_pull_sample(m_sink, 0));
         if (!sample) return;
         // A sample from earlier in the file than the last one starts the next turn.
-        const guint64 at = positionOf(sample);
+        const guint64 at = positionOf(sample.get());
         const bool startsTurn =
             at != GST_CLOCK_TIME_NONE && m_lastTime != GST_CLOCK_TIME_NONE && at <= m_lastTime;
         if (at != GST_CLOCK_TIME_NONE) m_lastTime = at;
         // Only the sound is kept: the sink reuses its sample once it is given back.
-        GstBuffer* buffer = gst_sample_get_buffer(sample);
+        GstBuffer* buffer = gst_sample_get_buffer(sample.get());
         if (buffer) {
-            m_ahead.push_back({gst_buffer_ref(buffer), startsTurn});
+            m_ahead.push_back({gst::Ref<GstBuffer>(gst_buffer_ref(buffer)), startsTurn});
             m_aheadBytes += gst_buffer_get_size(buffer);
         }
-        gst_sample_unref(sample);
     }
 }
 
@@ -311,14 +299,13 @@ std::size_t TrackFile::read(std::int16_t* out, std::size_t frames, bool loop) {
             }
             block.startsTurn = false;
         }
-        const std::size_t size = gst_buffer_get_size(block.buffer);
+        const std::size_t size = gst_buffer_get_size(block.buffer.get());
         const std::size_t take = std::min(frames - done, (size - m_offset) / frameBytes());
-        gst_buffer_extract(block.buffer, m_offset, out + done * 2, take * frameBytes());
+        gst_buffer_extract(block.buffer.get(), m_offset, out + done * 2, take * frameBytes());
         m_offset += take * frameBytes();
         done += take;
         if (m_offset + frameBytes() > size) {
             m_aheadBytes -= size;
-            gst_buffer_unref(block.buffer);
             m_ahead.pop_front();
             m_offset = 0;
         }

@@ -14,11 +14,9 @@
 #include <string>
 #include <thread>
 
-typedef struct _GstElement GstElement;
+#include "GstRef.h"
+
 typedef struct _GstAppSink GstAppSink;
-typedef struct _GstBuffer GstBuffer;
-typedef struct _GstBus GstBus;
-typedef struct _GstPad GstPad;
 
 class TrackFile {
   public:
@@ -49,7 +47,7 @@ class TrackFile {
 
   private:
     struct Block {
-        GstBuffer* buffer;
+        gst::Ref<GstBuffer> buffer;
         bool startsTurn;  // the first sound from the start of the file again
     };
 
@@ -63,11 +61,12 @@ class TrackFile {
     void fillAhead(std::size_t bytes, std::int64_t limitNs);
     void dropAhead();
 
-    GstElement* m_pipeline = nullptr;
+    gst::Ref<GstBus> m_bus;
+    gst::Ref<GstElement> m_pipeline;  // released before the bus
+    // The pipeline's own elements.
     GstElement* m_decoder = nullptr;
     GstElement* m_convert = nullptr;
     GstAppSink* m_sink = nullptr;
-    GstBus* m_bus = nullptr;
     std::thread m_watcher;      // follows the decoder's news: end of file, errors
     bool m_endedEarly = false;  // the first turn ended before the watcher started
 

@@ -11,6 +11,8 @@ template <typename Interface>
 class ComRef {
   public:
     ComRef() = default;
+    // Takes over a reference the caller holds.
+    explicit ComRef(Interface* adopted) : m_object(adopted) {}
     ~ComRef() { reset(); }
     ComRef(const ComRef&) = delete;
     ComRef& operator=(const ComRef&) = delete;
@@ -32,6 +34,8 @@ class ComRef {
         return &m_object;
     }
     void** putVoid() { return reinterpret_cast<void**>(put()); }
+    // Hands the reference on to the caller, who releases it.
+    Interface* detach() { return std::exchange(m_object, nullptr); }
     void reset() {
         if (m_object) std::exchange(m_object, nullptr)->Release();
     }
@@ -47,15 +51,22 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
+// Memory COM hands out for the caller to free (CoTaskMemFree).
+struct TaskMemFree {
+    void operator()(void* memory) const { CoTaskMemFree(memory); }
+};
+template <typename T>
+using TaskMem = std::unique_ptr<T, TaskMemFree>;
+
 // COM on the calling thread for as long as it lives (a free-threaded apartment).
-class ComApartment {
+class MtaApartment {
   public:
-    ComApartment() : m_ready(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
-    ~ComApartment() {
+    MtaApartment() : m_ready(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
+    ~MtaApartment() {
         if (m_ready) CoUninitialize();
     }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
+    MtaApartment(const MtaApartment&) = delete;
+    MtaApartment& operator=(const MtaApartment&) = delete;
     bool ready() const { return m_ready; }
 
   private:

@@ -295,7 +295,7 @@ static void playFile(const std::shared_ptr<WinTrackPlayer::Run>& run, const std:
                      const std::function<void()>& onError) {
     {
         // COM outlives the decoder and the output, which are released first.
-        const ComApartment com;
+        const MtaApartment com;
         FilePlayback playback(run, onError);
         playback.play(
             path, com.ready() ? openSource : WinTrackPlayer::SourceOpener([](const std::string&) {
