@@ -367,7 +367,7 @@ class WindowsAlarm(unittest.TestCase):
         self.assertEqual(visible_windows(display), shown, "a window came up with the film")
         self.assertEqual(app.visible(windows_path(film)), [])
         app.click(*BUT_ON_OFF)
-        poll(lambda: "blnAlarm 0" in app.log().rsplit("butOnOff", 1)[-1], 10, "switched off")
+        poll(lambda: "blnAlarm false" in app.log().rsplit("butOnOff", 1)[-1], 10, "switched off")
 
     def looping(self, app, rec, looped):
         say("checks: a 5 s track loops across two announcements, silent for %d ms at most "
