@@ -138,8 +138,12 @@ def loop_points(heard):
 
 
 def visible_windows(display):
-    """The ids of every window shown on the X server."""
-    return sorted(display.xdotool("search", "--onlyvisible", "--name", ".*", check=False).split())
+    """The ids of the windows shown on the X server that could hold a picture
+    (a film's window is 160 x 120); a tooltip, a strip some 20 pixels high that
+    comes and goes with the pointer, is left out."""
+    ids = display.xdotool("search", "--onlyvisible", "--name", ".*", check=False).split()
+    return sorted(wid for wid in ids
+                  if (display.window_info(int(wid)) or {}).get("height", 0) >= 60)
 
 
 def mutes(app):
