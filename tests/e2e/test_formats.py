@@ -30,6 +30,7 @@ FRAME = 0.05  # seconds per frame of the detectors
 EDGE = 0.2  # seconds at the end of a recording that the detectors read short
 TONE_ALONE = 0.8  # share of a frame's energy at TONE: the track sounds
 BEEP_UNDER = 0.5  # share in the beep's bands: the beep sounds (words alone stay below 0.35)
+AUDIBLE = 0.01  # frame RMS from which a sound counts as heard (-40 dBFS; the beep is near -17)
 TONE_WITHIN = 1.0  # seconds after the words by which the track is heard again
 TONE_HELD = 1.0  # seconds the tone is heard without a break
 # Seconds after the words by which a file that cannot play gives the beep: at
@@ -115,7 +116,12 @@ def heard_share(heard, clip, frame=0.02):
 
 
 def beep_share(heard):
-    return ears().beep(heard, FRAME)
+    """Per frame, the beep's share of a frame a person can hear (above
+    AUDIBLE); 0 for fainter frames, whose share says nothing."""
+    share = ears().beep(heard, FRAME)
+    n = int(FRAME * RATE)
+    level = np.sqrt((heard[: len(share) * n] ** 2).reshape(len(share), n).mean(axis=1))
+    return np.where(level >= AUDIBLE, share, 0.0)
 
 
 def tone_share(heard):
