@@ -23,7 +23,6 @@ import signal
 import subprocess
 import wave
 import sys
-import tempfile
 import unittest
 from pathlib import Path
 
@@ -33,13 +32,13 @@ import numpy as np  # noqa: E402
 
 from app import (BUT_ON_OFF, BUT_TRACK, CLOSE, MINIMIZE, WINDOW_TITLE, alarm_clock,  # noqa: E402
                  program_env, shown_faces)
-from paths import APP_BIN, APP_DIR, require_program  # noqa: E402
+from paths import APP_DIR  # noqa: E402
 from procs import poll, say  # noqa: E402
 from pulse import Recorder  # noqa: E402
 from rig import rig  # noqa: E402
 from sound import RATE, Ears, rms  # noqa: E402
 from test_formats import PICTURE, make_track, tone_share  # noqa: E402
-from wine import WINE_RUN, warm_wine  # noqa: E402
+from wine import WineTestCase  # noqa: E402
 
 START = "2026-12-08 06:59:30"
 JUST_BEFORE = "2026-12-08 06:59:57"
@@ -155,18 +154,7 @@ def sleep_requests(app):
     return [m.group(1) + (m.group(2) or "") for m in SLEEP.finditer(app.log())]
 
 
-class WindowsAlarm(unittest.TestCase):
-    def setUp(self):
-        require_program()
-        warm_wine()
-        self.launcher = Path(tempfile.mkdtemp(prefix="alarm-wine-")) / "alarm-clock"
-        self.launcher.write_text('#!/bin/sh\nexec "%s" "%s"\n' % (WINE_RUN, APP_BIN))
-        self.launcher.chmod(0o755)
-
-    def tearDown(self):
-        self.launcher.unlink()
-        self.launcher.parent.rmdir()
-
+class WindowsAlarm(WineTestCase):
     def test_window_arm_ring_switch_off_close(self):
         ears = Ears(APP_DIR / "sounds")
         with rig(START, tray=True, program=self.launcher) as (app, display, pulse, host, workdir):

@@ -15,18 +15,17 @@ gives as on a desktop."""
 import os
 import subprocess
 import sys
-import tempfile
 import unittest
 from pathlib import Path
 
 sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
 
-from paths import APP_BIN, APP_DIR, require_program  # noqa: E402
+from paths import APP_DIR  # noqa: E402
 from procs import poll, say  # noqa: E402
 from pulse import Recorder  # noqa: E402
 from rig import rig  # noqa: E402
 from sound import Ears  # noqa: E402
-from wine import WINE_RUN, warm_wine  # noqa: E402
+from wine import WINE_RUN, WineTestCase  # noqa: E402
 
 PROBE = Path(os.environ.get("ALARM_PROBE", APP_DIR / "accessible_probe.exe"))
 START = "2026-12-08 06:00:00"
@@ -41,18 +40,7 @@ FRENCH = ["Alarme", "Choisir la musique", "Langue : français", "Masquer", "Ferm
 ROLES = [PUSHBUTTON] * 5 + [STATICTEXT] * 3
 
 
-class WindowsKeyboard(unittest.TestCase):
-    def setUp(self):
-        require_program()
-        warm_wine()
-        self.launcher = Path(tempfile.mkdtemp(prefix="alarm-wine-")) / "alarm-clock"
-        self.launcher.write_text('#!/bin/sh\nexec "%s" "%s"\n' % (WINE_RUN, APP_BIN))
-        self.launcher.chmod(0o755)
-
-    def tearDown(self):
-        self.launcher.unlink()
-        self.launcher.parent.rmdir()
-
+class WindowsKeyboard(WineTestCase):
     def read(self):
         """The probe's view: {"children": n, "focus": id, "rows": [...]}; each
         row id, name, role, state, location, action, value, shortcut."""

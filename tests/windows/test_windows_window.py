@@ -12,17 +12,16 @@ import os
 import re
 import subprocess
 import sys
-import tempfile
 import unittest
 from pathlib import Path
 
 sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
 
 from app import program_env, shown_faces  # noqa: E402
-from paths import APP_BIN, require_program  # noqa: E402
+from paths import APP_BIN  # noqa: E402
 from procs import poll, say  # noqa: E402
 from rig import rig  # noqa: E402
-from wine import WINE_RUN, warm_wine  # noqa: E402
+from wine import WINE_RUN, WineTestCase  # noqa: E402
 
 START = "2026-12-08 06:59:20"
 # Far enough ahead that a slow Wine start does not reach it before the mute.
@@ -35,18 +34,7 @@ def mutes(app):
     return MUTE.findall(app.log())
 
 
-class WindowsWindow(unittest.TestCase):
-    def setUp(self):
-        require_program()
-        warm_wine()
-        self.launcher = Path(tempfile.mkdtemp(prefix="alarm-wine-")) / "alarm-clock"
-        self.launcher.write_text('#!/bin/sh\nexec "%s" "%s"\n' % (WINE_RUN, APP_BIN))
-        self.launcher.chmod(0o755)
-
-    def tearDown(self):
-        self.launcher.unlink()
-        self.launcher.parent.rmdir()
-
+class WindowsWindow(WineTestCase):
     def send(self, app, *message):
         """Runs the message sender in the program's own Wine prefix, where its
         window is."""
