@@ -43,7 +43,7 @@ MonitorRecording::MonitorRecording(int rate) : m_rate(rate) {
     const std::string rateArg = "--rate=" + std::to_string(rate);
     m_pid = fork();
     if (m_pid == 0) {
-        freopen("/dev/null", "w", stderr);
+        if (freopen("/dev/null", "w", stderr) == nullptr) _exit(127);
         execlp("parec", "parec", "-d", device.c_str(), "--raw", "--format=s16le", rateArg.c_str(),
                "--channels=1", "--latency-msec=10", m_file.c_str(), static_cast<char*>(nullptr));
         _exit(127);

@@ -60,8 +60,8 @@ PulseServer::PulseServer(const std::vector<std::string>& extraModules) {
         setenv("XDG_RUNTIME_DIR", m_dir.c_str(), 1);
         setenv("HOME", m_dir.c_str(), 1);
         // Keep the test log quiet: the server warns about running as root.
-        freopen("/dev/null", "w", stderr);
-        freopen("/dev/null", "w", stdout);
+        if (freopen("/dev/null", "w", stderr) == nullptr) _exit(127);
+        if (freopen("/dev/null", "w", stdout) == nullptr) _exit(127);
         execvp("pulseaudio", const_cast<char* const*>(args.data()));
         _exit(127);
     }
