@@ -106,6 +106,10 @@ Changes FormWindow::tick() {
     return changes();
 }
 
+bool FormWindow::busyEachSecond() const {
+    return m_form.blnAlarm;
+}
+
 Changes FormWindow::muteTimerElapsed() {
     // The timer fired once; the form decides whether it runs again.
     m_muteTimerRunning = false;

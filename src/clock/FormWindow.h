@@ -84,6 +84,10 @@ class FormWindow {
     // What the window shows each second, whether the alarm is armed and
     // whether it rings. The end-to-end tests and benchmarks read it; keep its words.
     std::string stateLine() const;
+    // Whether the clock has work at every second even with nothing shown: while
+    // it rings, it watches the track's sound each second. Otherwise an unseen
+    // clock need only wake at each minute, for the alarm.
+    bool busyEachSecond() const;
 
   private:
     ControlView current(face::Control control) const;

@@ -100,6 +100,8 @@ void ClockWindow::tick() {
     if (!m_rules) return;
     redraw(m_rules->tick());
     qCDebug(lcUi).noquote() << m_rules->stateLine().c_str();
+    // Hidden in the tray and not ringing, nothing needs the seconds.
+    m_tick.setEveryMinute(!isVisible() && !m_rules->busyEachSecond());
 }
 
 QPixmap ClockWindow::pixmap(const std::string& name) {
@@ -207,6 +209,11 @@ bool ClockWindow::focusNextPrevChild(bool next) {
 
 void ClockWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Back from the tray: the seconds again, and the time shown now, not at the next minute.
+    if (m_tick.everyMinute()) {
+        m_tick.setEveryMinute(false);
+        tick();
+    }
     // Shown (at start, from the tray, by another start): the keyboard comes here.
     followFocus();
     activateWindow();

@@ -21,7 +21,7 @@ WallClockTicker::WallClockTicker(std::function<void()> onSecond, QObject* parent
         m_fallback.setTimerType(Qt::PreciseTimer);
         connect(&m_fallback, &QTimer::timeout, this, [this] {
             m_onSecond();
-            m_fallback.start(1000 - QTime::currentTime().msec());
+            armForNext();
         });
         return;
     }
@@ -36,15 +36,20 @@ WallClockTicker::~WallClockTicker() {
 }
 
 void WallClockTicker::start() {
+    m_running = true;
     if (m_notifier) m_notifier->setEnabled(true);
     m_onSecond();
-    if (m_notifier)
-        armForNextSecond();
-    else
-        m_fallback.start(1000 - QTime::currentTime().msec());
+    armForNext();
+}
+
+void WallClockTicker::setEveryMinute(bool everyMinute) {
+    if (everyMinute == m_everyMinute) return;
+    m_everyMinute = everyMinute;
+    armForNext();
 }
 
 void WallClockTicker::stop() {
+    m_running = false;
     m_fallback.stop();
     if (!m_notifier) return;
     m_notifier->setEnabled(false);
@@ -58,15 +63,21 @@ void WallClockTicker::fired() {
     // way the time is read afresh and the next second armed.
     if (::read(m_fd, &expirations, sizeof expirations) < 0 && errno == EAGAIN) return;
     m_onSecond();
-    armForNextSecond();
+    armForNext();
 }
 
-void WallClockTicker::armForNextSecond() {
-    if (m_fd < 0 || !m_notifier || !m_notifier->isEnabled()) return;
+void WallClockTicker::armForNext() {
+    if (!m_running) return;
+    if (!m_notifier) {
+        const QTime now = QTime::currentTime();
+        m_fallback.start((m_everyMinute ? (59 - now.second()) * 1000 : 0) + 1000 - now.msec());
+        return;
+    }
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     itimerspec next{};
-    next.it_value.tv_sec = now.tv_sec + 1;
+    // Minutes of the epoch are the local clock's minutes: zones differ by whole minutes.
+    next.it_value.tv_sec = m_everyMinute ? (now.tv_sec / 60 + 1) * 60 : now.tv_sec + 1;
     // A fraction of a millisecond into the second, so that the time read in
     // the tick is surely the new second's.
     next.it_value.tv_nsec = 200'000;

@@ -1,5 +1,6 @@
 #pragma once
-// Calls back at each whole second of the wall clock, on the window's thread.
+// Calls back at each whole second (or minute) of the wall clock, on the window's
+// thread.
 // A timerfd on CLOCK_REALTIME, armed for the next whole second, fires on the
 // second itself; when the system clock is set (by hand, by NTP, or on resume
 // from suspend) the kernel cancels it and the callback runs at once.
@@ -20,13 +21,18 @@ class WallClockTicker : public QObject {
     // Runs the callback now, then at every whole second.
     void start();
     void stop();
+    // Only at whole minutes (nothing shows the seconds), or at every second.
+    void setEveryMinute(bool everyMinute);
+    bool everyMinute() const { return m_everyMinute; }
 
   private:
     void fired();
-    void armForNextSecond();
+    void armForNext();
 
     std::function<void()> m_onSecond;
     int m_fd = -1;
+    bool m_running = false;
+    bool m_everyMinute = false;
     std::unique_ptr<QSocketNotifier> m_notifier;
     QTimer m_fallback;
 };
