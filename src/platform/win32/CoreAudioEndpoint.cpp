@@ -19,6 +19,7 @@
 #include <string>
 
 #include "log/Log.h"
+#include "platform/win32/ComRef.h"
 #include "platform/win32/WideText.h"
 
 namespace {
@@ -46,23 +47,6 @@ std::string hex(HRESULT hr) {
     std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
     return text;
 }
-
-// Holds one reference on a COM object and releases it at the end.
-template <typename T>
-class ComRef {
-  public:
-    explicit ComRef(T* object) : m_object(object) {}
-    ~ComRef() {
-        if (m_object) m_object->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    T* operator->() const { return m_object; }
-    T* get() const { return m_object; }
-
-  private:
-    T* m_object;
-};
 
 // Hands Core Audio's change notifications to a callback of the core.
 class CallbackBridge : public ComAudioEndpointVolumeCallback {
@@ -156,26 +140,19 @@ class NotificationBridge : public ComMMNotificationClient {
 
 class CoreAudioVolume : public EndpointVolume {
   public:
-    explicit CoreAudioVolume(IAudioEndpointVolume* volume) : m_volume(volume) {}
-    ~CoreAudioVolume() override {
-        for (auto& [client, bridge] : m_bridges) bridge->Release();
-    }
+    explicit CoreAudioVolume(ComRef<IAudioEndpointVolume> volume) : m_volume(std::move(volume)) {}
 
     int32_t RegisterControlChangeNotify(IAudioEndpointVolumeCallback* client) override {
         if (!client) return m_volume->RegisterControlChangeNotify(nullptr);
-        auto* bridge = new CallbackBridge(client);
-        const HRESULT hr = m_volume->RegisterControlChangeNotify(bridge);
-        if (hr == S_OK)
-            m_bridges[client] = bridge;
-        else
-            bridge->Release();
+        ComRef<CallbackBridge> bridge(new CallbackBridge(client));
+        const HRESULT hr = m_volume->RegisterControlChangeNotify(bridge.get());
+        if (hr == S_OK) m_bridges[client] = std::move(bridge);
         return hr;
     }
     int32_t UnregisterControlChangeNotify(IAudioEndpointVolumeCallback* client) override {
         const auto found = m_bridges.find(client);
         if (found == m_bridges.end()) return m_volume->UnregisterControlChangeNotify(nullptr);
-        const HRESULT hr = m_volume->UnregisterControlChangeNotify(found->second);
-        found->second->Release();
+        const HRESULT hr = m_volume->UnregisterControlChangeNotify(found->second.get());
         m_bridges.erase(found);
         return hr;
     }
@@ -248,30 +225,30 @@ class CoreAudioVolume : public EndpointVolume {
 
   private:
     ComRef<IAudioEndpointVolume> m_volume;
-    std::map<IAudioEndpointVolumeCallback*, CallbackBridge*> m_bridges;
+    // After the volume: released before it.
+    std::map<IAudioEndpointVolumeCallback*, ComRef<CallbackBridge>> m_bridges;
 };
 
 class CoreAudioDevice : public EndpointDevice {
   public:
-    explicit CoreAudioDevice(IMMDevice* device) : m_device(device) {}
+    explicit CoreAudioDevice(ComRef<IMMDevice> device) : m_device(std::move(device)) {}
     std::string id() override {
-        LPWSTR text = nullptr;
-        const HRESULT hr = m_device->GetId(&text);
-        std::string id = hr == S_OK && text ? narrow(text) : std::string();
-        CoTaskMemFree(text);
+        LPWSTR given = nullptr;
+        const HRESULT hr = m_device->GetId(&given);
+        const TaskMem<wchar_t> text(given);
+        std::string id = hr == S_OK && text ? narrow(text.get()) : std::string();
         if (hr != S_OK) logDebug(LogCategory::audio, "Core Audio GetId -> " + hex(hr));
         return id;
     }
     std::unique_ptr<EndpointVolume> activate() override {
-        IAudioEndpointVolume* volume = nullptr;
+        ComRef<IAudioEndpointVolume> volume;
         const HRESULT hr = m_device->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
-                                              reinterpret_cast<void**>(&volume));
+                                              volume.putVoid());
         if (hr != S_OK) {
             logDebug(LogCategory::audio, "Core Audio Activate -> " + hex(hr));
-            if (volume) volume->Release();
             return nullptr;
         }
-        return std::make_unique<CoreAudioVolume>(volume);
+        return std::make_unique<CoreAudioVolume>(std::move(volume));
     }
 
   private:
@@ -282,20 +259,18 @@ class CoreAudioEnumerator : public EndpointEnumerator {
   public:
     explicit CoreAudioEnumerator(IMMDeviceEnumerator* enumerator) : m_enumerator(enumerator) {}
     std::unique_ptr<EndpointDevice> defaultAudioEndpoint() override {
-        IMMDevice* device = nullptr;
-        const HRESULT hr = m_enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &device);
+        ComRef<IMMDevice> device;
+        const HRESULT hr = m_enumerator->GetDefaultAudioEndpoint(eRender, eConsole, device.put());
         if (hr != S_OK) {
             logDebug(LogCategory::audio, "Core Audio GetDefaultAudioEndpoint -> " + hex(hr));
-            if (device) device->Release();
             return nullptr;
         }
-        return std::make_unique<CoreAudioDevice>(device);
+        return std::make_unique<CoreAudioDevice>(std::move(device));
     }
 
     std::unique_ptr<EndpointDevice> device(const std::string& id) override {
-        IMMDevice* device = nullptr;
-        HRESULT hr = m_enumerator->GetDevice(widen(id).c_str(), &device);
-        ComRef<IMMDevice> found(hr == S_OK ? device : nullptr);
+        ComRef<IMMDevice> device;
+        HRESULT hr = m_enumerator->GetDevice(widen(id).c_str(), device.put());
         // A device Windows still knows but that is unplugged or disabled is gone for the clock.
         DWORD state = 0;
         if (hr == S_OK) hr = device->GetState(&state);
@@ -304,58 +279,52 @@ class CoreAudioEnumerator : public EndpointEnumerator {
                      "Core Audio: no active device " + id + " (" + hex(hr) + ")");
             return nullptr;
         }
-        device->AddRef();
-        return std::make_unique<CoreAudioDevice>(device);
+        return std::make_unique<CoreAudioDevice>(std::move(device));
     }
 
     int32_t RegisterEndpointNotificationCallback(IMMNotificationClient* client) override {
         if (!client) return E_POINTER;
-        auto* bridge = new NotificationBridge(client);
-        const HRESULT hr = m_enumerator->RegisterEndpointNotificationCallback(bridge);
-        if (hr == S_OK)
-            m_bridges[client] = bridge;
-        else
-            bridge->Release();
+        ComRef<NotificationBridge> bridge(new NotificationBridge(client));
+        const HRESULT hr = m_enumerator->RegisterEndpointNotificationCallback(bridge.get());
+        if (hr == S_OK) m_bridges[client] = std::move(bridge);
         return hr;
     }
 
     int32_t UnregisterEndpointNotificationCallback(IMMNotificationClient* client) override {
         const auto found = m_bridges.find(client);
         if (found == m_bridges.end()) return E_INVALIDARG;
-        NotificationBridge* bridge = found->second;
+        const ComRef<NotificationBridge> bridge = std::move(found->second);
         m_bridges.erase(found);
-        const HRESULT hr = m_enumerator->UnregisterEndpointNotificationCallback(bridge);
+        const HRESULT hr = m_enumerator->UnregisterEndpointNotificationCallback(bridge.get());
         bridge->detach();
-        bridge->Release();
         return hr;
     }
 
     ~CoreAudioEnumerator() override {
         for (auto& [client, bridge] : m_bridges) {
-            m_enumerator->UnregisterEndpointNotificationCallback(bridge);
+            m_enumerator->UnregisterEndpointNotificationCallback(bridge.get());
             bridge->detach();
-            bridge->Release();
         }
     }
 
   private:
     ComRef<IMMDeviceEnumerator> m_enumerator;
-    std::map<IMMNotificationClient*, NotificationBridge*> m_bridges;
+    // After the enumerator: released before it.
+    std::map<IMMNotificationClient*, ComRef<NotificationBridge>> m_bridges;
 };
 
 class CoreAudioSystem : public EndpointSystem {
   public:
     std::unique_ptr<EndpointEnumerator> createEnumerator() override {
-        IMMDeviceEnumerator* enumerator = nullptr;
+        ComRef<IMMDeviceEnumerator> enumerator;
         const HRESULT hr =
             CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_INPROC_SERVER,
-                             __uuidof(IMMDeviceEnumerator), reinterpret_cast<void**>(&enumerator));
+                             __uuidof(IMMDeviceEnumerator), enumerator.putVoid());
         if (hr != S_OK) {
             logDebug(LogCategory::audio, "Core Audio CoCreateInstance -> " + hex(hr));
-            if (enumerator) enumerator->Release();
             return nullptr;
         }
-        return coreAudioEnumerator(enumerator);
+        return coreAudioEnumerator(enumerator.detach());
     }
 };
 
