@@ -15,6 +15,11 @@
   repaired by the next start, which also drops a record it cannot use.
 - Wayland only (a headless Weston): the window shows and the clock ticks.
 - --help, --version and a wrong option end at once.
+- a drag whose mouse is lost (another window activated mid-drag) ends there
+  and the window stays put; a later drag works. Under an X session manager
+  (XSMP) a checkpoint and a logout asked then cancelled leave the clock armed,
+  ticking and muted, and it rings; a logout carried out (Die) ends it with
+  status 0 and the output's mute put back.
 
 A window manager (openbox) runs where a case needs one to iconify, restore and
 activate windows as a desktop does.
@@ -33,14 +38,18 @@ import numpy as np
 from app import BUT_ON_OFF, CLOSE, MINIMIZE, WINDOW_TITLE, alarm_clock, shown_faces
 from paths import APP_BIN, APP_DIR, BUILD_DIR, artifact, require_program
 from procs import poll, run, say, stop_process, temp_dir
+from sound import RATE, rms
 from app import alarm_clock as start_clock
-from pulse import SECOND, SINK, pulseaudio
+from pulse import SECOND, SINK, Recorder, pulseaudio
 from rig import rig
 from tray import trayer
 from wm import openbox
 from xserver import xvfb
 
 START = "2026-12-08 06:59:30"
+ALARM_TEXT = "09:00 AM"
+BACKGROUND = (300, 270)  # a spot of the window's background that no control covers
+DRAGGED = (400, 300)  # where a drag takes the window's top-left corner
 TIME_LABEL = (104, 144, 339, 97)  # x, y, w, h of the time digits in the window
 APP_ID = "io.github.alarmclock.AlarmClock"
 LOGIND = ("org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.login1.Manager")
@@ -236,6 +245,24 @@ def log_count(app, text):
 def mute_record(workdir):
     """Where the program keeps the record of its mute: its home's state folder."""
     return Path(workdir) / "home" / ".local" / "state" / "alarm-clock" / "mute-record"
+
+
+def position(app):
+    info = app.geometry()
+    return info["x"], info["y"]
+
+
+def other_window(display):
+    """Another application's window, mapped and managed: a plain 200 x 100 one."""
+    screen = display.x.screen()
+    window = display.root.create_window(50, 700, 200, 100, 0, screen.root_depth,
+                                        background_pixel=screen.white_pixel)
+    window.set_wm_name("Another Application")
+    window.map()
+    display.x.sync()
+    poll(lambda: display.xdotool("search", "--onlyvisible", "--name", "^Another Application$",
+                                 check=False).strip(), 10, "the other window")
+    return window.id
 
 
 class Desktop(unittest.TestCase):
@@ -585,6 +612,82 @@ class Desktop(unittest.TestCase):
             say("   %d cyan pixels in the time label" % cyan)
             self.assertGreater(cyan, 500, "no digits drawn")
             os.replace(shot, artifact("wayland.png"))
+
+    # --- 7. a lost mouse, and the session's end -------------------------------------------------
+
+    def test_a_lost_mouse_ends_the_drag_and_the_session_end_keeps_the_alarm(self):
+        with rig(START, wm=True, session=True) as (app, display, pulse, _, workdir):
+            session = app.session
+            session.expect("registered", 30)
+            app.find_window()
+            other = other_window(display)
+
+            say("checks: a drag whose mouse is lost (another window activated) ends there")
+            display.xdotool("windowactivate", "--sync", other)
+            poll(lambda: log_count(app, "mouse lost") >= 1, 10, "the clock to lose the focus")
+            display.xdotool("windowactivate", "--sync", app.window)
+            display.xdotool("mousemove", "--window", app.window, *BACKGROUND)
+            display.xdotool("mousedown", 1)
+            display.xdotool("mousemove", *DRAGGED)
+            poll(lambda: position(app) == DRAGGED, 10, "the window to follow the drag")
+            lost = log_count(app, "mouse lost")
+            display.xdotool("windowactivate", "--sync", other)
+            poll(lambda: log_count(app, "mouse lost") > lost, 10, "the clock to lose the mouse")
+            display.xdotool("mousemove", 600, 400)
+            display.xdotool("mouseup", 1)
+            display.xdotool("mousemove", 650, 450)
+            # Arming proves the moves were handled: its dialog comes after them.
+            app.set_alarm(ALARM_TEXT)
+            say("   dragged to %d,%d; after the loss and more moves at %d,%d"
+                % (DRAGGED + position(app)))
+            self.assertEqual(position(app), DRAGGED, "the window went on following the pointer")
+
+            say("checks: a drag after it still moves the window")
+            display.xdotool("mousemove", "--window", app.window, *BACKGROUND)
+            display.xdotool("mousedown", 1)
+            display.xdotool("mousemove", 200, 150)
+            poll(lambda: position(app) == (200, 150), 10, "the window to follow the new drag")
+            display.xdotool("mouseup", 1)
+
+            say("checks: a checkpoint changes nothing: armed, ticking, muted")
+            poll(pulse.muted, 10, "the clock's mute")
+            session.send("checkpoint")
+            session.expect("done 1", 20)
+            self.assert_armed_ticking_muted(app, pulse)
+
+            say("checks: a logout asked and cancelled: still armed, ticking, muted")
+            session.send("shutdown")
+            session.expect("done 1", 20)
+            session.send("cancel")
+            self.assert_armed_ticking_muted(app, pulse)
+
+            say("checks: it rings at 9:00, heard on the output")
+            with Recorder(pulse, workdir / "ring.raw") as rec:
+                app.clock.set("2026-12-08 08:59:58")
+                poll(lambda: "blnAlarm true" in app.log(), 20, "the alarm to ring")
+                poll(lambda: not pulse.muted(), 5, "the ring to unmute the output")
+                poll(lambda: rms(rec.samples()[-RATE // 2:]) > 0.01, 10, "the ring to be heard")
+
+            say("checks: armed again, a logout carried out: status 0 and the mute put back")
+            app.click(*BUT_ON_OFF)
+            poll(lambda: "butOnOff 0" in app.log().split("blnAlarm true")[-1], 10,
+                 "the alarm to be switched off")
+            app.set_alarm("10:00 AM")
+            poll(pulse.muted, 10, "the clock's mute")
+            session.send("shutdown")
+            session.expect("done 1", 20)
+            session.send("die")
+            poll(lambda: not app.running(), 20, "the program to end")
+            self.assertEqual(app.proc.returncode, 0)
+            self.assertFalse(pulse.muted(), "the output was left muted")
+
+    def assert_armed_ticking_muted(self, app, pulse):
+        ticks = len(shown_faces(app.log()))
+        poll(lambda: len(shown_faces(app.log())) > ticks + 1, 10, "the clock to tick on")
+        self.assertTrue(app.running())
+        state = [line for line in app.log().splitlines() if "lblTime" in line][-1]
+        self.assertRegex(state, r"butOnOff 1 blnAlarm false")
+        self.assertTrue(pulse.muted(), "the output is no longer muted")
 
     # --- 6. the command line -------------------------------------------------------------------
 

@@ -168,8 +168,10 @@ bool ClockWindow::event(QEvent* event) {
     // The mouse taken away mid-press: another window grabbed it or this one lost
     // the focus to another (Alt+Tab, a dialog).
     if (m_rules &&
-        (event->type() == QEvent::UngrabMouse || event->type() == QEvent::WindowDeactivate))
+        (event->type() == QEvent::UngrabMouse || event->type() == QEvent::WindowDeactivate)) {
+        qCDebug(lcUi) << "mouse lost:" << event->type();
         redraw(m_rules->mouseLost());
+    }
     return QWidget::event(event);
 }
 
