@@ -16,7 +16,9 @@ unmutes that endpoint before its first tick and removes the record.
 
 The track through Media Foundation: a film chosen with the notes rings with
 its sound and no window of its own on the X server; a 5 s track loops across
-two announcements, silent for 20 ms at most where it starts over."""
+two announcements, silent for 20 ms at most where it starts over; a track
+deleted before the minute rings with the spoken time, no beep under it, and
+then the beep, looping."""
 
 import re
 import signal
@@ -65,6 +67,11 @@ TONE_HELD = 1.0  # seconds the film's tone is heard without a break
 LOOP_BODY, LOOP_END = 440, 660
 LOOP_GAP = 0.020  # seconds of silence allowed where the track starts over
 TURN = 0.02  # seconds per frame of the loop-point finder
+LOOPING = 3.5  # seconds the beep is listened to after the words: three turns
+# Seconds after the last word is heard by which the beep of a deleted track
+# sounds: Wine's clip output reports the words played some 1.5 s after they end.
+BEEP_AFTER_WORDS = 2.5
+BEEP_PAUSE = 0.8  # the beep's own pause between its pips is 0.53 s
 
 
 def beep_starts(ears, heard, after=0.0):
@@ -326,7 +333,8 @@ class WindowsAlarm(WineTestCase):
         say("checks: switched off, sleep is allowed again: %s" % sleep_requests(app)[1:])
         self.assertEqual(sleep_requests(app)[1:], ["allowed again"])
 
-    def test_film_then_a_looping_track(self):
+    def test_film_a_looping_track_and_a_deleted_one(self):
+        ears = Ears(APP_DIR / "sounds")
         with rig(START, program=self.launcher) as (app, display, pulse, _, workdir):
             app.find_window(timeout=60)
             film = make_track(workdir, "film.mp4", FILM)
@@ -335,6 +343,7 @@ class WindowsAlarm(WineTestCase):
                 try:
                     self.film(app, display, rec, film)
                     self.looping(app, rec, looped)
+                    self.deleted(app, rec, ears, looped)
                 finally:
                     rec.keep("windows-track-monitor.wav")
 
@@ -386,6 +395,41 @@ class WindowsAlarm(WineTestCase):
         self.assertGreaterEqual(len(points), 2, "the track did not start over twice")
         self.assertLessEqual(max(gap for _, gap in points), LOOP_GAP,
                              "silence where the track starts over")
+        app.click(*BUT_ON_OFF)
+
+    def deleted(self, app, rec, ears, looped):
+        say("checks: a track deleted before the minute: the spoken time with no beep under "
+            "it, then the beep within %.1f s, looping" % BEEP_AFTER_WORDS)
+        gone = looped.with_name("gone.wav")
+        gone.write_bytes(looped.read_bytes())
+        app.click(*BUT_TRACK)  # the looped track is let go first
+        choose_track(app, gone)
+        app.set_alarm("07:05 AM")
+        gone.unlink()
+        app.clock.set("2026-12-08 07:04:58")
+        ring_from = len(rec.samples()) / RATE
+
+        def words():
+            heard = rec.samples()[int(ring_from * RATE):]
+            (start, first), (at, last) = (ears.find(heard, name)
+                                          for name in ("seven.wav", "wake_up.wav"))
+            if min(first, last) < CLIP_MATCH:
+                return None
+            end = at + ears.length("wake_up.wav")
+            enough = len(heard) >= (end + BEEP_AFTER_WORDS + LOOPING) * RATE
+            return (heard, start, end) if enough else None
+
+        heard, start, end = poll(words, 30, "the spoken time and the beep after it",
+                                 interval=0.3)
+        beep = beep_starts(ears, heard, after=start)
+        say("   words %.2f-%.2f s after 7:04:58, the beep from %s" % (start, end, beep))
+        self.assertFalse(beep_sounds(ears, heard, start, end), "the beep sounded under the words")
+        self.assertIsNotNone(beep, "no beep after the words")
+        self.assertLessEqual(beep, end + BEEP_AFTER_WORDS, "the beep came late")
+        share = ears.beep(heard, FRAME)[int(beep / FRAME): int((beep + LOOPING) / FRAME)]
+        gaps = np.diff(np.append(np.flatnonzero(share > BEEP_ALONE) * FRAME, LOOPING))
+        say("   for %.1f s, at most %.2f s without it" % (LOOPING, gaps.max()))
+        self.assertLess(gaps.max(), BEEP_PAUSE, "the beep did not loop")
         app.click(*BUT_ON_OFF)
 
 

@@ -6,7 +6,11 @@ window no longer follows the pointer; a session end that is asked
 armed, ticking and muted again, and it rings at the minute; one that is asked
 and then happens (WM_ENDSESSION TRUE) ends the program with status 0 and the
 mute put back. The mute is read from the program's log (Wine keeps it on its
-own object)."""
+own object).
+
+At 96, 144 and 192 dots per inch (Wine's LogPixels, set before the program
+starts) the window is 600 x 300, 900 x 450 and 1200 x 600, its digits are drawn
+at that scale, and the ON/OFF switch and "X" answer at their scaled places."""
 
 import os
 import re
@@ -17,7 +21,9 @@ from pathlib import Path
 
 sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
 
-from app import program_env, shown_faces  # noqa: E402
+import numpy as np  # noqa: E402
+
+from app import BUT_ON_OFF, CLOSE, alarm_clock, program_env, shown_faces  # noqa: E402
 from paths import APP_BIN  # noqa: E402
 from procs import poll, say  # noqa: E402
 from rig import rig  # noqa: E402
@@ -28,10 +34,25 @@ START = "2026-12-08 06:59:20"
 ALARM_TEXT = "09:00 AM"
 MUTE = re.compile(r"SetMute\((\d)\)")
 SEND = os.environ.get("ALARM_SEND", str(Path(APP_BIN).parent / "tests/windows/send-to-clock.exe"))
+# Screen densities (dots per inch) and the scale the window takes at each.
+DENSITIES = [(96, 1.0), (144, 1.5), (192, 2.0)]
+DIGITS_SLACK = 2  # design pixels the digits' box may be off its scaled place (hinting)
 
 
 def mutes(app):
     return MUTE.findall(app.log())
+
+
+def cyan_box(display, info, scale):
+    """The box (left, top, right, bottom) of the window's cyan pixels (the
+    time and AM/PM), in window pixels, once there are enough for the digits."""
+    window = display.pixels()[info["y"]: info["y"] + info["height"],
+                              info["x"]: info["x"] + info["width"]]
+    cyan = (window[..., 0] < 80) & (window[..., 1] > 180) & (window[..., 2] > 180)
+    if cyan.sum() < 1000 * scale * scale:
+        return None
+    rows, cols = np.flatnonzero(cyan.any(axis=1)), np.flatnonzero(cyan.any(axis=0))
+    return (int(cols[0]), int(rows[0]), int(cols[-1]) + 1, int(rows[-1]) + 1)
 
 
 class WindowsWindow(WineTestCase):
@@ -91,6 +112,55 @@ class WindowsWindow(WineTestCase):
             poll(lambda: not app.running(), 20, "the program to end")
             self.assertEqual(app.proc.returncode, 0)
             self.assertEqual(mutes(app)[-1], "0")
+
+    def test_scales_with_the_screen_density(self):
+        (dpi, _), *others = DENSITIES
+        with rig(START, program=self.launcher_at(dpi)) as (app, display, pulse, _, workdir):
+            reference = self.check_scaled(app, dpi, 1.0, None)
+            # The same Wine prefix, set to each density in turn.
+            for dpi, scale in others:
+                with alarm_clock(display, pulse, workdir, START,
+                                 program=self.launcher_at(dpi)) as app:
+                    self.check_scaled(app, dpi, scale, reference)
+
+    def check_scaled(self, app, dpi, scale, reference):
+        """The window at `scale` and its digits at `scale` times the box
+        `reference`; the switch opens its dialog and "X" ends the program at
+        their scaled places. Returns the digits' box."""
+        app.find_window(timeout=60)
+        info = app.geometry()
+        say("checks: at %d dots per inch the window is %dx%d" % (dpi, info["width"],
+                                                                info["height"]))
+        self.assertEqual((info["width"], info["height"]), (round(600 * scale), round(300 * scale)))
+        poll(lambda: shown_faces(app.log()), 10, "a tick in the log")
+        last = [None]
+
+        def steady_box():
+            """The digits' box, once two looks in a row agree (painted whole)."""
+            box, last[0] = last[0], cyan_box(app.display, info, scale)
+            return box if box and box == last[0] else None
+
+        box = poll(steady_box, 10, "cyan digits", interval=0.2)
+        say("   the digits' box %s" % (box,))
+        if reference:
+            for side, expected in zip(box, reference):
+                self.assertAlmostEqual(side, expected * scale, delta=DIGITS_SLACK * scale,
+                                       msg="digits %s, not %s scaled by %.1f"
+                                       % (box, reference, scale))
+
+        def at_scale(point):
+            return [round(v * scale) for v in point]
+
+        say("checks: the switch at its scaled place opens its dialog, \"X\" ends the program")
+        app.click(*at_scale(BUT_ON_OFF))
+        dialog = app.dialog("Set Alarm")
+        app.display.xdotool("windowfocus", "--sync", dialog)
+        app.display.xdotool("key", "Escape")
+        app.dialog_closed("Set Alarm")
+        app.click(*at_scale(CLOSE))
+        poll(lambda: not app.running(), 20, "the program to end")
+        self.assertEqual(app.proc.returncode, 0)
+        return box
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 """Wine for the Windows tests: the launcher of the build (cmake/wine-run.sh)."""
 
+import shutil
 import subprocess
 import tempfile
 import unittest
@@ -18,17 +19,33 @@ def warm_wine():
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120, check=True)
 
 
+def write_launcher(path, dpi=None):
+    """A script at `path` that starts the program under Wine. With `dpi`, the
+    program's own prefix is first set to that screen density (LogPixels, as
+    the display settings keep it); the program then starts once, at it."""
+    lines = ["#!/bin/sh"]
+    if dpi:
+        lines.append('"%s" reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD'
+                     ' /d %d /f >/dev/null 2>&1 || exit 1' % (WINE_RUN, dpi))
+    lines.append('exec "%s" "%s"' % (WINE_RUN, APP_BIN))
+    path.write_text("\n".join(lines) + "\n")
+    path.chmod(0o755)
+    return path
+
+
 class WineTestCase(unittest.TestCase):
     """A test of the Windows program: Wine warmed up, and `self.launcher`, a
-    script that starts the program under Wine, for the fixtures to run."""
+    script that starts the program under Wine, for the fixtures to run;
+    `self.launcher_at(dpi)` makes one that starts it at a screen density."""
 
     def setUp(self):
         require_program()
         warm_wine()
-        self.launcher = Path(tempfile.mkdtemp(prefix="alarm-wine-")) / "alarm-clock"
-        self.launcher.write_text('#!/bin/sh\nexec "%s" "%s"\n' % (WINE_RUN, APP_BIN))
-        self.launcher.chmod(0o755)
+        self.launchers = Path(tempfile.mkdtemp(prefix="alarm-wine-"))
+        self.launcher = write_launcher(self.launchers / "alarm-clock")
+
+    def launcher_at(self, dpi):
+        return write_launcher(self.launchers / ("alarm-clock-%d" % dpi), dpi)
 
     def tearDown(self):
-        self.launcher.unlink()
-        self.launcher.parent.rmdir()
+        shutil.rmtree(self.launchers)

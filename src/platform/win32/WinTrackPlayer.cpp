@@ -209,14 +209,18 @@ class FilePlayback {
         for (std::size_t room = m_output->room(); room > 0 && !m_ended;) {
             if (Clock::now() - started > kFillSlice && m_output->queued() >= enough) break;
             if (m_offset * channels >= m_block.size()) {
+                if (m_inTail) {
+                    m_ended = true;
+                    break;
+                }
                 const PcmSource::Read read = nextBlock();
                 if (read == PcmSource::Read::failed) return false;
                 if (read == PcmSource::Read::end) {
                     // A whole turn without sound would loop for ever on nothing.
                     if (!m_turnSounded) return false;
                     if (!loop) {
-                        m_ended = true;
-                        break;
+                        startTail();
+                        continue;
                     }
                     m_turnSounded = false;
                     if (!m_source->rewind()) return false;
@@ -231,9 +235,25 @@ class FilePlayback {
             if (!m_output->write(m_block.data() + m_offset * channels, count)) return true;
             m_offset += count;
             room -= count;
-            m_run->written += count;
+            if (!m_inTail) m_run->written += count;
         }
         return true;
+    }
+
+    // The end of a track that does not loop is followed by a buffer of
+    // silence before it counts as heard out. The padding that WASAPI reports
+    // is sound the audio engine has taken, not sound already heard: Wine's
+    // PulseAudio driver counts it down at the device's pace from Start, ahead
+    // of the sound server by as much as the server holds (up to the buffer,
+    // most on a sink that was idle). Stopping and flushing at a padding of
+    // zero cut the last of the track there; after the silence, only silence
+    // is cut.
+    void startTail() {
+        const auto frames = static_cast<std::size_t>(m_source->format().rate) *
+                            std::chrono::milliseconds(kBuffer).count() / 1000;
+        m_block.assign(frames * static_cast<std::size_t>(m_source->format().channels), 0);
+        m_offset = 0;
+        m_inTail = true;
     }
 
     // The next block from the decoder, noting when it last gave sound.
@@ -252,6 +272,7 @@ class FilePlayback {
         m_block.clear();
         m_offset = 0;
         m_ended = false;
+        m_inTail = false;
         m_turnSounded = false;
         m_lastSound = Clock::now();
         return m_source->rewind();
@@ -284,6 +305,7 @@ class FilePlayback {
     std::vector<std::int16_t> m_block;
     std::size_t m_offset = 0;  // frames of m_block already written
     bool m_turnSounded = false;
+    bool m_inTail = false;  // m_block is the silence after the end
     bool m_ended = false;
     Clock::time_point m_lastSound = Clock::now();
 };
