@@ -48,15 +48,16 @@ UINT windowDpi(HWND window) {
     return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
-// Milliseconds past the current wall-clock second.
-UINT millisecondsIntoSecond() {
+// Milliseconds past the current wall-clock minute (minutes of the epoch are
+// the local clock's: zones differ by whole minutes).
+UINT millisecondsIntoMinute() {
     using PreciseTime = void(WINAPI*)(LPFILETIME);
     static const auto precise =
         systemCall<PreciseTime>(L"kernel32", "GetSystemTimePreciseAsFileTime");
     FILETIME now;
     (precise ? precise : GetSystemTimeAsFileTime)(&now);
     const ULONGLONG ticks = static_cast<ULONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
-    return static_cast<UINT>(ticks / 10000 % 1000);
+    return static_cast<UINT>(ticks / 10000 % 60000);
 }
 
 }  // namespace
@@ -150,9 +151,11 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return DefWindowProcW(m_window, message, wParam, lParam);
         case WM_WINDOWPOSCHANGED:
             // Shown (at start, from the tray, by another start): the keyboard comes here.
+            // Back from the tray, it also shows the time now and ticks each second again.
             if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) {
                 SetForegroundWindow(m_window);
                 SetFocus(m_window);
+                if (m_everyMinute) tick();
             }
             return DefWindowProcW(m_window, message, wParam, lParam);
         case WM_SETFOCUS:
@@ -295,8 +298,12 @@ void ClockWindow::tick() {
         redraw(m_rules->tick());
         logDebug(LogCategory::ui, m_rules->stateLine());
     }
-    // Fire just after the next wall-clock second, so the display changes with it.
-    SetTimer(m_window, kTickTimer, 1000 - millisecondsIntoSecond() + 5, nullptr);
+    // Fire just after the next wall-clock second, so the display changes with
+    // it; hidden in the tray and not ringing, nothing needs the seconds, and the
+    // next tick is at the next minute.
+    m_everyMinute = !IsWindowVisible(m_window) && m_rules && !m_rules->busyEachSecond();
+    const UINT period = m_everyMinute ? 60000 : 1000;
+    SetTimer(m_window, kTickTimer, period - millisecondsIntoMinute() % period + 5, nullptr);
 }
 
 void ClockWindow::redraw(const Changes& changes) {

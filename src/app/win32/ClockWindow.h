@@ -85,6 +85,8 @@ class ClockWindow {
     Win32Tray* m_tray = nullptr;
     double m_scale = 1.0;
     bool m_releasing = false;
+    // Ticking only at whole minutes (hidden, not ringing).
+    bool m_everyMinute = false;
     std::map<std::string, std::unique_ptr<Gdiplus::Bitmap>> m_pictures;
     std::map<std::tuple<std::string, bool, int>, OwnedFont> m_fonts;
     Microsoft::WRL::ComPtr<AccessibleWindow> m_accessible;
