@@ -34,6 +34,8 @@ arms the next alarm.
 
     bench/ring_bench.py          20 rounds
     bench/ring_bench.py 5
+    bench/ring_bench.py 5 --track   a chosen track (a copy of the beep, so that
+                                    the same ears find it) instead of the beep
 
 The program is build/release/alarm-clock, or $ALARM_BIN. A benchmark, not a
 test: it prints figures and fails only if the program or a round fails.
@@ -43,6 +45,7 @@ import argparse
 import datetime
 import multiprocessing
 import os
+import shutil
 import subprocess
 import sys
 import threading
@@ -64,6 +67,7 @@ from pulse import SINK, pulseaudio  # noqa: E402
 from sound import RATE, Ears  # noqa: E402
 # The alarm test's view of the window: its stamped state lines and the switch.
 from test_alarm import STAMPED, Switch, state_rows  # noqa: E402
+from test_faults import choose_track  # noqa: E402
 from xserver import PingWatch, xvfb  # noqa: E402
 
 START = datetime.datetime(2026, 12, 8, 6, 59, 30)
@@ -277,6 +281,8 @@ FIGURES = ("ring", "speech", "back", "seen", "logged")
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("rounds", nargs="?", type=int, default=20)
+    parser.add_argument("--track", action="store_true",
+                        help="ring a chosen track file instead of the built-in beep")
     args = parser.parse_args()
     if not APP_BIN.exists():
         raise SystemExit("no program at %s (build the release preset or set ALARM_BIN)"
@@ -292,6 +298,10 @@ def main():
             with alarm_clock(display, pulse, workdir, START.strftime("%Y-%m-%d %H:%M:%S"),
                              extra_env=STAMPED) as app:
                 pings = Pings(display, app.find_window())
+                if args.track:
+                    track = workdir / "track.wav"
+                    shutil.copy(APP_DIR / "sounds" / "beep.wav", track)
+                    choose_track(app, track)
                 switch = Switch(app)
                 try:
                     say("%5s %8s" % ("round", "alarm")

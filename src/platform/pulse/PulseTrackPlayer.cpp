@@ -20,6 +20,9 @@ constexpr int failed = 0;
 // How far ahead of the sink the stream is kept filled: enough to ride out a
 // busy moment, and a new file is still heard at once.
 constexpr pa_usec_t bufferUsec = 250 * PA_USEC_PER_MSEC;
+// The least the server asks for at a time: a loop of music needs no
+// low-latency steps, and each one wakes the player.
+constexpr pa_usec_t stepUsec = 100 * PA_USEC_PER_MSEC;
 // How long the player waits before it tries a missing or lost server again.
 constexpr std::chrono::seconds retryDelay{2};
 
@@ -157,7 +160,7 @@ void PulseTrackPlayer::startStream() {
         !pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT))
         return fail();
     m_stream = openPlayback(m_session->context(), "alarm track", spec, &map, bufferUsec,
-                            m_state != Playing, streamChanged, streamWants, this);
+                            m_state != Playing, streamChanged, streamWants, this, stepUsec);
     if (!m_stream) m_session->reconnectLater();
 }
 
