@@ -48,16 +48,17 @@ std::string hex(HRESULT hr) {
     return text;
 }
 
-// Hands Core Audio's change notifications to a callback of the core.
-class CallbackBridge : public ComAudioEndpointVolumeCallback {
+// IUnknown for an object of the program's own that Core Audio calls through
+// one interface: reference counted, deleted at its last release.
+template <typename Interface>
+class ComObject : public Interface {
   public:
-    explicit CallbackBridge(IAudioEndpointVolumeCallback* client) : m_client(client) {}
-    virtual ~CallbackBridge() = default;
+    virtual ~ComObject() = default;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (!object) return E_POINTER;
-        if (riid == __uuidof(IUnknown) || riid == __uuidof(ComAudioEndpointVolumeCallback)) {
-            *object = static_cast<ComAudioEndpointVolumeCallback*>(this);
+        if (riid == __uuidof(IUnknown) || riid == __uuidof(Interface)) {
+            *object = static_cast<Interface*>(this);
             AddRef();
             return S_OK;
         }
@@ -70,6 +71,16 @@ class CallbackBridge : public ComAudioEndpointVolumeCallback {
         if (left == 0) delete this;
         return left;
     }
+
+  private:
+    std::atomic<ULONG> m_refs{1};
+};
+
+// Hands Core Audio's change notifications to a callback of the core.
+class CallbackBridge : public ComObject<ComAudioEndpointVolumeCallback> {
+  public:
+    explicit CallbackBridge(IAudioEndpointVolumeCallback* client) : m_client(client) {}
+
     HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA data) override {
         if (!data) return E_POINTER;
         AudioVolumeNotificationData out;
@@ -84,38 +95,20 @@ class CallbackBridge : public ComAudioEndpointVolumeCallback {
 
   private:
     IAudioEndpointVolumeCallback* m_client;
-    std::atomic<ULONG> m_refs{1};
 };
 
 // Hands Core Audio's news of a new default render device (console role) to a
 // client of the core. Core Audio calls it on a thread of its own; detach()
 // waits for a call in progress, so the client is never called after it.
-class NotificationBridge : public ComMMNotificationClient {
+class NotificationBridge : public ComObject<ComMMNotificationClient> {
   public:
     explicit NotificationBridge(IMMNotificationClient* client) : m_client(client) {}
-    virtual ~NotificationBridge() = default;
 
     void detach() {
         std::lock_guard lock(m_mutex);
         m_client = nullptr;
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (riid == __uuidof(IUnknown) || riid == __uuidof(ComMMNotificationClient)) {
-            *object = static_cast<ComMMNotificationClient*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --m_refs;
-        if (left == 0) delete this;
-        return left;
-    }
     HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow flow, ERole role,
                                                      LPCWSTR id) override {
         if (flow != eRender || role != eConsole) return S_OK;
@@ -135,7 +128,6 @@ class NotificationBridge : public ComMMNotificationClient {
   private:
     std::mutex m_mutex;
     IMMNotificationClient* m_client;
-    std::atomic<ULONG> m_refs{1};
 };
 
 class CoreAudioVolume : public EndpointVolume {
