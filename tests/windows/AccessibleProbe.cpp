@@ -71,12 +71,23 @@ ComPtr<IAccessible> clientOf(const wchar_t* title) {
     return client;
 }
 
+// The window that takes the keys now (its title and class), for a test that
+// finds a key lost.
+std::string foreground() {
+    const HWND window = GetForegroundWindow();
+    wchar_t title[128] = L"", kind[128] = L"";
+    GetWindowTextW(window, title, 128);
+    GetClassNameW(window, kind, 128);
+    return utf8(title) + " (" + utf8(kind) + ")";
+}
+
 int read(const wchar_t* title) {
     ComPtr<IAccessible> client = clientOf(title);
     if (!client) return 1;
     long count = 0;
     client->get_accChildCount(&count);
     std::printf("children %ld\n", count);
+    std::printf("foreground %s\n", foreground().c_str());
     VARIANT focus;
     VariantInit(&focus);
     if (client->get_accFocus(&focus) == S_OK && focus.vt == VT_I4)

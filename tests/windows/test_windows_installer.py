@@ -194,7 +194,7 @@ class Installer(unittest.TestCase):
         """The installed clock, armed for 07:00 AM and past its mute (1.5 s later)."""
         with alarm_clock(self.display, self.pulse, self.workdir, "2026-12-08 06:30:00",
                          extra_env={"WINEPREFIX": PREFIX}, program=self.launcher) as app:
-            info = self.display.window_info(app.find_window(timeout=60))
+            info = self.display.window_info(app.find_window(timeout=120))
             self.assertEqual((info["width"], info["height"]), (600, 300))
             app.set_alarm("07:00 AM")
             poll(lambda: mutes(app) == ["1"], 15, "the clock to mute the output")
