@@ -2,8 +2,8 @@
 # package (Package.cmake):
 #
 #   bin/alarm-clock -> ../lib/alarm-clock/alarm-clock
-#   lib/alarm-clock/             the program with its track decoder module and
-#                                its data beside it, laid out
+#   lib/alarm-clock/             the program with its data beside it and its
+#                                track decoder in modules/, laid out
 #                                exactly as in the build tree: pictures, icon,
 #                                the four fonts, OFL.txt, sounds/{en,fr,beep.wav}
 #   share/applications/<id>.desktop
@@ -36,7 +36,7 @@ list(TRANSFORM ALARM_BUILT_FILES PREPEND ${ALARM_BUILT_DATA}/)
 
 install(TARGETS alarm-clock RUNTIME DESTINATION ${ALARM_INSTALL_APPDIR})
 if(TARGET alarm-track-gst)  # the track decoder, found beside the program
-    install(TARGETS alarm-track-gst LIBRARY DESTINATION ${ALARM_INSTALL_APPDIR})
+    install(TARGETS alarm-track-gst LIBRARY DESTINATION ${ALARM_INSTALL_APPDIR}/modules)
 endif()
 install(FILES ${ALARM_BUILT_FILES} DESTINATION ${ALARM_INSTALL_APPDIR})
 install(DIRECTORY ${ALARM_BUILT_DATA}/sounds DESTINATION ${ALARM_INSTALL_APPDIR})

@@ -12,14 +12,14 @@ constexpr const char* kModule = "alarm-track-gst.so";
 
 using OpenTrack = decltype(&alarmOpenTrack);
 
-// The decoder module beside the program (in the build tree and once
-// installed), else in the build tree (for programs built elsewhere in it).
+// The decoder module in modules/ beside the program (in the build tree and
+// once installed), else in the build tree's (for programs built elsewhere in it).
 OpenTrack loadDecoder() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     std::string why = "no folder to look in";
     for (const std::filesystem::path& folder :
-         {program.parent_path(), std::filesystem::path(ALARM_TRACK_MODULE_DIR)}) {
+         {program.parent_path() / "modules", std::filesystem::path(ALARM_TRACK_MODULE_DIR)}) {
         if (folder.empty()) continue;
         void* module = ::dlopen((folder / kModule).c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!module) {
