@@ -17,9 +17,11 @@ using OpenTrack = decltype(&alarmOpenTrack);
 OpenTrack loadDecoder() {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    const std::filesystem::path beside =
+        program.empty() ? program : program.parent_path() / "modules";
     std::string why = "no folder to look in";
     for (const std::filesystem::path& folder :
-         {program.parent_path() / "modules", std::filesystem::path(ALARM_TRACK_MODULE_DIR)}) {
+         {beside, std::filesystem::path(ALARM_TRACK_MODULE_DIR)}) {
         if (folder.empty()) continue;
         void* module = ::dlopen((folder / kModule).c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!module) {
