@@ -7,8 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
-#include <QRegularExpression>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -26,10 +26,18 @@ QString displayKey() {
     QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
     if (display.isEmpty()) {
         display = qEnvironmentVariable("DISPLAY");
-        display.remove(QRegularExpression("\\.\\d+$"));
+        // ":0.1" and ":0" are one display.
+        const qsizetype dot = display.lastIndexOf('.');
+        if (dot > display.lastIndexOf(':') && dot + 1 < display.size() &&
+            std::all_of(display.begin() + dot + 1, display.end(),
+                        [](QChar c) { return c.isDigit(); }))
+            display.truncate(dot);
     }
     if (display.isEmpty()) display = "none";
-    return display.replace(QRegularExpression("[^A-Za-z0-9_.-]"), "_");
+    for (QChar& c : display)
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != '_' && c != '.' && c != '-')
+            c = '_';
+    return display;
 }
 
 QByteArray activationToken() {
