@@ -15,10 +15,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t bytesPerSecond = 48000 * 4;
 // How much decoded sound the reader keeps taken from the sink: a second.
 constexpr std::size_t aheadBytes = bytesPerSecond;
-// The reader takes from the sink again only when it holds less than this. Each
-// buffer taken wakes the decoder: taken in a batch, they wake it once, and it
-// decodes half a second in one go instead of one buffer at a time.
-constexpr std::size_t refillBytes = aheadBytes / 2;
 // How many decoded buffers the sink holds besides; the decoder waits when they are there.
 constexpr guint sinkBuffers = 32;
 // How long open() waits for the file to give its first sound.
@@ -289,7 +285,7 @@ void GstTrackFile::fillAhead(std::size_t bytes, std::int64_t limitNs) {
 }
 
 std::size_t GstTrackFile::read(std::int16_t* out, std::size_t frames, bool loop) {
-    if (m_aheadBytes < refillBytes + frames * frameBytes()) takeDecoded();
+    takeDecoded();
     if (loop) m_ended = false;
     std::size_t done = 0;
     while (done < frames && !m_ended && !m_ahead.empty()) {
