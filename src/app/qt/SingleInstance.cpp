@@ -28,7 +28,7 @@ QString displayKey() {
         display = qEnvironmentVariable("DISPLAY");
         // ":0.1" and ":0" are one display.
         const qsizetype dot = display.lastIndexOf('.');
-        if (dot > display.lastIndexOf(':') && dot + 1 < display.size() &&
+        if (dot >= 0 && dot + 1 < display.size() &&
             std::all_of(display.begin() + dot + 1, display.end(),
                         [](QChar c) { return c.isDigit(); }))
             display.truncate(dot);

@@ -4,10 +4,9 @@
 // signed 16-bit stereo at 48000 Hz. read() only takes what is ready and never
 // waits, so the sound server's thread can call it.
 //
-// The decoder (GStreamer) lives in a module of its own,
-// modules/alarm-track-gst.so beside the program,
-// loaded at the first open(): most runs never play a track, and GStreamer's
-// libraries would cost every start time and memory.
+// The decoder (GStreamer) lives in a module of its own, loaded at the first
+// open() from modules/alarm-track-gst.so beside the program: most runs never
+// play a track, and GStreamer's libraries would cost every start time and memory.
 
 #include <cstddef>
 #include <cstdint>
