@@ -38,10 +38,13 @@ Function systemCall(const wchar_t* module, const char* name) {
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(module), name)));
 }
 
+// The window's screen density. A call that fails gives 0 (seen under Wine while
+// its desktop process was not ready): then the screen's, or 96, so that the
+// window never takes a size of nothing.
 UINT windowDpi(HWND window) {
     static const auto getDpiForWindow =
         systemCall<UINT(WINAPI*)(HWND)>(L"user32", "GetDpiForWindow");
-    if (getDpiForWindow) return getDpiForWindow(window);
+    if (const UINT dpi = getDpiForWindow ? getDpiForWindow(window) : 0) return dpi;
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
