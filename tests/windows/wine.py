@@ -1,5 +1,6 @@
 """Wine for the Windows tests: the launcher of the build (cmake/wine-run.sh)."""
 
+import contextlib
 import shutil
 import subprocess
 import tempfile
@@ -7,16 +8,29 @@ import unittest
 from pathlib import Path
 
 from paths import APP_BIN, require_program
+from procs import poll
 
 WINE_RUN = Path(__file__).resolve().parents[2] / "cmake" / "wine-run.sh"
+
+
+def desktop_process():
+    """Whether Wine's desktop process (explorer.exe /desktop) is alive."""
+    for cmdline in Path("/proc").glob("[0-9]*/cmdline"):
+        with contextlib.suppress(OSError):
+            if b"explorer.exe\0/desktop" in cmdline.read_bytes():
+                return True
+    return False
 
 
 def warm_wine():
     """Starts Wine's server and services before a test, without the fake
     clock. They outlive this call by a minute and keep the output they were
-    given: nothing that anyone waits on."""
+    given: nothing that anyone waits on. The desktop process it may start has
+    no screen (the test's X server is not up yet): it is let go first, or a
+    program started within the second would join it and show nothing."""
     subprocess.run([str(WINE_RUN), "cmd", "/c", "exit"], stdin=subprocess.DEVNULL,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120, check=True)
+    poll(lambda: not desktop_process(), 30, "Wine's desktop process to end")
 
 
 def write_launcher(path, dpi=None):
