@@ -3,13 +3,23 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
-#include <QTime>
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <ctime>
 
 #include "app/qt/QtLog.h"
+
+namespace {
+
+timespec wallClockNow() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}
+
+}  // namespace
 
 WallClockTicker::WallClockTicker(std::function<void()> onSecond, QObject* parent)
     : QObject(parent), m_onSecond(std::move(onSecond)) {
@@ -19,10 +29,7 @@ WallClockTicker::WallClockTicker(std::function<void()> onSecond, QObject* parent
         qCWarning(lcUi) << "no wall-clock timer:" << strerror(errno);
         m_fallback.setSingleShot(true);
         m_fallback.setTimerType(Qt::PreciseTimer);
-        connect(&m_fallback, &QTimer::timeout, this, [this] {
-            m_onSecond();
-            armForNext();
-        });
+        connect(&m_fallback, &QTimer::timeout, this, [this] { runAndArm(); });
         return;
     }
     m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
@@ -38,14 +45,13 @@ WallClockTicker::~WallClockTicker() {
 void WallClockTicker::start() {
     m_running = true;
     if (m_notifier) m_notifier->setEnabled(true);
-    m_onSecond();
-    armForNext();
+    runAndArm();
 }
 
 void WallClockTicker::setEveryMinute(bool everyMinute) {
     if (everyMinute == m_everyMinute) return;
     m_everyMinute = everyMinute;
-    armForNext();
+    armForNext(wallClockNow().tv_sec);
 }
 
 void WallClockTicker::stop() {
@@ -62,22 +68,30 @@ void WallClockTicker::fired() {
     // ECANCELED: the clock was set; EAGAIN: nothing to read after all. Either
     // way the time is read afresh and the next second armed.
     if (::read(m_fd, &expirations, sizeof expirations) < 0 && errno == EAGAIN) return;
-    m_onSecond();
-    armForNext();
+    runAndArm();
 }
 
-void WallClockTicker::armForNext() {
+void WallClockTicker::runAndArm() {
+    // The next second is the one after the second the callback began in: a
+    // callback that runs past a whole second must not make it skip that second.
+    const std::time_t began = wallClockNow().tv_sec;
+    m_onSecond();
+    armForNext(began);
+}
+
+void WallClockTicker::armForNext(std::time_t after) {
     if (!m_running) return;
+    // Minutes of the epoch are the local clock's minutes: zones differ by whole minutes.
+    const std::time_t due = m_everyMinute ? (after / 60 + 1) * 60 : after + 1;
     if (!m_notifier) {
-        const QTime now = QTime::currentTime();
-        m_fallback.start((m_everyMinute ? (59 - now.second()) * 1000 : 0) + 1000 - now.msec());
+        const timespec now = wallClockNow();
+        const long long wait = (due - now.tv_sec) * 1000LL - now.tv_nsec / 1'000'000;
+        m_fallback.start(static_cast<int>(std::max(0LL, wait)));
         return;
     }
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
     itimerspec next{};
-    // Minutes of the epoch are the local clock's minutes: zones differ by whole minutes.
-    next.it_value.tv_sec = m_everyMinute ? (now.tv_sec / 60 + 1) * 60 : now.tv_sec + 1;
+    // A second already begun fires at once.
+    next.it_value.tv_sec = due;
     // A fraction of a millisecond into the second, so that the time read in
     // the tick is surely the new second's.
     next.it_value.tv_nsec = 200'000;

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <ctime>
 #include <functional>
 #include <memory>
 
@@ -27,7 +28,8 @@ class WallClockTicker : public QObject {
 
   private:
     void fired();
-    void armForNext();
+    void runAndArm();
+    void armForNext(std::time_t after);
 
     std::function<void()> m_onSecond;
     int m_fd = -1;

@@ -51,16 +51,16 @@ UINT windowDpi(HWND window) {
     return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
-// Milliseconds past the current wall-clock minute (minutes of the epoch are
-// the local clock's: zones differ by whole minutes).
-UINT millisecondsIntoMinute() {
+// The wall clock in milliseconds since 1601 (its minutes are the local clock's:
+// zones differ by whole minutes).
+ULONGLONG wallClockMilliseconds() {
     using PreciseTime = void(WINAPI*)(LPFILETIME);
     static const auto precise =
         systemCall<PreciseTime>(L"kernel32", "GetSystemTimePreciseAsFileTime");
     FILETIME now;
     (precise ? precise : GetSystemTimeAsFileTime)(&now);
     const ULONGLONG ticks = static_cast<ULONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
-    return static_cast<UINT>(ticks / 10000 % 60000);
+    return ticks / 10000;
 }
 
 }  // namespace
@@ -297,16 +297,21 @@ void ClockWindow::apply(const std::function<Changes(FormWindow&)>& event) {
 }
 
 void ClockWindow::tick() {
+    const ULONGLONG began = wallClockMilliseconds();
     if (m_rules) {
         redraw(m_rules->tick());
         logDebug(LogCategory::ui, m_rules->stateLine());
     }
-    // Fire just after the next wall-clock second, so the display changes with
-    // it; hidden in the tray and not ringing, nothing needs the seconds, and the
+    // Fire just after the wall-clock second that follows the one this tick
+    // began in, so the display changes with it and a slow tick skips none;
+    // hidden in the tray and not ringing, nothing needs the seconds, and the
     // next tick is at the next minute.
     m_everyMinute = !IsWindowVisible(m_window) && m_rules && !m_rules->busyEachSecond();
-    const UINT period = m_everyMinute ? 60000 : 1000;
-    SetTimer(m_window, kTickTimer, period - millisecondsIntoMinute() % period + 5, nullptr);
+    const ULONGLONG period = m_everyMinute ? 60000 : 1000;
+    const ULONGLONG due = (began / period + 1) * period + 5;
+    const ULONGLONG now = wallClockMilliseconds();
+    SetTimer(m_window, kTickTimer, due > now ? static_cast<UINT>(due - now) : USER_TIMER_MINIMUM,
+             nullptr);
 }
 
 void ClockWindow::redraw(const Changes& changes) {
