@@ -289,6 +289,15 @@ class WindowsAlarm(WineTestCase):
         poll(lambda: beep_starts(ears, rec.samples()[int(ring_from * RATE):]) is not None,
              15, "the beep", interval=0.3)
 
+        def words_over():
+            """The time spoken at 7:00 was heard to its end: else its last
+            clips would be found among those of 7:01."""
+            heard = rec.samples()[int(ring_from * RATE):]
+            at, score = ears.find(heard, ANNOUNCEMENT[-1])
+            return score > CLIP_MATCH and len(heard) / RATE > at + ears.length(ANNOUNCEMENT[-1])
+
+        poll(words_over, 15, "the words of 7:00 to end", interval=0.3)
+
         # The first announcement may find the player still opening the file,
         # which is then left alone; at 7:01 it plays and is paused.
         say("checks: at 7:01 the beep is paused, %s are heard in order, the beep goes on"

@@ -8,7 +8,7 @@ import unittest
 from pathlib import Path
 
 from paths import APP_BIN, require_program
-from procs import poll
+from procs import poll, say
 
 WINE_RUN = Path(__file__).resolve().parents[2] / "cmake" / "wine-run.sh"
 
@@ -28,8 +28,14 @@ def warm_wine():
     given: nothing that anyone waits on. The desktop process it may start has
     no screen (the test's X server is not up yet): it is let go first, or a
     program started within the second would join it and show nothing."""
-    subprocess.run([str(WINE_RUN), "cmd", "/c", "exit"], stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120, check=True)
+    with tempfile.TemporaryFile() as errors:  # a file: a pipe would wait for them
+        warmed = subprocess.run([str(WINE_RUN), "cmd", "/c", "exit"], stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=errors, timeout=120)
+        if warmed.returncode != 0:
+            # Only a warm-up: the test's own start of Wine shows what is wrong, if anything.
+            errors.seek(0)
+            say("warming Wine ended with %d: %s"
+                % (warmed.returncode, errors.read().decode(errors="replace")[-400:]))
     poll(lambda: not desktop_process(), 30, "Wine's desktop process to end")
 
 
