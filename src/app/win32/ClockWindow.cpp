@@ -38,9 +38,8 @@ Function systemCall(const wchar_t* module, const char* name) {
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(module), name)));
 }
 
-// The window's screen density. A call that fails gives 0 (seen under Wine while
-// its desktop process was not ready): then the screen's, or 96, so that the
-// window never takes a size of nothing.
+// The window's screen density. A call that fails gives 0 (seen under Wine):
+// then the screen's, or 96, so that the window never takes a size of nothing.
 UINT windowDpi(HWND window) {
     static const auto getDpiForWindow =
         systemCall<UINT(WINAPI*)(HWND)>(L"user32", "GetDpiForWindow");
