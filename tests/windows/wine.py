@@ -28,14 +28,14 @@ def warm_wine():
     given: nothing that anyone waits on. The desktop process it may start has
     no screen (the test's X server is not up yet): it is let go first, or a
     program started within the second would join it and show nothing."""
-    with tempfile.TemporaryFile() as errors:  # a file: a pipe would wait for them
+    with tempfile.TemporaryFile() as stderr:  # a file: a pipe would wait for them
         warmed = subprocess.run([str(WINE_RUN), "cmd", "/c", "exit"], stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=errors, timeout=120)
+                                stdout=subprocess.DEVNULL, stderr=stderr, timeout=120)
         if warmed.returncode != 0:
             # Only a warm-up: the test's own start of Wine shows what is wrong, if anything.
-            errors.seek(0)
+            stderr.seek(0)
             say("warming Wine ended with %d: %s"
-                % (warmed.returncode, errors.read().decode(errors="replace")[-400:]))
+                % (warmed.returncode, stderr.read().decode(errors="replace")[-400:]))
     poll(lambda: not desktop_process(), 30, "Wine's desktop process to end")
 
 
