@@ -37,6 +37,9 @@ void frmMain::arm() {
         return;
     }
     lblAlarm.Caption = strAlarm;
+    // The beep stands in for a track that fails while ringing: in memory by
+    // then, it follows the words at once.
+    m_platform.wmp.keepReady(beepPath());
     m_mute.noteAtArming();
     keepAwake();
     butOnOff.Tag = onOffTag::on;

@@ -34,6 +34,10 @@ class TrackPlayer {
     virtual void setLoop(bool loop) = 0;
     // Opens the local file at `path` and starts it from its beginning.
     virtual void open(const std::string& path) = 0;
+    // Reads the short sound file at `path` into memory, so that a later open()
+    // of that path sounds at once, with no decoder to start. Players that start
+    // every file at once need not keep anything.
+    virtual void keepReady(const std::string& path) { (void)path; }
     // The file last opened, empty when none.
     virtual std::string url() const = 0;
     // Undefined while a file opens or after it failed.

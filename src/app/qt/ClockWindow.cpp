@@ -225,9 +225,15 @@ bool ClockWindow::handleKey(const QKeyEvent& key) {
     if (!m_rules) return false;
     // Keys come only to the window that has the keyboard. Qt can miss the
     // display server's word of it when the window is shown again and focused
-    // at once (from the tray): then its focus would stay nowhere.
-    if (isVisible() && !isActiveWindow() && !QApplication::activeModalWidget())
+    // at once (from the tray): then its focus would stay nowhere. Qt 6.5 and
+    // later deprecate this call for activateWindow(), which only asks the
+    // display server and so cannot mend a word Qt missed.
+    if (isVisible() && !isActiveWindow() && !QApplication::activeModalWidget()) {
+        QT_WARNING_PUSH
+        QT_WARNING_DISABLE_DEPRECATED
         QApplication::setActiveWindow(this);
+        QT_WARNING_POP
+    }
     const std::optional<Changes> changes = m_rules->key(keyPressOf(key));
     qCDebug(lcUi) << "key" << key.key() << (changes ? "taken" : "left");
     if (!changes) return false;
