@@ -49,6 +49,11 @@ void frmMain::Form_Load() {
     SysTray->Init(m_platform.window, texts::caption);
 }
 
+void frmMain::tell(const std::string& text) {
+    logDebug(LogCategory::clock, "told: " + text);
+    if (SysTray) SysTray->ShowBalloonTip(text, 0, texts::caption);
+}
+
 void frmMain::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;

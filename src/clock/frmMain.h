@@ -120,6 +120,9 @@ class frmMain {
     // The track that failed gives way to the beep, never cutting the words (Ringing.cpp).
     void fallBackToBeep();
     void openBeep();
+    // Tells the person something that matters to the alarm: a tray balloon
+    // and the log.
+    void tell(const std::string& text);
     // The computer kept awake from arming to switching off (SleepLock.cpp).
     void keepAwake();
     void allowSleep();
