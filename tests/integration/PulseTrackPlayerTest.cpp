@@ -216,6 +216,23 @@ TEST_F(PulseTrack, LoopsWithoutAGap) {
     EXPECT_GE(heard.front().lengthMs(), 1400.0);
 }
 
+TEST_F(PulseTrack, ASoundKeptReadyPlaysFromMemoryAndLoops) {
+    PulseTrackPlayer player;
+    player.setLoop(true);
+    player.keepReady(tracks.low300);
+    // Gone from the disk: what is heard can only come from memory.
+    std::filesystem::remove(tracks.low300);
+    MonitorRecording recording;
+    ASSERT_TRUE(recording.started());
+    player.open(tracks.low300);
+    EXPECT_EQ(player.playState(), TrackPlayer::Playing);
+    ASSERT_TRUE(recording.waitForSound(10ms));
+    const auto heard = findTones(recording.finish(1500ms), recording.rate(), {low});
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard.size(), 1u);
+    EXPECT_GE(heard.front().lengthMs(), 1400.0);
+}
+
 TEST_F(PulseTrack, EveryFormatIsHeard) {
     for (const Format& format : formats) {
         SCOPED_TRACE(format.file);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "ClipTrackFile.h"
 #include "PulseSession.h"
 #include "PulseStream.h"
 #include "TrackFile.h"
@@ -78,6 +79,11 @@ void PulseTrackPlayer::open(const std::string& path) {
         m_url = path;
         m_state = Playing;
         opening = ++m_opening;
+        if (m_readySound && path == m_readyPath) {
+            m_file = std::make_unique<ClipTrackFile>(m_readySound);
+            startStream();
+            return;
+        }
     }
     m_opener = std::thread([this, path, opening] {
         std::unique_ptr<TrackFile> file = TrackFile::open(path);
@@ -94,6 +100,14 @@ void PulseTrackPlayer::open(const std::string& path) {
         }
         if (onError) onError();
     });
+}
+
+void PulseTrackPlayer::keepReady(const std::string& path) {
+    std::optional<ClipSamples> sound = loadClipAudio(path);
+    if (!sound) logDebug(LogCategory::audio, "PulseAudio track: cannot read " + path);
+    Locked locked(*m_session);
+    m_readyPath = path;
+    m_readySound = sound ? std::make_shared<const ClipSamples>(std::move(*sound)) : nullptr;
 }
 
 std::string PulseTrackPlayer::url() const {

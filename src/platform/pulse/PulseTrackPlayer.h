@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "clock/Services.h"
+#include "platform/pulse/ClipAudio.h"
 #include "platform/pulse/PulseRef.h"
 
 class TrackFile;
@@ -36,6 +37,8 @@ class PulseTrackPlayer : public TrackPlayer {
     // As tryOpen(), but returns at once: the file opens on a thread of its
     // own, and one that cannot be decoded is reported through onError.
     void open(const std::string& path) override;
+    // A file kept ready opens at once, on the caller's thread, from memory.
+    void keepReady(const std::string& path) override;
     std::string url() const override;
     PlayState playState() const override;
     void pause() override;
@@ -69,6 +72,9 @@ class PulseTrackPlayer : public TrackPlayer {
     pulse::Stream m_stream;
     std::unique_ptr<TrackFile> m_file;
     std::string m_url;
+    // The short sound kept in memory by keepReady(), and its file's path.
+    std::string m_readyPath;
+    std::shared_ptr<const ClipSamples> m_readySound;
     int m_state = 1;  // 1 stopped, 2 paused, 3 playing, 0 failed
     unsigned long long m_framesWritten = 0;
     bool m_loop = false;

@@ -1,8 +1,9 @@
 #pragma once
 // An alarm track decoded, whatever its format (MP3, Ogg Vorbis and Opus, FLAC,
-// WAV, AAC in MP4, WMA, the sound of a video file), always as interleaved
-// signed 16-bit stereo at 48000 Hz. read() only takes what is ready and never
-// waits, so the sound server's thread can call it.
+// WAV, AAC in MP4, WMA, the sound of a video file), as interleaved signed
+// 16-bit frames: stereo at 48000 Hz from the decoder, the clip format for a
+// sound kept in memory (ClipTrackFile). read() only takes what is ready and
+// never waits, so the sound server's thread can call it.
 //
 // The decoder (GStreamer) lives in a module of its own, loaded at the first
 // open() from modules/alarm-track-gst.so beside the program: most runs never
@@ -23,8 +24,8 @@ class TrackFile {
     TrackFile(const TrackFile&) = delete;
     TrackFile& operator=(const TrackFile&) = delete;
 
-    int rate() const { return 48000; }
-    int channels() const { return 2; }
+    int rate() const { return m_rate; }
+    int channels() const { return m_channels; }
     std::size_t frameBytes() const { return static_cast<std::size_t>(channels()) * 2; }
 
     // Copies up to `frames` decoded frames into `out` without waiting. Fewer
@@ -42,7 +43,11 @@ class TrackFile {
     virtual void rewind() = 0;
 
   protected:
-    TrackFile() = default;
+    explicit TrackFile(int rate = 48000, int channels = 2) : m_rate(rate), m_channels(channels) {}
+
+  private:
+    int m_rate;
+    int m_channels;
 };
 
 // The decoder module's one entry point: open() for `path`, or null. The
