@@ -35,6 +35,7 @@ void frmMain::playTrackLooped(const std::string& path) {
 
 void frmMain::startRinging() {
     const std::string path = trackChosen() ? lblTrack.Caption : beepPath();
+    skipOnFailure([&] { removeWakeTimer(); });
     skipOnFailure([&] { m_mute.unmute(); });
     skipOnFailure([&] { playTrackLooped(path); });
     blnAlarm = true;

@@ -60,6 +60,7 @@ void frmMain::Form_Unload() {
     // Leave the outputs as the user had them: undo only a mute this clock holds.
     if (m_mute.held()) m_mute.putBack();
     allowSleep();
+    removeWakeTimer();
     tmrTime.Enabled = false;
     tmrSet.Enabled = false;
     m_platform.clips.clear();

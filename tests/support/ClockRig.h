@@ -16,6 +16,7 @@ struct ClockRig {
     NullTrayBackend tray;
     FakeEndpointSystem endpoints{log};
     FakeSleepInhibitor sleep;
+    FakeWakeTimer wake;
     std::vector<std::string> fonts;
     int eventPasses = 0;
     std::function<void()> onEvents;  // what a pass of the event loop delivers
@@ -34,7 +35,7 @@ struct ClockRig {
                 events();
             }
         },
-        &sleep, &endpoints, [](std::function<void()> handler) { handler(); }, stateFolder}};
+        &sleep, &endpoints, [](std::function<void()> handler) { handler(); }, stateFolder, &wake}};
 
     // `beforeLoad` sets the outputs up as a start finds them.
     explicit ClockRig(int hour = 6, int minute = 59, int second = 0,

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -196,14 +197,30 @@ class FakeWindow : public WindowHost {
 
 class NullTrayBackend : public TrayBackend {
   public:
-    void notifyIcon(NotifyMessage message, const NotifyIconData&) override {
+    void notifyIcon(NotifyMessage message, const NotifyIconData& data) override {
         messages.push_back(message);
+        if (data.uFlags & NIF_INFO) balloons.emplace_back(data.szInfo.data());
     }
     uint64_t createIcon(const IconImage&) override { return 1; }
     void destroyIcon(uint64_t) override {}
     bool iconShown() const override { return shown; }
     std::vector<NotifyMessage> messages;
-    bool shown = true;  // a tray host shows the icon
+    std::vector<std::string> balloons;  // the texts of the balloons shown
+    bool shown = true;                  // a tray host shows the icon
+};
+
+// A wake timer that keeps what it was set to; `canWake` false: nothing can wake.
+class FakeWakeTimer : public WakeTimer {
+  public:
+    bool set(std::chrono::system_clock::time_point at) override {
+        ++sets;
+        if (canWake) due = at;
+        return canWake;
+    }
+    void cancel() override { due.reset(); }
+    std::optional<std::chrono::system_clock::time_point> due;
+    int sets = 0;
+    bool canWake = true;
 };
 
 // A sleep lock that counts what was asked of it.
