@@ -61,6 +61,7 @@ void frmMain::switchOff() {
         m_mute.unmute();
     else
         m_mute.putBack();
+    m_mute.restoreLevel();
     m_trackHeld = m_beepAfterWords = false;
     allowSleep();
     removeWakeTimer();

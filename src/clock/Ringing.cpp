@@ -37,6 +37,7 @@ void frmMain::startRinging() {
     const std::string path = trackChosen() ? lblTrack.Caption : beepPath();
     skipOnFailure([&] { removeWakeTimer(); });
     skipOnFailure([&] { m_mute.unmute(); });
+    skipOnFailure([&] { m_mute.raiseLevel(); });
     skipOnFailure([&] { playTrackLooped(path); });
     blnAlarm = true;
 }

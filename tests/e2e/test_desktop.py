@@ -719,6 +719,46 @@ class Desktop(unittest.TestCase):
                                  "the first output's mute")
                 self.assertFalse(record.exists(), "the record outlived the mute")
 
+    def test_a_turned_down_output_rings_at_half_and_gets_its_level_back(self):
+        for level, end in [(5, "switch-off"), (80, "switch-off"), (5, "SIGKILL")]:
+            with self.subTest(level=level, end=end), \
+                    rig(START) as (app, display, pulse, _, workdir):
+                record = mute_record(workdir)
+                pulse.set_volume(level)
+                app.find_window()
+                say("checks: the output at %d%%, armed, rings at 50%% at least and is heard"
+                    % level)
+                arm(app)
+                poll(lambda: pulse.muted(), 10, "the clock's mute")
+                with Recorder(pulse, workdir / "ring.raw") as rec:
+                    app.clock.set("2026-12-08 06:59:59")
+                    poll(lambda: "blnAlarm true" in app.log(), 20, "the alarm to ring")
+                    poll(lambda: not pulse.muted(), 5, "the ring to unmute the output")
+                    poll(lambda: rms(rec.samples()[-RATE // 2:]) > 0.01, 10,
+                         "the ring to be heard")
+                self.assertEqual(pulse.volume(), max(level, 50))
+                if level >= 50:
+                    self.assertNotIn("level raised", app.log())
+                if end == "switch-off":
+                    app.click(*BUT_ON_OFF)
+                    poll(lambda: "butOnOff 0" in app.log().split("blnAlarm true")[-1], 10,
+                         "the alarm to be switched off")
+                    poll(lambda: pulse.volume() == level, 5, "the person's level back")
+                    self.assertFalse(record.exists(), "the record outlived the level")
+                    continue
+                say("checks: SIGKILL while ringing raised; the next start puts %d%% back" % level)
+                self.assertRegex(record.read_text(), r"\nlevel 49\d\d\d 500000 %s\n" % SINK)
+                app.proc.send_signal(signal.SIGKILL)
+                app.proc.wait(timeout=10)
+                self.assertEqual(pulse.volume(), 50)
+                with start_clock(display, pulse, workdir, START) as again:
+                    again.find_window()
+                    self.assertEqual(pulse.volume(), level, again.log())
+                    self.assertIn("level put back after a crash", again.log())
+                    self.assertFalse(record.exists())
+                    again.click(*CLOSE)
+                    poll(lambda: not again.running(), 15, "the program to end")
+
     def test_a_crash_is_repaired_at_the_next_start(self):
         with rig(START) as (app, display, pulse, _, workdir):
             record = mute_record(workdir)

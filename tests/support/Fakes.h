@@ -238,7 +238,8 @@ class FakeSleepInhibitor : public SleepInhibitor {
 };
 
 // An endpoint system of outputs that log every mute change ("mute 1" for the
-// first, "speakers"; "mute 1 <id>" for the others), or one with no audio
+// first, "speakers"; "mute 1 <id>" for the others) and level change ("level
+// 0.5", "level 0.5 <id>"), or one with no audio
 // service at all. A test plugs in an output, makes it the default (telling
 // the listeners, as the platform would) or unplugs it.
 class FakeEndpointSystem : public EndpointSystem {
@@ -254,12 +255,15 @@ class FakeEndpointSystem : public EndpointSystem {
             listener->OnDefaultDeviceChanged(id);
     }
     void unplug(const std::string& id) { others.erase(id); }
+    // The level (0.0 to 1.0) of an output; full unless a test sets it.
+    float& levelOf(const std::string& id) { return levels.try_emplace(id, 1.0f).first->second; }
     bool present(const std::string& id) const { return id == "speakers" || others.count(id); }
     void log(const std::string& entry) { m_log.push_back(entry); }
 
     bool available = true;
     int muted = 0;  // of "speakers"
     std::map<std::string, int> others;
+    std::map<std::string, float> levels;
     std::string defaultId = "speakers";
     std::vector<IMMNotificationClient*> listeners;
     int objectsAlive = 0;
