@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include "app/qt/QtLog.h"
 
@@ -27,7 +28,17 @@ void closeFd(int& fd) {
     fd = -1;
 }
 
+long long utcOffsetAt(long long seconds) {
+    const time_t t = static_cast<time_t>(seconds);
+    tm local{};
+    return ::localtime_r(&t, &local) ? local.tm_gmtoff : 0;
+}
+
 }  // namespace
+
+long long localOffsetChange(long long from, long long to) {
+    return utcOffsetAt(to) - utcOffsetAt(from);
+}
 
 LinuxWakeTimer::LinuxWakeTimer(std::string helperPath) : m_helperPath(std::move(helperPath)) {}
 
@@ -37,8 +48,12 @@ LinuxWakeTimer::~LinuxWakeTimer() {
 
 bool LinuxWakeTimer::set(std::chrono::system_clock::time_point due) {
     cancel();
-    const long long seconds =
-        std::chrono::duration_cast<std::chrono::seconds>(due.time_since_epoch()).count();
+    const auto epochSeconds = [](std::chrono::system_clock::time_point t) {
+        return std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count();
+    };
+    const long long now = epochSeconds(std::chrono::system_clock::now());
+    long long seconds = epochSeconds(due);
+    seconds -= localOffsetChange(now, seconds);
     if (setOwnTimer(seconds) || startHelper(seconds) || m_systemd.set(seconds)) return true;
     qCDebug(lcClock) << "no wake timer: no CAP_WAKE_ALARM, no helper that has it, no systemd user "
                         "manager that can wake the computer";

@@ -15,6 +15,12 @@
 #include "app/qt/SystemdWakeTimer.h"
 #include "clock/Services.h"
 
+// How much the local clock's offset from UTC grows from `from` to `to`
+// (seconds since 1970): 3600 across the spring change to daylight saving
+// time, -3600 across the autumn one. The clock counts the time to its alarm
+// on the local clock's face, so a wake due across such a change is moved by it.
+long long localOffsetChange(long long from, long long to);
+
 class LinuxWakeTimer : public WakeTimer {
   public:
     explicit LinuxWakeTimer(std::string helperPath);

@@ -36,6 +36,22 @@ bool planAllowsWakeTimers() {
     return read != ERROR_SUCCESS || allowed != 0;
 }
 
+// The local clock's offset from UTC at a moment, in FILETIME ticks.
+long long utcOffsetAt(long long fileTime) {
+    const FILETIME utcTime{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    FILETIME localTime{};
+    if (!FileTimeToSystemTime(&utcTime, &utc) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local) ||
+        !SystemTimeToFileTime(&local, &localTime))
+        return 0;
+    const long long localTicks =
+        static_cast<long long>((static_cast<unsigned long long>(localTime.dwHighDateTime) << 32) |
+                               localTime.dwLowDateTime);
+    return localTicks - fileTime;
+}
+
 std::string utcText(long long fileTime) {
     FILETIME time{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
     SYSTEMTIME utc{};
@@ -70,6 +86,14 @@ bool Win32WakeTimer::set(std::chrono::system_clock::time_point due) {
         std::chrono::duration_cast<std::chrono::seconds>(due.time_since_epoch()).count();
     LARGE_INTEGER when{};
     when.QuadPart = kFileTimeOf1970 + seconds * kTicksPerSecond;  // positive: absolute, UTC
+    // The clock counts the time to its alarm on the local clock's face: a
+    // daylight-saving change on the way moves the wake by the hour it changes.
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    long long nowTicks = static_cast<long long>(
+        (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    nowTicks -= nowTicks % kTicksPerSecond;  // whole seconds, as the local time has them
+    when.QuadPart -= utcOffsetAt(when.QuadPart) - utcOffsetAt(nowTicks);
     SetLastError(ERROR_SUCCESS);
     const BOOL setDone = SetWaitableTimer(m_timer, &when, 0, nullptr, nullptr, TRUE);
     const DWORD error = GetLastError();
