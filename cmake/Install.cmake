@@ -2,7 +2,7 @@
 # package (Package.cmake):
 #
 #   bin/alarm-clock -> ../lib/alarm-clock/alarm-clock
-#   lib/alarm-clock/             the program with its data beside it and its
+#   lib/alarm-clock/             the program and its wake helper with its data beside it and its
 #                                track decoder in modules/, laid out
 #                                exactly as in the build tree: pictures, icon,
 #                                the four fonts, OFL.txt, sounds/{en,fr,beep.wav}
@@ -35,6 +35,9 @@ set(ALARM_BUILT_FILES ${ALARM_DATA_NAMES})
 list(TRANSFORM ALARM_BUILT_FILES PREPEND ${ALARM_BUILT_DATA}/)
 
 install(TARGETS alarm-clock RUNTIME DESTINATION ${ALARM_INSTALL_APPDIR})
+if(TARGET alarm-clock-wake)  # the wake helper, given CAP_WAKE_ALARM by the package's postinst
+    install(TARGETS alarm-clock-wake RUNTIME DESTINATION ${ALARM_INSTALL_APPDIR})
+endif()
 if(TARGET alarm-track-gst)  # the track decoder, found beside the program
     install(TARGETS alarm-track-gst LIBRARY DESTINATION ${ALARM_INSTALL_APPDIR}/modules)
 endif()

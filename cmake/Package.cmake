@@ -35,7 +35,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # A file nothing decodes still rings, with the beep.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-libav")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-ugly, pulseaudio | pipewire-pulse")
+# setcap gives the wake helper its capability (data/debian/postinst).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "gstreamer1.0-plugins-ugly, pulseaudio | pipewire-pulse, libcap2-bin")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/data/debian/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 # Only the program's own tree: no test or benchmark install rules leak in.
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};ALL;/")

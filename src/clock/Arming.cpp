@@ -42,6 +42,7 @@ void frmMain::arm() {
     m_platform.wmp.keepReady(beepPath());
     m_mute.noteAtArming();
     keepAwake();
+    setWakeTimer();
     butOnOff.Tag = onOffTag::on;
     butOnOff.Picture = imgOn.Picture;
     playClip(strLang, switchedOnClip(strLang));
@@ -60,8 +61,10 @@ void frmMain::switchOff() {
         m_mute.unmute();
     else
         m_mute.putBack();
+    m_mute.restoreLevel();
     m_trackHeld = m_beepAfterWords = false;
     allowSleep();
+    removeWakeTimer();
     blnAlarm = false;
     butOnOff.Tag = onOffTag::off;
     butOnOff.Picture = imgOff.Picture;

@@ -12,6 +12,8 @@ namespace {
 constexpr std::string_view kHeader = "alarm-clock mute record 1";
 constexpr std::string_view kSince = "since ";
 constexpr std::string_view kOutput = "output ";
+constexpr std::string_view kLevel = "level ";
+constexpr long kMillionths = 1000000;
 // A record names a few outputs; anything much larger is not one.
 constexpr std::uintmax_t kLargestRecord = 65536;
 
@@ -26,6 +28,24 @@ std::optional<long long> wholeNumber(std::string_view text) {
     return value;
 }
 
+bool goodId(std::string_view id) {
+    return !id.empty() && id.find_first_of(std::string_view("\r\0", 2)) == std::string_view::npos;
+}
+
+// "<before> <set> <id>" of a level line, each level 0 to a million.
+std::optional<RaisedLevel> levelOf(std::string_view rest) {
+    const size_t first = rest.find(' ');
+    if (first == std::string_view::npos) return std::nullopt;
+    const size_t second = rest.find(' ', first + 1);
+    if (second == std::string_view::npos) return std::nullopt;
+    const std::optional<long long> before = wholeNumber(rest.substr(0, first));
+    const std::optional<long long> set = wholeNumber(rest.substr(first + 1, second - first - 1));
+    const std::string_view id = rest.substr(second + 1);
+    if (!before || !set || *before > kMillionths || *set > kMillionths || !goodId(id))
+        return std::nullopt;
+    return RaisedLevel{std::string(id), static_cast<long>(*before), static_cast<long>(*set)};
+}
+
 std::string pathText(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
@@ -38,6 +58,9 @@ std::string recordText(const MuteRecord& record) {
     text += std::string(kSince) + std::to_string(record.since) + "\n";
     for (const HeldOutput& output : record.outputs)
         text += std::string(kOutput) + (output.userMuted ? "1 " : "0 ") + output.id + "\n";
+    for (const RaisedLevel& level : record.levels)
+        text += std::string(kLevel) + std::to_string(level.before) + " " +
+                std::to_string(level.set) + " " + level.id + "\n";
     return text;
 }
 
@@ -57,13 +80,18 @@ std::optional<MuteRecord> parseRecord(std::string_view text) {
     record.since = *since;
     for (size_t i = 2; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
+        if (startsWith(line, kLevel)) {
+            std::optional<RaisedLevel> level = levelOf(line.substr(kLevel.size()));
+            if (!level) return std::nullopt;
+            record.levels.push_back(std::move(*level));
+            continue;
+        }
         if (!startsWith(line, kOutput)) return std::nullopt;
         const std::string_view rest = line.substr(kOutput.size());
         if (rest.size() < 3 || (rest[0] != '0' && rest[0] != '1') || rest[1] != ' ')
             return std::nullopt;
         const std::string_view id = rest.substr(2);
-        if (id.find_first_of(std::string_view("\r\0", 2)) != std::string_view::npos)
-            return std::nullopt;
+        if (!goodId(id)) return std::nullopt;
         record.outputs.push_back({std::string(id), rest[0] == '1'});
     }
     return record;

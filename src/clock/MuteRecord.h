@@ -7,8 +7,13 @@
 //   output 0 alsa_output.pci-0000_00_1f.3.analog-stereo
 //   output 1 bluez_sink.00_11_22_33_44_55.a2dp_sink
 //
+//   level 50000 500000 alsa_output.pci-0000_00_1f.3.analog-stereo
+//
 // Each output line says whether the person had muted that output already (1)
-// and ends with the output's id. Anything else is no record.
+// and ends with the output's id. A level line is an output whose level the
+// ringing alarm raised: the person's level and the level set, in millionths
+// of the output's range, then its id. A record holds at least one line of
+// either kind. Anything else is no record.
 
 #include <filesystem>
 #include <optional>
@@ -22,9 +27,18 @@ struct HeldOutput {
     friend bool operator==(const HeldOutput&, const HeldOutput&) = default;
 };
 
+// An output whose level was raised for the ring, in millionths of its range.
+struct RaisedLevel {
+    std::string id;
+    long before = 0;  // the person's level
+    long set = 0;     // the level the output held once raised
+    friend bool operator==(const RaisedLevel&, const RaisedLevel&) = default;
+};
+
 struct MuteRecord {
     long long since = 0;
     std::vector<HeldOutput> outputs;
+    std::vector<RaisedLevel> levels;
     friend bool operator==(const MuteRecord&, const MuteRecord&) = default;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 #include "log/Log.h"
 
@@ -11,6 +12,25 @@ long long secondsNow() {
     return std::chrono::duration_cast<std::chrono::seconds>(
                std::chrono::system_clock::now().time_since_epoch())
         .count();
+}
+
+// The level an alarm rings at, at the least: half the output's range, as the
+// system's sound settings show it (PulseAudio's percent, Windows' scalar).
+constexpr float kLevelFloor = 0.5f;
+constexpr float kMillionths = 1000000.0f;
+
+long millionths(float level) {
+    return std::lround(std::clamp(level, 0.0f, 1.0f) * kMillionths);
+}
+
+float levelOf(long millionths) {
+    return static_cast<float>(millionths) / kMillionths;
+}
+
+// Two readings of a level that differ by less than this are the same level:
+// an output keeps its level in steps (PulseAudio's are 1/65536).
+bool sameLevel(long a, long b) {
+    return std::labs(a - b) <= 1000;
 }
 
 bool holds(const std::vector<HeldOutput>& held, const std::string& id) {
@@ -57,6 +77,7 @@ void OutputMute::repairAfterCrash() {
                                          ", muted by a clock that did not end (since " +
                                          std::to_string(reading.record.since) + ")");
     }
+    for (const RaisedLevel& raised : reading.record.levels) putLevelBack(raised, true);
     removeRecord(folder);
 }
 
@@ -135,7 +156,7 @@ void OutputMute::release(bool rung) {
     const bool wasHeld = held();
     m_held.clear();
     m_atArming.reset();
-    if (wasHeld && !m_platform.stateFolder.empty()) removeRecord(m_platform.stateFolder);
+    if (wasHeld) keepRecord();
     if (!rung || !m_platform.newEndpointVolume) return;
     // The alarm sounds on the default output: never muted by the clock when it rings.
     std::unique_ptr<CAudioEndpointVolume> volume = m_platform.newEndpointVolume();
@@ -159,8 +180,53 @@ std::unique_ptr<CAudioEndpointVolume> OutputMute::outputOf(const std::string& id
 
 void OutputMute::keepRecord() {
     if (m_platform.stateFolder.empty()) return;
-    if (!writeRecord(m_platform.stateFolder, MuteRecord{m_since, m_held}))
+    if (m_held.empty() && m_raised.empty()) return removeRecord(m_platform.stateFolder);
+    if (!writeRecord(m_platform.stateFolder, MuteRecord{m_since, m_held, m_raised}))
         logDebug(LogCategory::audio, "the mute is held without a record");
+}
+
+void OutputMute::raiseLevel() {
+    if (!m_platform.newEndpointVolume) return;
+    std::unique_ptr<CAudioEndpointVolume> volume = m_platform.newEndpointVolume();
+    if (!volume || !volume->complete()) return;
+    const std::string id = volume->deviceId();
+    const float level = volume->GetMasterVolumeLevelScalar();
+    if (level >= kLevelFloor || std::any_of(m_raised.begin(), m_raised.end(),
+                                            [&](const RaisedLevel& r) { return r.id == id; }))
+        return;
+    volume->SetMasterVolumeLevelScalar(kLevelFloor);
+    // What the output holds now, in its own steps: the level the person would change.
+    const long set = millionths(volume->GetMasterVolumeLevelScalar());
+    m_latest = std::move(volume);
+    if (m_raised.empty() && !held()) m_since = secondsNow();
+    m_raised.push_back({id, millionths(level), set});
+    logDebug(LogCategory::audio, "level raised to the floor for the alarm: " + id + " from " +
+                                     std::to_string(millionths(level)) + " millionths");
+    keepRecord();
+}
+
+void OutputMute::restoreLevel() {
+    if (m_raised.empty()) return;
+    for (const RaisedLevel& raised : m_raised) putLevelBack(raised, false);
+    m_raised.clear();
+    keepRecord();
+}
+
+void OutputMute::putLevelBack(const RaisedLevel& raised, bool afterCrash) {
+    std::unique_ptr<CAudioEndpointVolume> volume = outputOf(raised.id);
+    if (!volume || !volume->complete()) {
+        logDebug(LogCategory::audio, "output gone, its level with it: " + raised.id);
+        return;
+    }
+    if (!sameLevel(millionths(volume->GetMasterVolumeLevelScalar()), raised.set)) {
+        logDebug(LogCategory::audio, "level changed while it rang, kept: " + raised.id);
+        return;
+    }
+    volume->SetMasterVolumeLevelScalar(levelOf(raised.before));
+    if (!afterCrash) m_latest = std::move(volume);
+    logDebug(LogCategory::audio,
+             std::string(afterCrash ? "level put back after a crash: " : "level put back: ") +
+                 raised.id);
 }
 
 void OutputMute::listen(bool on) {

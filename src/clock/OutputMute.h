@@ -5,9 +5,16 @@
 // output is remembered by its id with the mute the person had on it, and put
 // back on that output, wherever the default has gone: as the person had it when
 // the alarm is switched off or the clock closes before ringing; unmuted once the
-// alarm has rung (the person has just been woken by it). While the clock holds a
-// mute, a record of it is kept in the state folder, so that a start after a
-// crash puts the outputs back.
+// alarm has rung (the person has just been woken by it).
+//
+// When the alarm rings, the output it sounds on (the default) is raised to
+// half its range if its level is below that, so that the alarm is heard; the
+// alarm switched off or the clock closed, the person's level is put back,
+// unless the person changed the level while it rang. A level at or above the
+// floor is never touched.
+//
+// While the clock holds a mute or a raised level, a record of it is kept in
+// the state folder, so that a start after a crash puts the outputs back.
 
 #include <memory>
 #include <optional>
@@ -36,6 +43,10 @@ class OutputMute : private IMMNotificationClient {
     void putBack();
     // Ringing: every output it muted is unmuted, and the default output too.
     void unmute();
+    // Ringing: the default output raised to the floor when it is below it.
+    void raiseLevel();
+    // The alarm over: each raised output gets the person's level back.
+    void restoreLevel();
     // True while the clock holds a mute on some output.
     bool held() const { return !m_held.empty(); }
 
@@ -45,7 +56,10 @@ class OutputMute : private IMMNotificationClient {
     // Mutes the default output of the moment unless it is muted by the clock already.
     void muteDefault();
     void release(bool rung);
+    // Sets a raised output's level back to the person's unless it was changed since.
+    void putLevelBack(const RaisedLevel& raised, bool afterCrash);
     std::unique_ptr<CAudioEndpointVolume> outputOf(const std::string& id) const;
+    // Writes the record of what is held, or removes it when nothing is.
     void keepRecord();
     void listen(bool on);
 
@@ -53,6 +67,7 @@ class OutputMute : private IMMNotificationClient {
     std::unique_ptr<CAudioEndpointVolume>& m_latest;
     std::optional<HeldOutput> m_atArming;
     std::vector<HeldOutput> m_held;
+    std::vector<RaisedLevel> m_raised;
     long long m_since = 0;
     // Registered for default-output changes while a mute is held.
     std::unique_ptr<EndpointEnumerator> m_listener;

@@ -35,7 +35,9 @@ void frmMain::playTrackLooped(const std::string& path) {
 
 void frmMain::startRinging() {
     const std::string path = trackChosen() ? lblTrack.Caption : beepPath();
+    skipOnFailure([&] { removeWakeTimer(); });
     skipOnFailure([&] { m_mute.unmute(); });
+    skipOnFailure([&] { m_mute.raiseLevel(); });
     skipOnFailure([&] { playTrackLooped(path); });
     blnAlarm = true;
 }

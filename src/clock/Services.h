@@ -2,6 +2,7 @@
 // The narrow interfaces through which frmMain reaches the world. Production
 // passes the real ones from main(); tests pass fakes that record what happened.
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -94,6 +95,18 @@ class SleepInhibitor {
     virtual void release() = 0;
 };
 
+// Wakes the computer from sleep at a moment of the wall clock, so that an alarm
+// is not slept through. Setting it again moves it; it never outlives the process.
+class WakeTimer {
+  public:
+    virtual ~WakeTimer() = default;
+    // Sets the timer for `due`, replacing one set before. False when nothing
+    // on this computer lets the clock wake it.
+    virtual bool set(std::chrono::system_clock::time_point due) = 0;
+    // Removes the timer; nothing when there is none.
+    virtual void cancel() = 0;
+};
+
 // Everything frmMain needs from the platform, wired once at start-up.
 struct Platform {
     TimeSource& clock;
@@ -121,6 +134,8 @@ struct Platform {
     // Where the record of a mute the clock holds is kept while it holds one
     // (the user's state folder); empty: no record.
     std::filesystem::path stateFolder = {};
+    // Wakes the computer shortly before the alarm; none where the platform has none.
+    WakeTimer* wake = nullptr;
 };
 
 // The sound backend this build was configured with (ALARM_AUDIO): each backend

@@ -59,7 +59,9 @@ void frmMain::Form_Unload() {
     m_unloaded = true;
     // Leave the outputs as the user had them: undo only a mute this clock holds.
     if (m_mute.held()) m_mute.putBack();
+    m_mute.restoreLevel();
     allowSleep();
+    removeWakeTimer();
     tmrTime.Enabled = false;
     tmrSet.Enabled = false;
     m_platform.clips.clear();

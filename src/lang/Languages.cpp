@@ -15,6 +15,7 @@ constexpr std::array<Language, 2> kLanguages{{
         .noTrackText = "No Track Selected",
         .alarmPromptLine = "Please enter a time to set for alarm:",
         .notATimeLine = "This is not a time the alarm can ring at.",
+        .cannotWakeLine = "The computer cannot be woken for the alarm: keep it awake until then.",
         .exampleLine = "ex: 07:00 AM, 12:00 PM, 18:00 (no AM / PM)",
         .switchQuestion = "Change language to French?",
         .switchQuestionInOther = "Changez de Language \u00e0 Fran\u00e7ais?",
@@ -31,6 +32,8 @@ constexpr std::array<Language, 2> kLanguages{{
         .noTrackText = "Aucune Chanson S\u00e9lection\u00e9e",
         .alarmPromptLine = "Entrez l'heure pour sonnerie:",
         .notATimeLine = "Ce n'est pas une heure de sonnerie valable.",
+        .cannotWakeLine = "L'ordinateur ne peut pas \u00eatre r\u00e9veill\u00e9 pour l'alarme : "
+                          "gardez-le allum\u00e9 jusque-l\u00e0.",
         .exampleLine = "ex: 07:00 AM, 12:00 PM, 18:00 (aucun AM / PM)",
         .switchQuestion = "Change language to English?",
         .switchQuestionInOther = "Changez de Language \u00e0 Anglais?",

@@ -17,6 +17,8 @@ struct Language {
     std::string_view noTrackText;
     std::string_view alarmPromptLine;
     std::string_view notATimeLine;
+    // Said once at arming where nothing can wake the computer from sleep.
+    std::string_view cannotWakeLine;
     std::string_view exampleLine;
     // The two lines of the question that offers the other language.
     std::string_view switchQuestion;

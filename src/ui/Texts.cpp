@@ -24,6 +24,11 @@ std::string notATimeMessage(std::string_view lang) {
     return twoParagraphs(lang, &Language::notATimeLine, &Language::exampleLine);
 }
 
+std::string cannotWakeMessage(std::string_view lang) {
+    const Language* language = findLanguage(lang);
+    return language ? std::string(language->cannotWakeLine) : std::string();
+}
+
 std::string languageQuestion(std::string_view lang) {
     return twoParagraphs(lang, &Language::switchQuestion, &Language::switchQuestionInOther);
 }

@@ -24,6 +24,8 @@ inline constexpr const char* crlf = "\r\n";
 std::string alarmPrompt(std::string_view lang);
 // The message shown when the typed text is no time; empty for an unknown code.
 std::string notATimeMessage(std::string_view lang);
+// Said once at arming where nothing can wake the computer; empty for an unknown code.
+std::string cannotWakeMessage(std::string_view lang);
 // The language question asked in `lang`, offering the other language.
 std::string languageQuestion(std::string_view lang);
 // The no-track caption of a language; empty for an unknown code.

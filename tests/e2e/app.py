@@ -133,10 +133,12 @@ def program_env(display, pulse, home):
 
 
 @contextlib.contextmanager
-def alarm_clock(display, pulse, workdir, start, extra_env=None, zone=None, program=None):
+def alarm_clock(display, pulse, workdir, start, extra_env=None, zone=None, program=None,
+                prefix=()):
     """The program (APP_BIN unless told) under a fake clock starting at
     `start` in `zone`, its debug categories on and its output captured to a
-    file. On failure the output's tail is printed."""
+    file. `prefix` is a command that execs the program (setpriv), so the
+    process stays the program's. On failure the output's tail is printed."""
     workdir = Path(workdir)
     program = Path(program or APP_BIN)
     clock = FakeClock(workdir / "faketime.rc", start, zone)
@@ -156,7 +158,7 @@ def alarm_clock(display, pulse, workdir, start, extra_env=None, zone=None, progr
     log_path = workdir / "alarm-clock.log"
     log = open(log_path, "w")
     say("starting", program, "at fake time", clock.now().strftime("%Y-%m-%d %H:%M:%S"))
-    proc = subprocess.Popen([str(program)], cwd=str(workdir), env=env, stdout=log,
+    proc = subprocess.Popen([*prefix, str(program)], cwd=str(workdir), env=env, stdout=log,
                             stderr=subprocess.STDOUT)
     app = App(display, proc, log_path, clock)
     try:

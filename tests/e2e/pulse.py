@@ -39,6 +39,17 @@ class Pulse:
     def set_muted(self, muted, sink=SINK):
         self.pactl("set-sink-mute", sink, "1" if muted else "0")
 
+    def volume(self, sink=SINK):
+        """The sink's level in percent, as the sound settings show it (its first channel)."""
+        out = self.pactl("get-sink-volume", sink)
+        match = re.search(r"/\s*(\d+)%", out)
+        if not match:
+            raise RuntimeError("unexpected pactl output: %r" % out)
+        return int(match.group(1))
+
+    def set_volume(self, percent, sink=SINK):
+        self.pactl("set-sink-volume", sink, "%d%%" % percent)
+
     def add_sink(self, name=SECOND):
         """Another null sink (headphones plugged in); gives its module's index."""
         return int(self.pactl("load-module", "module-null-sink", "sink_name=%s" % name))

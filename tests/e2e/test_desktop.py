@@ -9,6 +9,14 @@
 - no sleep under an armed alarm: one logind inhibitor lock (a mock logind on a
   private system bus) from arming to switch-off, at exit and after a crash; the
   Inhibit portal (mocked on a private session bus) where one is there.
+- the computer woken for the alarm: armed a few minutes ahead, the clock
+  holds a CLOCK_REALTIME_ALARM timer (read from /proc/PID/fdinfo) due a
+  minute before the alarm; re-arming moves it; switch-off, the ring and "X"
+  remove it. Without the capability, the helper beside the program (given it
+  as the package does, with setcap) holds it and dies with a clock killed
+  with SIGKILL; with no capability anywhere, a mock systemd user manager gets
+  a transient timer with WakeSystem and stops it at switch-off; with nothing,
+  the person is told once and the alarm still rings.
 - the user's own mute is put back on switch-off and on close while armed;
   with two outputs, a new default while the alarm waits is muted too and each
   output gets its own mute back; a clock killed while it holds the mute is
@@ -26,8 +34,10 @@ activate windows as a desktop does.
 """
 
 import contextlib
+import datetime
 import os
 import re
+import shutil
 import signal
 import subprocess
 import unittest
@@ -56,6 +66,10 @@ LOGIND = ("org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.
 PORTAL = ("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
           "org.freedesktop.portal.Inhibit")
 PORTAL_REQUEST = "/org/freedesktop/portal/desktop/request/1_1/alarm"
+SYSTEMD = ("org.freedesktop.systemd1", "/org/freedesktop/systemd1",
+           "org.freedesktop.systemd1.Manager")
+WAKE_LEAD = 60  # the computer is woken this many seconds before the alarm
+CANNOT_WAKE = "told: The computer cannot be woken for the alarm"
 MOCK = "org.freedesktop.DBus.Mock"
 
 
@@ -155,6 +169,55 @@ def mock_portal(session_address):
         portal.call("AddObject", PORTAL_REQUEST, "org.freedesktop.portal.Request", {},
                     [("Close", "", "", "")])
         yield portal
+
+
+@contextlib.contextmanager
+def mock_systemd_user(session_address):
+    """A systemd user manager of version 256 that takes transient units and stops them."""
+    with dbusmock(session_address, "session", *SYSTEMD):
+        manager = Mock(session_address, SYSTEMD[0], SYSTEMD[1])
+        poll(lambda: manager.bus.name_has_owner(SYSTEMD[0]), 15, "the mock systemd")
+        manager.call("AddProperty", SYSTEMD[2], "Version", "256.7-1")
+        manager.call("AddMethod", SYSTEMD[2], "StartTransientUnit", "ssa(sv)a(sa(sv))", "o",
+                     "ret = dbus.ObjectPath('/org/freedesktop/systemd1/job/1')")
+        manager.call("AddMethod", SYSTEMD[2], "StopUnit", "ss", "o",
+                     "ret = dbus.ObjectPath('/org/freedesktop/systemd1/job/2')")
+        yield manager
+
+
+def wake_timers(pid):
+    """The CLOCK_REALTIME_ALARM timers process `pid` holds: the seconds left on each."""
+    left = []
+    for fd in os.listdir("/proc/%d/fd" % pid):
+        with contextlib.suppress(OSError):
+            if "timerfd" not in os.readlink("/proc/%d/fd/%s" % (pid, fd)):
+                continue
+            info = Path("/proc/%d/fdinfo/%s" % (pid, fd)).read_text()
+            value = re.search(r"^it_value:\s*\((\d+),\s*(\d+)\)", info, re.M)
+            if re.search(r"^clockid:\s*8$", info, re.M) and value:
+                left.append(int(value.group(1)) + int(value.group(2)) / 1e9)
+    return left
+
+
+def helpers(pid):
+    """The wake helpers that process `pid` started and that still run."""
+    found = []
+    for entry in Path("/proc").iterdir():
+        with contextlib.suppress(OSError):
+            if entry.name.isdigit():
+                stat = (entry / "stat").read_text()
+                name, rest = stat[stat.index("(") + 1:stat.rindex(")")], stat[stat.rindex(")") + 2:]
+                if name == "alarm-clock-wak" and int(rest.split()[1]) == pid:
+                    found.append(int(entry.name))
+    return found
+
+
+def alarm_ahead(app, minutes):
+    """An alarm `minutes` whole minutes after the clock's minute now: as typed
+    (24-hour), the seconds until it, and its time on the clock."""
+    now = app.clock.now()
+    due = (now + datetime.timedelta(minutes=minutes)).replace(second=0, microsecond=0)
+    return due.strftime("%H:%M"), (due - now).total_seconds(), due
 
 
 @contextlib.contextmanager
@@ -396,23 +459,28 @@ class Desktop(unittest.TestCase):
     # --- 3. no sleep under an armed alarm --------------------------------------------------
 
     @contextlib.contextmanager
-    def on_buses(self, portal=False):
+    def on_buses(self, portal=False, systemd=False, start=START, prefix=(), program=None):
         """Private system and session buses with a mock logind (and the Inhibit
-        portal if asked), X, PulseAudio and the program with its window found.
-        Yields (app, logind, portal or None)."""
+        portal or a systemd user manager if asked), X, PulseAudio and the
+        program (started through `prefix`) with its window found. Yields (app,
+        logind, the portal or the user manager or None)."""
         with contextlib.ExitStack() as stack:
             workdir = stack.enter_context(temp_dir())
             system = stack.enter_context(message_bus(workdir, "system"))
             session = stack.enter_context(message_bus(workdir, "session"))
             env = {"DBUS_SYSTEM_BUS_ADDRESS": system, "DBUS_SESSION_BUS_ADDRESS": session}
             logind = stack.enter_context(mock_logind(system))
-            inhibit = stack.enter_context(mock_portal(session)) if portal else None
+            mock = None
+            if portal:
+                mock = stack.enter_context(mock_portal(session))
+            elif systemd:
+                mock = stack.enter_context(mock_systemd_user(session))
             display = stack.enter_context(xvfb())
             pulse = stack.enter_context(pulseaudio(workdir / "runtime"))
-            app = stack.enter_context(alarm_clock(display, pulse, workdir, START,
-                                                  extra_env=env))
+            app = stack.enter_context(alarm_clock(display, pulse, workdir, start, extra_env=env,
+                                                  prefix=prefix, program=program))
             app.find_window()
-            yield app, logind, inhibit
+            yield app, logind, mock
 
     def test_an_armed_alarm_holds_one_logind_lock_until_switched_off_or_closed(self):
         with self.on_buses() as (app, logind, _):
@@ -466,6 +534,132 @@ class Desktop(unittest.TestCase):
             app.click(*BUT_ON_OFF)
             poll(lambda: portal.calls("Close", path=PORTAL_REQUEST), 10,
                  "the request to be closed")
+
+    # --- 4. the computer woken for the alarm ----------------------------------------------
+    # On the real clock (faked at an offset of 0), so the kernel's timer and the
+    # clock agree; moved only to ring.
+
+    def real_now(self):
+        return datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M:%S")
+
+    def assert_one_wake_timer(self, pid, until_alarm):
+        left = poll(lambda: wake_timers(pid), 10, "a wake timer")
+        self.assertEqual(len(left), 1, left)
+        self.assertAlmostEqual(left[0], until_alarm - WAKE_LEAD, delta=3,
+                               msg="not due %d s before the alarm" % WAKE_LEAD)
+
+    def test_a_wake_timer_is_held_from_arming_to_switch_off_the_ring_and_close(self):
+        with self.on_buses(start=self.real_now()) as (app, _, _):
+            pid = app.proc.pid
+            self.assertEqual(wake_timers(pid), [], "a wake timer before arming")
+            say("checks: armed 4 minutes ahead, a CLOCK_REALTIME_ALARM timer is due a minute before")
+            text, until, _ = alarm_ahead(app, 4)
+            arm(app, text)
+            self.assert_one_wake_timer(pid, until)
+            say("checks: switch-off removes it; re-arming sets it anew, moved")
+            app.click(*BUT_ON_OFF)
+            poll(lambda: wake_timers(pid) == [], 10, "the timer to go at switch-off")
+            text, until, due = alarm_ahead(app, 6)
+            arm(app, text)
+            self.assert_one_wake_timer(pid, until)
+            self.assertNotIn(CANNOT_WAKE, app.log())
+            say("checks: the ring removes it")
+            app.clock.set(due - datetime.timedelta(seconds=3))
+            poll(lambda: "blnAlarm true" in app.log(), 20, "the alarm to ring")
+            poll(lambda: wake_timers(pid) == [], 10, "the timer to go at the ring")
+            say('checks: armed again, "X" ends the program, the timer removed on the way')
+            app.click(*BUT_ON_OFF)
+            poll(lambda: "butOnOff 0" in app.log().split("blnAlarm true")[-1], 10, "switch-off")
+            text, until, _ = alarm_ahead(app, 5)
+            arm(app, text)
+            removed = log_count(app, "wake timer removed")
+            app.click(*CLOSE)
+            poll(lambda: not app.running(), 15, "the program to end")
+            self.assertEqual(log_count(app, "wake timer removed"), removed + 1)
+
+    @contextlib.contextmanager
+    def program_with_capable_helper(self):
+        """The program in a folder of its own whose wake helper has
+        CAP_WAKE_ALARM, as the package gives it (the rest linked to the build)."""
+        if not shutil.which("setcap"):
+            self.skipTest("setcap is not installed (Debian package libcap2-bin)")
+        with temp_dir() as folder:
+            for entry in APP_DIR.iterdir():
+                if entry.name not in ("alarm-clock", "alarm-clock-wake"):
+                    (folder / entry.name).symlink_to(entry)
+            shutil.copy2(APP_BIN, folder / "alarm-clock")
+            shutil.copy2(APP_DIR / "alarm-clock-wake", folder / "alarm-clock-wake")
+            subprocess.run(["setcap", "cap_wake_alarm+ep", str(folder / "alarm-clock-wake")],
+                           check=True)
+            yield folder / "alarm-clock"
+
+    def test_the_helper_holds_the_timer_for_a_clock_without_the_capability(self):
+        # As root with SECBIT_NOROOT the clock has no capability at all, while
+        # the bounding set still lets the helper's file capability through.
+        no_caps = ("setpriv", "--securebits", "+noroot", "--inh-caps=-all", "--")
+        with self.program_with_capable_helper() as program, \
+                self.on_buses(start=self.real_now(), prefix=no_caps, program=program) as (app, _, _):
+            pid = app.proc.pid
+            say("checks: armed, the clock has no timer of its own; its helper has one")
+            text, until, _ = alarm_ahead(app, 3)
+            arm(app, text)
+            helper = poll(lambda: helpers(pid), 10, "the wake helper")
+            self.assertEqual(len(helper), 1, helper)
+            self.assert_one_wake_timer(helper[0], until)
+            self.assertEqual(wake_timers(pid), [])
+            say("checks: switch-off ends the helper; re-arming starts one, moved")
+            app.click(*BUT_ON_OFF)
+            poll(lambda: not helpers(pid), 10, "the helper to end")
+            text, until, _ = alarm_ahead(app, 5)
+            arm(app, text)
+            helper = poll(lambda: helpers(pid), 10, "the new helper")
+            self.assert_one_wake_timer(helper[0], until)
+            self.assertNotIn(CANNOT_WAKE, app.log())
+            say("checks: SIGKILL of the clock ends the helper with it")
+            app.proc.send_signal(signal.SIGKILL)
+            app.proc.wait(timeout=10)
+            poll(lambda: not Path("/proc/%d" % helper[0]).exists(), 10, "the helper to end")
+
+    def test_with_no_capability_the_person_is_told_once_and_the_alarm_rings(self):
+        no_wake = ("setpriv", "--inh-caps=-wake_alarm", "--bounding-set=-wake_alarm", "--")
+        with self.on_buses(start=self.real_now(), prefix=no_wake) as (app, _, _):
+            pid = app.proc.pid
+            text, _, due = alarm_ahead(app, 3)
+            arm(app, text)
+            poll(lambda: CANNOT_WAKE in app.log(), 10, "the person to be told")
+            self.assertEqual((wake_timers(pid), helpers(pid)), ([], []))
+            say("checks: told once, not at every arming")
+            app.click(*BUT_ON_OFF)
+            arm(app, text)
+            self.assertEqual(log_count(app, CANNOT_WAKE), 1)
+            say("checks: the alarm still rings")
+            app.clock.set(due - datetime.timedelta(seconds=3))
+            poll(lambda: "blnAlarm true" in app.log(), 20, "the alarm to ring")
+
+    def test_the_systemd_user_manager_takes_a_transient_wake_timer(self):
+        no_wake = ("setpriv", "--inh-caps=-wake_alarm", "--bounding-set=-wake_alarm", "--")
+        with self.on_buses(systemd=True, start=self.real_now(), prefix=no_wake) as (app, _,
+                                                                                  systemd):
+            text, _, due = alarm_ahead(app, 3)
+            arm(app, text)
+            calls = poll(lambda: systemd.calls("StartTransientUnit"), 10, "StartTransientUnit")
+            self.assertEqual(len(calls), 1, calls)
+            name, mode, properties, aux = calls[0]
+            say("checks: a transient timer that wakes the system a minute before", text)
+            self.assertRegex(str(name), r"^alarm-clock-wake-%d-\d+\.timer$" % app.proc.pid)
+            self.assertEqual(str(mode), "replace")
+            props = {str(k): v for k, v in properties}
+            wake_at = due - datetime.timedelta(seconds=WAKE_LEAD)  # the clock runs in UTC
+            self.assertEqual([(str(a), str(b)) for a, b in props["TimersCalendar"]],
+                             [("OnCalendar", wake_at.strftime("%Y-%m-%d %H:%M:%S UTC"))])
+            self.assertIs(bool(props["WakeSystem"]), True)
+            self.assertIs(bool(props["RemainAfterElapse"]), False)
+            self.assertEqual([str(unit) for unit, _ in aux], [str(name)[:-6] + ".service"])
+            self.assertNotIn(CANNOT_WAKE, app.log())
+            say("checks: switch-off stops it")
+            app.click(*BUT_ON_OFF)
+            stops = poll(lambda: systemd.calls("StopUnit"), 10, "StopUnit")
+            self.assertEqual([str(unit) for unit, _ in stops], [str(name)])
 
     # --- 5. the user's own mute ------------------------------------------------------------
 
@@ -524,6 +718,46 @@ class Desktop(unittest.TestCase):
                 self.assertEqual(pulse.muted(SINK), own_mute and not rings,
                                  "the first output's mute")
                 self.assertFalse(record.exists(), "the record outlived the mute")
+
+    def test_a_turned_down_output_rings_at_half_and_gets_its_level_back(self):
+        for level, end in [(5, "switch-off"), (80, "switch-off"), (5, "SIGKILL")]:
+            with self.subTest(level=level, end=end), \
+                    rig(START) as (app, display, pulse, _, workdir):
+                record = mute_record(workdir)
+                pulse.set_volume(level)
+                app.find_window()
+                say("checks: the output at %d%%, armed, rings at 50%% at least and is heard"
+                    % level)
+                arm(app)
+                poll(lambda: pulse.muted(), 10, "the clock's mute")
+                with Recorder(pulse, workdir / "ring.raw") as rec:
+                    app.clock.set("2026-12-08 06:59:59")
+                    poll(lambda: "blnAlarm true" in app.log(), 20, "the alarm to ring")
+                    poll(lambda: not pulse.muted(), 5, "the ring to unmute the output")
+                    poll(lambda: rms(rec.samples()[-RATE // 2:]) > 0.01, 10,
+                         "the ring to be heard")
+                self.assertEqual(pulse.volume(), max(level, 50))
+                if level >= 50:
+                    self.assertNotIn("level raised", app.log())
+                if end == "switch-off":
+                    app.click(*BUT_ON_OFF)
+                    poll(lambda: "butOnOff 0" in app.log().split("blnAlarm true")[-1], 10,
+                         "the alarm to be switched off")
+                    poll(lambda: pulse.volume() == level, 5, "the person's level back")
+                    self.assertFalse(record.exists(), "the record outlived the level")
+                    continue
+                say("checks: SIGKILL while ringing raised; the next start puts %d%% back" % level)
+                self.assertRegex(record.read_text(), r"\nlevel 49\d\d\d 500000 %s\n" % SINK)
+                app.proc.send_signal(signal.SIGKILL)
+                app.proc.wait(timeout=10)
+                self.assertEqual(pulse.volume(), 50)
+                with start_clock(display, pulse, workdir, START) as again:
+                    again.find_window()
+                    self.assertEqual(pulse.volume(), level, again.log())
+                    self.assertIn("level put back after a crash", again.log())
+                    self.assertFalse(record.exists())
+                    again.click(*CLOSE)
+                    poll(lambda: not again.running(), 15, "the program to end")
 
     def test_a_crash_is_repaired_at_the_next_start(self):
         with rig(START) as (app, display, pulse, _, workdir):

@@ -72,9 +72,11 @@ def tearDownModule():
 
 class InstallTree(unittest.TestCase):
     def test_private_folder_holds_the_executable(self):
-        exe = ROOT / PRIVATE / "alarm-clock"
-        self.assertTrue(exe.is_file(), exe)
-        self.assertTrue(os.access(exe, os.X_OK), "not executable: %s" % exe)
+        """The program, and beside it the wake helper it starts."""
+        for name in ("alarm-clock", "alarm-clock-wake"):
+            exe = ROOT / PRIVATE / name
+            self.assertTrue(exe.is_file(), exe)
+            self.assertTrue(os.access(exe, os.X_OK), "not executable: %s" % exe)
 
     def test_private_folder_holds_the_data_of_the_build_tree(self):
         # What the build tree lays flat beside the executable for it to run in

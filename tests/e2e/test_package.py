@@ -143,15 +143,41 @@ class FileList(unittest.TestCase):
         self.assertTrue(line.endswith("-> ../lib/alarm-clock/alarm-clock"), line)
 
     def test_executable_is_stripped_and_executable(self):
-        line = listing()["usr/lib/alarm-clock/alarm-clock"]
-        self.assertTrue(line.startswith("-rwxr-xr-x"), line)
+        """The program and its wake helper, beside it."""
         with tempfile.TemporaryDirectory() as tree:
             subprocess.run(["dpkg-deb", "-x", str(DEB), tree], check=True)
-            kind = subprocess.run(["file", "-b", tree + "/usr/lib/alarm-clock/alarm-clock"],
-                                  capture_output=True, text=True, check=True).stdout
-        self.assertIn("ELF", kind)
-        self.assertIn("stripped", kind)
-        self.assertNotIn("not stripped", kind)
+            for name in ("alarm-clock", "alarm-clock-wake"):
+                line = listing()["usr/lib/alarm-clock/" + name]
+                self.assertTrue(line.startswith("-rwxr-xr-x"), line)
+                kind = subprocess.run(["file", "-b", tree + "/usr/lib/alarm-clock/" + name],
+                                      capture_output=True, text=True, check=True).stdout
+                self.assertIn("ELF", kind, name)
+                self.assertIn("stripped", kind, name)
+                self.assertNotIn("not stripped", kind, name)
+
+    def test_postinst_gives_the_helper_its_capability_and_never_fails_for_it(self):
+        """postinst configure runs setcap on the helper; a setcap that fails,
+        or none at all, still lets the package install."""
+        self.assertIn("libcap2-bin", dependency_names(field("Recommends")))
+        with tempfile.TemporaryDirectory() as tmp:
+            control = Path(tmp) / "control"
+            subprocess.run(["dpkg-deb", "-e", str(DEB), str(control)], check=True)
+            postinst = control / "postinst"
+            self.assertTrue(os.access(postinst, os.X_OK), "postinst is not executable")
+            fake = Path(tmp) / "bin"
+            fake.mkdir()
+            calls = Path(tmp) / "calls"
+            for status, path in ((0, str(fake)), (1, str(fake)), (0, "/nonexistent")):
+                (fake / "setcap").write_text('#!/bin/sh\necho "$@" >> %s\nexit %d\n'
+                                             % (calls, status))
+                (fake / "setcap").chmod(0o755)
+                result = subprocess.run(["/bin/sh", str(postinst), "configure"],
+                                        env={"PATH": path + ":/usr/bin:/bin"}
+                                        if path != "/nonexistent" else {"PATH": path},
+                                        capture_output=True, text=True)
+                self.assertEqual(result.returncode, 0, (status, path, result.stderr))
+            self.assertEqual(calls.read_text().splitlines(),
+                             ["cap_wake_alarm+ep /usr/lib/alarm-clock/alarm-clock-wake"] * 2)
 
     def test_everything_lies_under_usr(self):
         stray = [p for p in listing() if p not in (".", "") and not p.startswith("usr")]

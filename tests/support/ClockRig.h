@@ -6,6 +6,17 @@
 #include "clock/frmMain.h"
 #include "support/Fakes.h"
 
+// The endpoint system the form reaches: the fake outputs, unless a test
+// points it at another (the platform's backend over fakes of its own).
+class EndpointSystemInUse : public EndpointSystem {
+  public:
+    explicit EndpointSystemInUse(EndpointSystem* system) : target(system) {}
+    std::unique_ptr<EndpointEnumerator> createEnumerator() override {
+        return target->createEnumerator();
+    }
+    EndpointSystem* target;
+};
+
 struct ClockRig {
     EventLog log;
     FakeClock clock;
@@ -15,7 +26,9 @@ struct ClockRig {
     FakeWindow window{log};
     NullTrayBackend tray;
     FakeEndpointSystem endpoints{log};
+    EndpointSystemInUse outputs{&endpoints};
     FakeSleepInhibitor sleep;
+    FakeWakeTimer wake;
     std::vector<std::string> fonts;
     int eventPasses = 0;
     std::function<void()> onEvents;  // what a pass of the event loop delivers
@@ -24,7 +37,7 @@ struct ClockRig {
     EventLog loadLog;  // what Form_Load did
     frmMain form{Platform{
         clock, clips, wmp, dialogs, window, tray,
-        [this] { return std::make_unique<CAudioEndpointVolume>(endpoints); },
+        [this] { return std::make_unique<CAudioEndpointVolume>(outputs); },
         [this](const std::string& path) { fonts.push_back(slashed(path)); }, [] { return "/app"; },
         [this] {
             ++eventPasses;
@@ -34,7 +47,7 @@ struct ClockRig {
                 events();
             }
         },
-        &sleep, &endpoints, [](std::function<void()> handler) { handler(); }, stateFolder}};
+        &sleep, &outputs, [](std::function<void()> handler) { handler(); }, stateFolder, &wake}};
 
     // `beforeLoad` sets the outputs up as a start finds them.
     explicit ClockRig(int hour = 6, int minute = 59, int second = 0,

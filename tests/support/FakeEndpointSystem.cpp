@@ -24,9 +24,20 @@ class LoggingVolume : public EndpointVolume {
     int32_t UnregisterControlChangeNotify(IAudioEndpointVolumeCallback*) override { return 0; }
     int32_t GetChannelCount(uint32_t*) override { return 0; }
     int32_t SetMasterVolumeLevel(float, const Guid*) override { return 0; }
-    int32_t SetMasterVolumeLevelScalar(float, const Guid*) override { return 0; }
+    int32_t SetMasterVolumeLevelScalar(float level, const Guid*) override {
+        if (!m_system.present(m_id) || !(level >= 0.0f && level <= 1.0f)) return 1;
+        char text[16];
+        std::snprintf(text, sizeof text, "%g", level);
+        m_system.log("level " + std::string(text) + (m_id == "speakers" ? "" : " " + m_id));
+        m_system.levelOf(m_id) = level;
+        return 0;
+    }
     int32_t GetMasterVolumeLevel(float*) override { return 0; }
-    int32_t GetMasterVolumeLevelScalar(float*) override { return 0; }
+    int32_t GetMasterVolumeLevelScalar(float* level) override {
+        if (!m_system.present(m_id)) return 1;
+        *level = m_system.levelOf(m_id);
+        return 0;
+    }
     int32_t SetChannelVolumeLevel(uint32_t, float, const Guid*) override { return 0; }
     int32_t SetChannelVolumeLevelScalar(uint32_t, float, const Guid*) override { return 0; }
     int32_t GetChannelVolumeLevel(uint32_t, float*) override { return 0; }

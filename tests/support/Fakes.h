@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -196,14 +197,30 @@ class FakeWindow : public WindowHost {
 
 class NullTrayBackend : public TrayBackend {
   public:
-    void notifyIcon(NotifyMessage message, const NotifyIconData&) override {
+    void notifyIcon(NotifyMessage message, const NotifyIconData& data) override {
         messages.push_back(message);
+        if (data.uFlags & NIF_INFO) balloons.emplace_back(data.szInfo.data());
     }
     uint64_t createIcon(const IconImage&) override { return 1; }
     void destroyIcon(uint64_t) override {}
     bool iconShown() const override { return shown; }
     std::vector<NotifyMessage> messages;
-    bool shown = true;  // a tray host shows the icon
+    std::vector<std::string> balloons;  // the texts of the balloons shown
+    bool shown = true;                  // a tray host shows the icon
+};
+
+// A wake timer that keeps what it was set to; `canWake` false: nothing can wake.
+class FakeWakeTimer : public WakeTimer {
+  public:
+    bool set(std::chrono::system_clock::time_point at) override {
+        ++sets;
+        if (canWake) due = at;
+        return canWake;
+    }
+    void cancel() override { due.reset(); }
+    std::optional<std::chrono::system_clock::time_point> due;
+    int sets = 0;
+    bool canWake = true;
 };
 
 // A sleep lock that counts what was asked of it.
@@ -221,7 +238,8 @@ class FakeSleepInhibitor : public SleepInhibitor {
 };
 
 // An endpoint system of outputs that log every mute change ("mute 1" for the
-// first, "speakers"; "mute 1 <id>" for the others), or one with no audio
+// first, "speakers"; "mute 1 <id>" for the others) and level change ("level
+// 0.5", "level 0.5 <id>"), or one with no audio
 // service at all. A test plugs in an output, makes it the default (telling
 // the listeners, as the platform would) or unplugs it.
 class FakeEndpointSystem : public EndpointSystem {
@@ -237,12 +255,15 @@ class FakeEndpointSystem : public EndpointSystem {
             listener->OnDefaultDeviceChanged(id);
     }
     void unplug(const std::string& id) { others.erase(id); }
+    // The level (0.0 to 1.0) of an output; full unless a test sets it.
+    float& levelOf(const std::string& id) { return levels.try_emplace(id, 1.0f).first->second; }
     bool present(const std::string& id) const { return id == "speakers" || others.count(id); }
     void log(const std::string& entry) { m_log.push_back(entry); }
 
     bool available = true;
     int muted = 0;  // of "speakers"
     std::map<std::string, int> others;
+    std::map<std::string, float> levels;
     std::string defaultId = "speakers";
     std::vector<IMMNotificationClient*> listeners;
     int objectsAlive = 0;

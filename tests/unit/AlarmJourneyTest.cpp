@@ -442,6 +442,59 @@ TEST(UsersOwnMute, IsPutBackOnEachOutputUnlessTheAlarmRang) {
     }
 }
 
+struct LevelCase {
+    const char* name;
+    float level;              // the output's level before arming
+    const char* end;          // "switched off", "closed", or "before the ring"
+    float changedTo = -1;     // the person's level while it rings (-1: left alone)
+    float atRing;             // the level while it rings
+    float after;              // the level at the end
+    bool headphones = false;  // headphones are the default by the ring
+};
+
+TEST(LevelFloor, AnOutputTurnedDownRingsAtHalfAndGetsThePersonsLevelBack) {
+    const LevelCase cases[] = {
+        {"turned down, switched off", 0.05f, "switched off", -1, 0.5f, 0.05f},
+        {"turned down, closed while ringing", 0.05f, "closed", -1, 0.5f, 0.05f},
+        {"silent, switched off", 0.0f, "switched off", -1, 0.5f, 0.0f},
+        {"changed by the person while ringing", 0.05f, "switched off", 0.3f, 0.3f, 0.3f},
+        {"at the floor: untouched", 0.5f, "switched off", -1, 0.5f, 0.5f},
+        {"above the floor: untouched", 0.8f, "switched off", -1, 0.8f, 0.8f},
+        {"switched off before the ring: untouched", 0.05f, "before the ring", -1, 0.05f, 0.05f},
+        {"the new default is raised", 0.05f, "switched off", -1, 0.5f, 0.05f, true},
+    };
+    for (const LevelCase& c : cases) {
+        ClockRig rig(6, 59, 50);
+        const std::string output = c.headphones ? "headphones" : "speakers";
+        rig.endpoints.levelOf(output) = c.level;
+        rig.endpoints.levelOf("speakers") = c.headphones ? 0.05f : c.level;
+        rig.arm("07:00 AM");
+        if (c.headphones) rig.endpoints.setDefault("headphones");
+        if (std::string(c.end) == "before the ring") {
+            rig.form.butOnOff_Click();
+            rig.runUntil(7, 0, 0);
+        } else {
+            rig.runUntil(7, 0, 0);
+            ASSERT_TRUE(rig.form.blnAlarm) << c.name;
+            if (c.changedTo >= 0) rig.endpoints.levelOf(output) = c.changedTo;
+        }
+        EXPECT_FLOAT_EQ(rig.endpoints.levelOf(output), c.atRing) << c.name;
+        if (std::string(c.end) == "switched off" && rig.form.blnAlarm) rig.form.butOnOff_Click();
+        if (std::string(c.end) == "closed") rig.form.Form_Unload();
+        EXPECT_FLOAT_EQ(rig.endpoints.levelOf(output), c.after) << c.name;
+        if (c.headphones) {
+            EXPECT_FLOAT_EQ(rig.endpoints.levelOf("speakers"), 0.05f) << c.name << ": not rung on";
+        }
+        const bool raised = c.atRing != c.level && c.changedTo < 0;
+        EXPECT_EQ(std::count_if(rig.log.begin(), rig.log.end(),
+                                [](const std::string& e) { return e.rfind("level", 0) == 0; }),
+                  raised             ? 2
+                  : c.changedTo >= 0 ? 1
+                                     : 0)
+            << c.name;
+    }
+}
+
 TEST(Ringing, NoAudioDeviceStillRingsAndAnnounces) {
     ClockRig rig(6, 59, 58);
     rig.endpoints.available = false;

@@ -40,12 +40,18 @@ struct StateFolder {
 TEST(MuteRecordText, ReadsBackWhatItWritesAndNothingElse) {
     const MuteRecord record{
         1765263600,
-        {{"alsa_output.pci.analog-stereo", false}, {"{0.0.0.00000000}.{a1b2} with spaces", true}}};
+        {{"alsa_output.pci.analog-stereo", false}, {"{0.0.0.00000000}.{a1b2} with spaces", true}},
+        {}};
     EXPECT_EQ(recordText(record),
               "alarm-clock mute record 1\nsince 1765263600\n"
               "output 0 alsa_output.pci.analog-stereo\n"
               "output 1 {0.0.0.00000000}.{a1b2} with spaces\n");
     EXPECT_EQ(parseRecord(recordText(record)), record);
+    const MuteRecord levels{5, {}, {{"usb dac", 50000, 500000}, {"speakers", 0, 1000000}}};
+    EXPECT_EQ(recordText(levels),
+              "alarm-clock mute record 1\nsince 5\n"
+              "level 50000 500000 usb dac\nlevel 0 1000000 speakers\n");
+    EXPECT_EQ(parseRecord(recordText(levels)), levels);
     const char* garbage[] = {
         "",
         "garbage\n",
@@ -58,6 +64,11 @@ TEST(MuteRecordText, ReadsBackWhatItWritesAndNothingElse) {
         "alarm-clock mute record 1\nsince 1\noutput 0 a",  // cut short
         "alarm-clock mute record 1\nsince 1\n\noutput 0 a\n",
         "alarm-clock mute record 1\r\nsince 1\r\noutput 0 a\r\n",
+        "alarm-clock mute record 1\nsince 1\nlevel 1 2\n",  // no id
+        "alarm-clock mute record 1\nsince 1\nlevel 1 2 \n",
+        "alarm-clock mute record 1\nsince 1\nlevel 1000001 2 a\n",  // beyond the range
+        "alarm-clock mute record 1\nsince 1\nlevel 1 -2 a\n",
+        "alarm-clock mute record 1\nsince 1\nlevel x 2 a\n",
     };
     for (const char* text : garbage) EXPECT_FALSE(parseRecord(text)) << text;
 }
@@ -87,6 +98,21 @@ TEST(MuteRecordLife, KeptWhileTheMuteIsHeldAndGoneAfter) {
     }
 }
 
+// A level raised for the ring is recorded until the person's level is back.
+TEST(MuteRecordLife, KeptWhileALevelIsRaised) {
+    StateFolder state;
+    ClockRig rig(6, 59, 50, state.path);
+    rig.endpoints.levelOf("speakers") = 0.05f;
+    rig.arm("07:00 AM");
+    rig.runUntil(7, 0, 0);
+    const std::optional<MuteRecord> record = parseRecord(state.text());
+    ASSERT_TRUE(record);
+    EXPECT_TRUE(record->outputs.empty());
+    EXPECT_EQ(record->levels, (std::vector<RaisedLevel>{{"speakers", 50000, 500000}}));
+    rig.form.butOnOff_Click();
+    EXPECT_FALSE(fs::exists(state.record()));
+}
+
 struct RepairCase {
     const char* name;
     std::string record;  // empty: none
@@ -95,6 +121,8 @@ struct RepairCase {
     bool unmutes;  // the start's first act is to unmute the speakers
     bool recordLeft = false;
     bool serviceDown = false;
+    float speakersLevel = 1.0f;  // as the start finds it
+    float levelAfter = 1.0f;
 };
 
 TEST(MuteRecordRepair, AtStartBeforeAnythingElse) {
@@ -109,6 +137,14 @@ TEST(MuteRecordRepair, AtStartBeforeAnythingElse) {
         {"two outputs", record + "output 0 usb-dac\noutput 0 speakers\n", 1, 0, true},
         {"garbage", "\x01\x02 not a record", 1, 1, false},
         {"no sound service yet", left, 1, 1, false, true, true},
+        {"level raised for the ring", record + "level 50000 500000 speakers\n", 0, 0, false, false,
+         false, 0.5f, 0.05f},
+        {"level changed since", record + "level 50000 500000 speakers\n", 0, 0, false, false, false,
+         0.8f, 0.8f},
+        {"muted and raised", left + "level 50000 500000 speakers\n", 1, 0, true, false, false, 0.5f,
+         0.05f},
+        {"level of an output gone", record + "level 50000 500000 usb-dac\n", 0, 0, false, false,
+         false, 0.5f, 0.5f},
     };
     for (const RepairCase& c : cases) {
         StateFolder state;
@@ -116,8 +152,10 @@ TEST(MuteRecordRepair, AtStartBeforeAnythingElse) {
         ClockRig rig(6, 0, 0, state.path, [&](ClockRig& r) {
             r.endpoints.muted = c.speakersMute;
             r.endpoints.available = !c.serviceDown;
+            r.endpoints.levelOf("speakers") = c.speakersLevel;
         });
         EXPECT_EQ(rig.endpoints.muted, c.speakersAfter) << c.name;
+        EXPECT_FLOAT_EQ(rig.endpoints.levelOf("speakers"), c.levelAfter) << c.name;
         EXPECT_EQ(fs::exists(state.record()), c.recordLeft) << c.name;
         if (c.unmutes) {
             // The first thing the start did.

@@ -1,12 +1,14 @@
 // The Core Audio endpoint backend under the volume object, against COM objects
 // of the test's own (an enumerator, a device and an IAudioEndpointVolume): the
 // chain it walks, the order it releases in, what each operation hands to
-// Core Audio, and change notifications bridged back to the core's callback.
+// Core Audio, change notifications bridged back to the core's callback, and
+// the clock's level floor carried out through it.
 
 #include <gtest/gtest.h>
 
 #include "audio/CAudioEndpointVolume.h"
 #include "platform/win32/CoreAudioEndpoint.h"
+#include "support/ClockRig.h"
 
 // Core Audio's callbacks are renamed while its headers are read, as the core has
 // a callback of the same name; windows.h comes before them.
@@ -19,6 +21,7 @@
 #undef IMMNotificationClient
 #undef IAudioEndpointVolumeCallback
 
+#include <algorithm>
 #include <bit>
 #include <functional>
 #include <optional>
@@ -95,13 +98,14 @@ class FakeVolume : public Counted<IAudioEndpointVolume> {
         return note("SetMasterVolumeLevel", {bits(db)}, c);
     }
     HRESULT STDMETHODCALLTYPE SetMasterVolumeLevelScalar(float v, LPCGUID c) override {
+        masterScalar = v;
         return note("SetMasterVolumeLevelScalar", {bits(v)}, c);
     }
     HRESULT STDMETHODCALLTYPE GetMasterVolumeLevel(float* db) override {
         return answer("GetMasterVolumeLevel", {}, db, -12.5f);
     }
     HRESULT STDMETHODCALLTYPE GetMasterVolumeLevelScalar(float* v) override {
-        return answer("GetMasterVolumeLevelScalar", {}, v, 0.75f);
+        return answer("GetMasterVolumeLevelScalar", {}, v, masterScalar);
     }
     HRESULT STDMETHODCALLTYPE SetChannelVolumeLevel(UINT ch, float db, LPCGUID c) override {
         return note("SetChannelVolumeLevel", {ch, bits(db)}, c);
@@ -143,6 +147,7 @@ class FakeVolume : public Counted<IAudioEndpointVolume> {
     }
 
     std::vector<Call> calls;
+    float masterScalar = 0.75f;  // the endpoint's level, as the last set left it
     ComAudioEndpointVolumeCallback* registered = nullptr;
     ComAudioEndpointVolumeCallback* unregistered = nullptr;
 
@@ -280,6 +285,34 @@ TEST(CoreAudioChain, FindsAnOutputByItsIdWhileItIsActive) {
     }
     EXPECT_EQ(fakes.device.refs, 0u);
     EXPECT_EQ(fakes.enumerator.refs, 0u);
+}
+
+// The level floor through Core Audio: a turned-down endpoint rings at the
+// scalar 0.5, set with the clock's event context, and switch-off puts the
+// person's level back; one at 0.75 is never set.
+TEST(CoreAudioLevel, ATurnedDownEndpointRingsAtHalfAndGetsItsLevelBack) {
+    for (const float level : {0.05f, 0.75f}) {
+        Fakes fakes;
+        fakes.volume.masterScalar = level;
+        {
+            ClockRig rig(6, 59, 50);
+            rig.outputs.target = &fakes;
+            rig.arm("07:00 AM");
+            rig.runUntil(7, 0, 0);
+            ASSERT_TRUE(rig.form.blnAlarm);
+            EXPECT_FLOAT_EQ(fakes.volume.masterScalar, std::max(level, 0.5f)) << level;
+            rig.form.butOnOff_Click();
+            EXPECT_FLOAT_EQ(fakes.volume.masterScalar, level) << level;
+        }
+        std::vector<Call> sets;
+        for (const Call& call : fakes.volume.calls)
+            if (call.name == "SetMasterVolumeLevelScalar") sets.push_back(call);
+        const std::vector<Call> expected{{"SetMasterVolumeLevelScalar", {bits(0.5f)}, ourContext},
+                                         {"SetMasterVolumeLevelScalar", {bits(level)}, ourContext}};
+        EXPECT_EQ(sets, level < 0.5f ? expected : std::vector<Call>{}) << level;
+        EXPECT_EQ(fakes.volume.refs, 0u);
+        EXPECT_EQ(fakes.enumerator.refs, 0u);
+    }
 }
 
 // ---- each operation, forwarded with its values and the event context ----

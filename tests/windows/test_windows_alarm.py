@@ -56,6 +56,7 @@ BEEP_UNDER = 0.3  # ... the beep sounds under speech
 LBL_TIME = (104, 144, 339, 97)
 MUTE = re.compile(r"SetMute\((\d)\)")
 SLEEP = re.compile(r"sleep (inhibited|allowed again) \(SetThreadExecutionState\)(: .*)?")
+WAKE = re.compile(r"wake timer set for (\S+ \S+) UTC \(SetWaitableTimer, resume\)")
 LOG_LINE = re.compile(r"^\d\d:\d\d:\d\d\.\d{3} \S+: (.*)$", re.M)
 # A film whose pictures Wine 8's Media Foundation opens (H.264, baseline profile).
 FILM = ("avenc_aac ! mux. %s ! x264enc ! video/x-h264,profile=baseline ! mux. mp4mux name=mux"
@@ -281,10 +282,21 @@ class WindowsAlarm(WineTestCase):
         self.assertLess(after_clip, 2.5, "mute asked later than 2.5 s after the clip")
         say("checks: armed, the system is kept from sleeping: %s" % sleep_requests(app))
         self.assertEqual(sleep_requests(app), ["inhibited: An alarm is set for " + ALARM_TEXT])
+        # Wine takes the resume flag and ignores it: only the call can be shown.
+        say("checks: a waitable timer with the resume flag, due a minute before 7:00 (UTC)")
+        self.assertEqual(WAKE.findall(app.log()), ["2026-12-08 06:59:00"])
+        # Due already, it fires: the system and the display are kept on.
+        poll(lambda: "woken for the alarm: system and display kept on" in app.log(), 10,
+             "the wake to be handled")
 
         say("checks: at 7:00 the mute is cleared and the beep is heard")
         app.clock.set(JUST_BEFORE)
         poll(lambda: mutes(app)[-1] == "0", 15, "the mute to be cleared at 7:00")
+        # Wine's endpoint object keeps a level of its own, full at first: the
+        # floor reads it through Core Audio and leaves it.
+        poll(lambda: "Core Audio GetMasterVolumeLevelScalar -> 0x00000000 1.000" in app.log(),
+             5, "the level read at the ring")
+        self.assertNotIn("SetMasterVolumeLevelScalar", app.log())
         ring_from = max(0.0, len(rec.samples()) / RATE - 0.5)
         poll(lambda: beep_starts(ears, rec.samples()[int(ring_from * RATE):]) is not None,
              15, "the beep", interval=0.3)
@@ -341,6 +353,14 @@ class WindowsAlarm(WineTestCase):
         self.assertLess(rms(tail), SILENCE, "the player still sounds")
         say("checks: switched off, sleep is allowed again: %s" % sleep_requests(app)[1:])
         self.assertEqual(sleep_requests(app)[1:], ["allowed again"])
+
+        say("checks: armed for 9:00, the timer is set for 8:59 UTC; switch-off cancels it")
+        app.set_alarm("09:00 AM")
+        poll(lambda: WAKE.findall(app.log())[1:] == ["2026-12-08 08:59:00"], 10,
+             "the second wake timer")
+        app.click(*BUT_ON_OFF)
+        poll(lambda: "wake timer removed (CancelWaitableTimer)" in app.log(), 10,
+             "the timer cancelled at switch-off")
 
     def test_film_a_looping_track_and_a_deleted_one(self):
         ears = Ears(APP_DIR / "sounds")

@@ -15,6 +15,7 @@
 #include "app/qt/CommandLine.h"
 #include "app/qt/DBusSleepInhibitor.h"
 #include "app/qt/DisplayPlatform.h"
+#include "app/qt/LinuxWakeTimer.h"
 #include "app/qt/QtLog.h"
 #include "app/qt/QtServices.h"
 #include "app/qt/QtTranslations.h"
@@ -96,6 +97,7 @@ int main(int argc, char* argv[]) {
     QtTrayBackend tray;
     host.setIconHandle(tray.registerIcon(icon));
     DBusSleepInhibitor sleep;
+    LinuxWakeTimer wake(appFolder() + "/alarm-clock-wake");
     setEndpointSystem(&soundEndpointSystem());
 
     frmMain form(Platform{
@@ -116,6 +118,7 @@ int main(int argc, char* argv[]) {
         .endpoints = &soundEndpointSystem(),
         .post = post,
         .stateFolder = stateFolder(),
+        .wake = &wake,
     });
     window.setForm(&form);
     // A computer that slept through the alarm minute rings as soon as it wakes.

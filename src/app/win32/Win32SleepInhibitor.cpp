@@ -17,3 +17,12 @@ void Win32SleepInhibitor::release() {
     SetThreadExecutionState(ES_CONTINUOUS);
     logDebug(LogCategory::clock, "sleep allowed again (SetThreadExecutionState)");
 }
+
+void Win32SleepInhibitor::keepDisplayOn() {
+    // One request per thread: this one replaces the system-only one.
+    m_held =
+        SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED) != 0 ||
+        m_held;
+    logDebug(LogCategory::clock,
+             "woken for the alarm: system and display kept on (SetThreadExecutionState)");
+}

@@ -11,6 +11,8 @@ class Win32SleepInhibitor : public SleepInhibitor {
     ~Win32SleepInhibitor() override { release(); }
     void inhibit(const std::string& reason) override;
     void release() override;
+    // After a wake for the alarm: the display kept on too, until release().
+    void keepDisplayOn();
 
   private:
     bool m_held = false;

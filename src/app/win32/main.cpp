@@ -12,6 +12,7 @@
 #include "app/win32/Win32Services.h"
 #include "app/win32/Win32SleepInhibitor.h"
 #include "app/win32/Win32Tray.h"
+#include "app/win32/Win32WakeTimer.h"
 #include "audio/CAudioEndpointVolume.h"
 #include "clock/frmMain.h"
 #include "platform/win32/WideText.h"
@@ -63,6 +64,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Win32Tray tray;
     // Called by the form on this, the window's, thread, which owns the request.
     Win32SleepInhibitor sleep;
+    // Fires on a thread of the pool; the wake is handled on the window's.
+    Win32WakeTimer wake(
+        [&window](std::function<void()> handler) { window.post(std::move(handler)); },
+        [&sleep] { sleep.keepDisplayOn(); });
     setEndpointSystem(&soundEndpointSystem());
 
     frmMain form(Platform{
@@ -80,6 +85,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         .endpoints = &soundEndpointSystem(),
         .post = [&window](std::function<void()> handler) { window.post(std::move(handler)); },
         .stateFolder = stateFolder(),
+        .wake = &wake,
     });
     window.setForm(&form);
     window.setTray(&tray);

@@ -48,6 +48,12 @@ std::string hex(HRESULT hr) {
     return text;
 }
 
+std::string levelText(float level) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%.3f", static_cast<double>(level));
+    return text;
+}
+
 // IUnknown for an object of the program's own that Core Audio calls through
 // one interface: reference counted, deleted at its last release.
 template <typename Interface>
@@ -157,13 +163,20 @@ class CoreAudioVolume : public EndpointVolume {
     }
     int32_t SetMasterVolumeLevelScalar(float level, const Guid* context) override {
         const GUID g = toGuid(*context);
-        return m_volume->SetMasterVolumeLevelScalar(level, &g);
+        const HRESULT hr = m_volume->SetMasterVolumeLevelScalar(level, &g);
+        // Logged, as the mute: Wine's endpoint does not implement the level.
+        logDebug(LogCategory::audio,
+                 "Core Audio SetMasterVolumeLevelScalar(" + levelText(level) + ") -> " + hex(hr));
+        return hr;
     }
     int32_t GetMasterVolumeLevel(float* levelDB) override {
         return m_volume->GetMasterVolumeLevel(levelDB);
     }
     int32_t GetMasterVolumeLevelScalar(float* level) override {
-        return m_volume->GetMasterVolumeLevelScalar(level);
+        const HRESULT hr = m_volume->GetMasterVolumeLevelScalar(level);
+        logDebug(LogCategory::audio,
+                 "Core Audio GetMasterVolumeLevelScalar -> " + hex(hr) + " " + levelText(*level));
+        return hr;
     }
     int32_t SetChannelVolumeLevel(uint32_t channel, float levelDB, const Guid* context) override {
         const GUID g = toGuid(*context);
