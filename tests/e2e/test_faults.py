@@ -378,7 +378,8 @@ class Faults(unittest.TestCase):
                 return
             assert not row[3] and not row[4], "still armed or ringing at %s" % lands
             poll(lambda: not pulse.muted(), 3, "the mute to be let go")
-            told = [line for line in app.log().splitlines() if "told: Alarm 07:00 AM missed" in line]
+            told = [line for line in app.log().splitlines()
+                    if "told: Alarm 07:00 AM missed" in line]
             assert len(told) == 1, "told %d times" % len(told)
             poll(lambda: rec.seconds() > heard_from + 3, 10, "three seconds of the monitor")
             assert watch.ring_starts(since) == 0, "it rang"
