@@ -178,7 +178,7 @@ class Keyboard(unittest.TestCase):
             self.assertLess(hidden_at.strftime("%H:%M"), "07:00", "hidden only after the alarm")
             since = rec.seconds()
             poll(lambda: not self.pulse.muted(), 20, "the ring: the sink unmuted")
-            ring = RING_LINE.search(app.log())
+            ring = poll(lambda: RING_LINE.search(app.log()), 10, "the ring's state line")
             say("   the ring's tick showed %s %s" % ring.groups())
             self.assertEqual(ring.groups(), ("07:00:00", "AM"), "not rung at the minute")
             self.assertFalse(app.viewable(), "the window came up to ring")

@@ -309,7 +309,7 @@ class WindowsAlarm(WineTestCase):
         poll(lambda: not app.viewable(), 10, "the window to be hidden")
         self.assertLess(app.clock.now().strftime("%H:%M"), "07:00", "hidden only after 7:00")
         poll(lambda: mutes(app)[-1] == "0", 20, "the mute to be cleared at 7:00")
-        ring = RING_LINE.search(app.log())
+        ring = poll(lambda: RING_LINE.search(app.log()), 10, "the ring's state line")
         say("   the ring's tick showed %s %s" % ring.groups())
         self.assertEqual(ring.groups(), ("07:00:00", "AM"), "not rung at the minute")
         self.assertFalse(app.viewable(), "the window came up to ring")
