@@ -7,11 +7,11 @@ window and a click on the icon shows it again, and so does a second start,
 which ends at once; arming
 through the real dialog plays the switch-on clip and asks Core Audio to mute
 1.5 s later and keeps the system awake (SetThreadExecutionState) until
-switched off; hidden in the tray, at the alarm minute the mute is cleared, the
-beep and the spoken time (at 7:01, over the paused beep) are heard in order;
-shown again, a screen reader (the probe, from another process) finds the
-alert child that tells the ring; switching off is heard; "X" ends the program
-with the mute cleared. Wine keeps the mute on its own object and never passes it to the
+switched off; hidden in the tray, at the alarm minute the mute is cleared and
+the beep and the spoken time are heard; shown again from the tray, a screen
+reader (the probe, from another process) finds the alert child that tells the
+ring; at 7:01 the spoken time is heard in order over the paused beep;
+switching off is heard; "X" ends the program with the mute cleared. Wine keeps the mute on its own object and never passes it to the
 sink, so the mute is read from the program's log. While muted the program
 keeps a record of it in %LOCALAPPDATA%\\Alarm Clock; killed, the next start
 unmutes that endpoint before its first tick and removes the record.
@@ -327,6 +327,17 @@ class WindowsAlarm(WineTestCase):
 
         poll(words_over, 15, "the words of 7:00 to end", interval=0.3)
 
+        say("checks: the tray icon shows the window again; a screen reader finds the alert "
+            "child that tells the ring")
+        icon = poll(lambda: (host.icons() or [None])[0], 20, "the icon in the tray host")
+        app.display.xdotool("mousemove", icon["x"] + icon["width"] // 2,
+                            icon["y"] + icon["height"] // 2)
+        app.display.xdotool("click", 1)
+        poll(app.viewable, 10, "the window to be shown by the tray icon")
+        alert = poll(lambda: self.alert_child(app), 30, "the alert child")
+        say("   the alert child:", alert)
+        self.assertEqual(alert, ("Alarm 07:00 AM ringing", False))
+
         # The first announcement may find the player still opening the file,
         # which is then left alone; at 7:01 it plays and is paused.
         say("checks: at 7:01 the beep is paused, %s are heard in order, the beep goes on"
@@ -352,17 +363,6 @@ class WindowsAlarm(WineTestCase):
             lambda: beep_starts(ears, rec.samples()[int(ring_from * RATE):], after=end - 0.5),
             10, "the beep after the announcement", interval=0.3)
         say("   the beep heard at %.2f s" % (ring_from + beep))
-
-        say("checks: the tray icon shows the window again; a screen reader finds the alert "
-            "child that tells the ring")
-        icon = poll(lambda: (host.icons() or [None])[0], 20, "the icon in the tray host")
-        app.display.xdotool("mousemove", icon["x"] + icon["width"] // 2,
-                            icon["y"] + icon["height"] // 2)
-        app.display.xdotool("click", 1)
-        poll(app.viewable, 10, "the window to be shown by the tray icon")
-        alert = poll(lambda: self.alert_child(app), 30, "the alert child")
-        say("   the alert child:", alert)
-        self.assertEqual(alert, ("Alarm 07:00 AM ringing", False))
 
         say("checks: a click on butOnOff switches off: alarm_off.wav, then silence")
         clicked_from = len(rec.samples()) / RATE
