@@ -1,6 +1,7 @@
 // Fuzzes the alarm-time rule with any typed text: what it accepts is a minute of
 // the day that reads back the same in every form the clock itself writes, and
-// that rings exactly once in a day of minute-by-minute ticks.
+// that rings exactly once in a day of minute-by-minute ticks, and once late or
+// missed after a jump over it.
 
 #include <cstdio>
 #include <string>
@@ -26,13 +27,21 @@ std::optional<int> as24Hour(int minute) {
 
 int ringsInADay(int alarm, int start) {
     int rings = 0;
-    int previous = start;
+    long long previous = start;
     for (int step = 1; step <= kMinutesPerDay; ++step) {
-        const int now = (start + step) % kMinutesPerDay;
-        if (alarmDue(alarm, previous, now)) ++rings;
+        const long long now = start + step;
+        if (alarmCall(alarm, previous, now) == AlarmCall::ring) ++rings;
         previous = now;
     }
     return rings;
+}
+
+// A jump forward landing `late` minutes after the alarm's minute rings up to
+// the late limit and is missed beyond it, from wherever it started.
+bool jumpRightly(int alarm, long long from, int late) {
+    const long long due = (from / kMinutesPerDay + 2) * kMinutesPerDay + alarm;
+    const AlarmCall call = alarmCall(alarm, from < due ? from : due - 1, due + late);
+    return call == (late <= kLatestRingMinutes ? AlarmCall::ring : AlarmCall::missed);
 }
 
 }  // namespace
@@ -51,10 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(asDisplayed(*alarm) == alarm);
 
     // Without a previous minute only the alarm minute itself rings.
-    FUZZ_CHECK(alarmDue(*alarm, std::nullopt, *alarm));
-    FUZZ_CHECK(!alarmDue(*alarm, std::nullopt, (*alarm + 1) % kMinutesPerDay));
+    FUZZ_CHECK(alarmCall(*alarm, std::nullopt, *alarm) == AlarmCall::ring);
+    FUZZ_CHECK(alarmCall(*alarm, std::nullopt, *alarm + 1) == AlarmCall::none);
     unsigned sum = 0;
     for (uint8_t byte : text) sum = sum * 31 + byte;
     FUZZ_CHECK(ringsInADay(*alarm, static_cast<int>(sum % kMinutesPerDay)) == 1);
+    const int late = static_cast<int>(sum % (kMinutesPerDay - 1));
+    FUZZ_CHECK(jumpRightly(*alarm, sum % (3 * kMinutesPerDay), late));
     return 0;
 }

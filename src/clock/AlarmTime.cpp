@@ -15,8 +15,14 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int forwardDistance(int from, int to) {
-    return ((to - from) % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay;
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+long long daysFromCivil(long long year, int month, int day) {
+    year -= month <= 2 ? 1 : 0;
+    const long long era = (year >= 0 ? year : year - 399) / 400;
+    const long long yearOfEra = year - era * 400;
+    const long long dayOfYear = (153LL * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
 }
 
 }  // namespace
@@ -64,8 +70,16 @@ std::optional<int> minuteOfDay(std::string_view timeText, std::string_view dayHa
     return hour * 60 + minute;
 }
 
-bool alarmDue(int alarm, std::optional<int> previous, int now) {
-    const int late = forwardDistance(alarm, now);
-    if (!previous) return late == 0;
-    return late <= kLatestRingMinutes && late < forwardDistance(*previous, now);
+long long localMinute(const LocalTime& time) {
+    return daysFromCivil(time.year, time.month, time.day) * kMinutesPerDay + time.hour * 60LL +
+           time.minute;
+}
+
+AlarmCall alarmCall(int alarm, std::optional<long long> previous, long long now) {
+    // The alarm's latest minute at or before now.
+    const long long sinceAlarm = ((now - alarm) % kMinutesPerDay + kMinutesPerDay) % kMinutesPerDay;
+    const long long due = now - sinceAlarm;
+    if (!previous || now < *previous) return sinceAlarm == 0 ? AlarmCall::ring : AlarmCall::none;
+    if (due <= *previous) return AlarmCall::none;
+    return sinceAlarm <= kLatestRingMinutes ? AlarmCall::ring : AlarmCall::missed;
 }

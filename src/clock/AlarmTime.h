@@ -1,8 +1,10 @@
 #pragma once
-// When an alarm text rings, and whether this tick is the one to ring it.
+// When an alarm text rings, and what a tick does about it.
 
 #include <optional>
 #include <string_view>
+
+#include "clock/TimeText.h"
 
 inline constexpr int kMinutesPerDay = 24 * 60;
 // How late an alarm may still ring after the clock stepped over its minute.
@@ -18,6 +20,19 @@ std::optional<int> parseAlarmTime(std::string_view text);
 // A day half other than AM or PM leaves the hour as a 24-hour one.
 std::optional<int> minuteOfDay(std::string_view timeText, std::string_view dayHalf);
 
-// True when the alarm minute lies in (previous, now] going forward, at most
-// kLatestRingMinutes behind now. Without a previous minute, only now counts.
-bool alarmDue(int alarm, std::optional<int> previous, int now);
+// A moment of local time to the minute, counted from 1970-01-01 00:00 of the
+// local calendar: later moments give larger numbers, whatever the digits.
+long long localMinute(const LocalTime& time);
+
+enum class AlarmCall {
+    none,    // not this tick
+    ring,    // on its minute, or late by at most kLatestRingMinutes
+    missed,  // the clock stepped over its minute by more than that
+};
+
+// What a tick at `now` does about an alarm at minute `alarm` of the day, the
+// previous tick having been at `previous` (local minutes). Going forward, the
+// alarm's last minute in (previous, now] rings, late by up to
+// kLatestRingMinutes, or is missed when later still. At the first tick, or
+// when the clock was set back, only the alarm's minute itself rings.
+AlarmCall alarmCall(int alarm, std::optional<long long> previous, long long now);

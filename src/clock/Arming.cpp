@@ -3,6 +3,7 @@
 #include "clock/AlarmTime.h"
 #include "clock/frmMain.h"
 #include "lang/Languages.h"
+#include "log/Log.h"
 #include "ui/Texts.h"
 
 namespace {
@@ -54,6 +55,24 @@ void frmMain::arm() {
 }
 
 void frmMain::switchOff() {
+    disarm();
+    // Heard over the still-playing track (after the words of an announcement
+    // under way, which keeps the track paused); the track stops after it.
+    playClip(strLang, switchedOffClip(strLang));
+    m_platform.clips.whenPlayed([this] {
+        if (!blnAlarm) m_platform.wmp.stop();
+    });
+}
+
+void frmMain::missAlarm() {
+    logDebug(LogCategory::clock, "missed the alarm of " + strAlarm);
+    // Nobody to hear a switch-off clip: the person is told in words instead,
+    // and the switch shows OFF.
+    disarm();
+    tell(texts::missedAlarmText(strLang, strAlarm, kLatestRingMinutes));
+}
+
+void frmMain::disarm() {
     // A pending mute must not fire after the alarm is off.
     tmrSet.Enabled = false;
     // Before it rang: the outputs as the person had them; after: unmuted.
@@ -68,16 +87,17 @@ void frmMain::switchOff() {
     blnAlarm = false;
     butOnOff.Tag = onOffTag::off;
     butOnOff.Picture = imgOff.Picture;
-    // Heard over the still-playing track (after the words of an announcement
-    // under way, which keeps the track paused); the track stops after it.
-    playClip(strLang, switchedOffClip(strLang));
-    m_platform.clips.whenPlayed([this] {
-        if (!blnAlarm) m_platform.wmp.stop();
-    });
 }
 
 void frmMain::tmrSet_Timer() {
     tmrSet.Enabled = false;
     // Mute only while the alarm still waits: not after a switch-off, not while ringing.
-    if (armed() && !blnAlarm) m_mute.muteWhileWaiting();
+    if (!armed() || blnAlarm) return;
+    m_mute.muteWhileWaiting();
+    // Without its record a crash would leave the sound muted: the person is told why.
+    const std::string failure = m_mute.takeRecordFailure();
+    if (!failure.empty()) {
+        const std::u8string folder = m_platform.stateFolder.u8string();
+        tell(texts::noMuteRecordText(strLang, std::string(folder.begin(), folder.end()), failure));
+    }
 }

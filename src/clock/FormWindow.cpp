@@ -88,6 +88,8 @@ Changes FormWindow::changes() {
         result.muteTimer = Changes::Timer::stop;
     }
     m_muteTimerRunning = set.Enabled;
+    if (m_form.blnAlarm && !m_ringing) result.alert = ringingAlert();
+    m_ringing = m_form.blnAlarm;
     return result;
 }
 
@@ -185,10 +187,15 @@ void FormWindow::setFocused(Control control) {
 }
 
 accessible::Description FormWindow::describe(Control control) const {
-    const accessible::Shown shown{m_form.strLang,          m_form.armed(),
-                                  m_form.lblTrack.Caption, m_form.lblTime.Caption,
-                                  m_form.lblAMPM.Caption,  m_form.lblAlarm.Caption};
+    accessible::Shown shown{m_form.strLang,          m_form.armed(),         m_form.blnAlarm,
+                            m_form.lblTrack.Caption, m_form.lblTime.Caption, m_form.lblAMPM.Caption,
+                            m_form.lblAlarm.Caption};
     return accessible::describe(control, shown);
+}
+
+std::string FormWindow::ringingAlert() const {
+    return m_form.blnAlarm ? accessible::ringingAlert(m_form.strLang, m_form.lblAlarm.Caption)
+                           : std::string();
 }
 
 Changes FormWindow::mouseLost() {

@@ -32,6 +32,9 @@ struct Changes {
     std::bitset<face::kControlCount> controls;
     Timer muteTimer = Timer::keep;
     int muteTimerInterval = 0;
+    // What assistive technology must be told at once, as an alert (the alarm
+    // started ringing); empty: nothing.
+    std::string alert;
     bool changed(face::Control control) const {
         return controls.test(static_cast<size_t>(control));
     }
@@ -80,6 +83,8 @@ class FormWindow {
     void setFocused(face::Control control);
     // What a screen reader is told of a control now, in the clock's language.
     accessible::Description describe(face::Control control) const;
+    // The alert of the ringing alarm while it rings; empty otherwise.
+    std::string ringingAlert() const;
 
     // What the window shows each second, whether the alarm is armed and
     // whether it rings. The end-to-end tests and benchmarks read it; keep its words.
@@ -99,5 +104,6 @@ class FormWindow {
     face::Pointer m_pointer;
     std::array<ControlView, face::kControlCount> m_shown;
     bool m_muteTimerRunning = false;
+    bool m_ringing = false;  // as the last event left it
     face::Control m_focused = keyboard::focusOrder.front();
 };

@@ -1,5 +1,6 @@
 #include "clock/MuteRecord.h"
 
+#include <cerrno>
 #include <charconv>
 #include <fstream>
 #include <sstream>
@@ -101,33 +102,37 @@ std::filesystem::path recordFile(const std::filesystem::path& folder) {
     return folder / "mute-record";
 }
 
-bool writeRecord(const std::filesystem::path& folder, const MuteRecord& record) {
+std::string writeRecord(const std::filesystem::path& folder, const MuteRecord& record) {
+    // The reason, logged with what failed, and handed back.
+    const auto failed = [](const std::string& what, const std::string& reason) {
+        logDebug(LogCategory::audio, "cannot " + what + ": " + reason);
+        return reason;
+    };
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    if (error) {
-        logDebug(LogCategory::audio, "cannot make " + pathText(folder) + ": " + error.message());
-        return false;
-    }
+    if (error) return failed("make " + pathText(folder), error.message());
     std::filesystem::path temporary = recordFile(folder);
     temporary += ".new";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        // The stream keeps no reason; the system's last error is the open's or the write's.
+        const int openError = out ? 0 : errno;
         out << recordText(record);
         out.close();
         if (!out) {
-            logDebug(LogCategory::audio, "cannot write " + pathText(temporary));
+            const int cause = openError ? openError : errno;
             std::filesystem::remove(temporary, error);
-            return false;
+            return failed("write " + pathText(temporary),
+                          std::generic_category().message(cause ? cause : EIO));
         }
     }
     std::filesystem::rename(temporary, recordFile(folder), error);
     if (error) {
-        logDebug(LogCategory::audio,
-                 "cannot rename " + pathText(temporary) + ": " + error.message());
+        const std::string reason = error.message();
         std::filesystem::remove(temporary, error);
-        return false;
+        return failed("rename " + pathText(temporary), reason);
     }
-    return true;
+    return {};
 }
 
 void removeRecord(const std::filesystem::path& folder) {

@@ -49,8 +49,8 @@ std::optional<MuteRecord> parseRecord(std::string_view text);
 // The record's file in the folder given by the front end.
 std::filesystem::path recordFile(const std::filesystem::path& folder);
 // Writes the record whole or not at all: a new file, then renamed over the old.
-// False, with the reason logged, when that failed.
-bool writeRecord(const std::filesystem::path& folder, const MuteRecord& record);
+// Empty when written; else why not, as the system says it (also logged).
+std::string writeRecord(const std::filesystem::path& folder, const MuteRecord& record);
 // Removes the record; nothing when there is none.
 void removeRecord(const std::filesystem::path& folder);
 

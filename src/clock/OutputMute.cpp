@@ -83,6 +83,7 @@ void OutputMute::repairAfterCrash() {
 
 void OutputMute::noteAtArming() {
     m_atArming.reset();
+    m_recordFailure.clear();
     if (!m_platform.newEndpointVolume) return;
     const std::unique_ptr<CAudioEndpointVolume> volume = m_platform.newEndpointVolume();
     // An output that cannot be reached reads 0: unmuted, as before.
@@ -181,8 +182,11 @@ std::unique_ptr<CAudioEndpointVolume> OutputMute::outputOf(const std::string& id
 void OutputMute::keepRecord() {
     if (m_platform.stateFolder.empty()) return;
     if (m_held.empty() && m_raised.empty()) return removeRecord(m_platform.stateFolder);
-    if (!writeRecord(m_platform.stateFolder, MuteRecord{m_since, m_held, m_raised}))
-        logDebug(LogCategory::audio, "the mute is held without a record");
+    const std::string failure =
+        writeRecord(m_platform.stateFolder, MuteRecord{m_since, m_held, m_raised});
+    if (failure.empty()) return;
+    logDebug(LogCategory::audio, "the mute is held without a record");
+    if (m_recordFailure.empty()) m_recordFailure = failure;
 }
 
 void OutputMute::raiseLevel() {

@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "audio/CAudioEndpointVolume.h"
@@ -49,6 +50,9 @@ class OutputMute : private IMMNotificationClient {
     void restoreLevel();
     // True while the clock holds a mute on some output.
     bool held() const { return !m_held.empty(); }
+    // Why the record of the mute could not be written since arming (as the
+    // system says it), once; empty when it was written or not tried.
+    std::string takeRecordFailure() { return std::exchange(m_recordFailure, {}); }
 
   private:
     void OnDefaultDeviceChanged(const std::string& deviceId) override;
@@ -69,6 +73,7 @@ class OutputMute : private IMMNotificationClient {
     std::vector<HeldOutput> m_held;
     std::vector<RaisedLevel> m_raised;
     long long m_since = 0;
+    std::string m_recordFailure;
     // Registered for default-output changes while a mute is held.
     std::unique_ptr<EndpointEnumerator> m_listener;
     // Cleared when the object goes, for a change posted to the window meanwhile.

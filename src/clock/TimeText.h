@@ -5,11 +5,14 @@
 #include <string>
 #include <string_view>
 
-// A moment of the local day, as the wall clock gives it.
+// A moment of local time, as the wall clock gives it: the time of day and the date.
 struct LocalTime {
     int hour = 0;  // 0-23
     int minute = 0;
     int second = 0;
+    int year = 1970;
+    int month = 1;  // 1-12
+    int day = 1;    // 1-31
 };
 
 // The 12-hour long time form of a moment, e.g. "7:05:09 AM".

@@ -82,16 +82,23 @@ void frmMain::tmrTime_Timer() {
     lblTime.Caption = clockTextOf(timeText);
     lblAMPM.Caption = dayHalfOf(rendering);
 
-    const bool newMinute = getMinutePart(timeText) != strMinute;
-    const int now = time.hour * 60 + time.minute;
-    if (newMinute && armed() && m_alarmMinute && alarmDue(*m_alarmMinute, lastMinuteOfDay, now))
-        startRinging();
+    // A new minute is a new moment, whatever its digits: a jump of whole hours
+    // shows the same minute digits yet is a new minute, whose words are spoken too.
+    const long long now = localMinute(time);
+    const bool newMinute = !lastMinute || now != *lastMinute;
+    if (newMinute && getMinutePart(timeText) == strMinute) strMinute.clear();
+    if (armed() && m_alarmMinute) {
+        const AlarmCall call = alarmCall(*m_alarmMinute, lastMinute, now);
+        if (call == AlarmCall::ring) startRinging();
+        // A ringing alarm rings on until it is switched off.
+        if (call == AlarmCall::missed && !blnAlarm) missAlarm();
+    }
     if (newMinute && blnAlarm) announceTime(timeText);
 
     strHour = getHourPart(timeText);
     strMinute = getMinutePart(timeText);
     strSecond = getSecondPart(timeText);
-    lastMinuteOfDay = now;
+    lastMinute = now;
     watchTrackSound();
 }
 

@@ -37,9 +37,10 @@ class frmMain {
     std::unique_ptr<CAudioEndpointVolume> objVolume;
     std::unique_ptr<clsSysTray> SysTray;
 
-    // Minute of the day seen by the previous tick, so that an alarm whose minute
-    // was stepped over (suspend, clock set forward) still rings late.
-    std::optional<int> lastMinuteOfDay;
+    // The moment (local minutes, AlarmTime.h) seen by the previous tick, so that
+    // an alarm whose minute was stepped over (suspend, clock set forward) still
+    // rings late, or is known to be missed.
+    std::optional<long long> lastMinute;
     // Ticks in a row for which the playing track gave no sound, and how much
     // it had given at the last tick.
     int trackSilentTicks = 0;
@@ -123,6 +124,11 @@ class frmMain {
     void hideWindow();
     void showWindow();
     void switchOff();
+    // The alarm off, its mute let go and the computer free to sleep, without a word.
+    void disarm();
+    // The clock stepped over the alarm by more than the late limit: it is off,
+    // and the person is told.
+    void missAlarm();
     void arm();
     // The track that failed gives way to the beep, never cutting the words (Ringing.cpp).
     void fallBackToBeep();

@@ -21,6 +21,9 @@ struct Words {
     const char* press;
     const char* escape;
     const char* alarmTip;
+    const char* ringingTip;
+    const char* ringingBefore;  // the alert: these words, the alarm time, the next
+    const char* ringingAfter;
     const char* musicTip;
     const char* languageTip;
 };
@@ -37,6 +40,9 @@ constexpr Words kEnglish{"Alarm",
                          "Press",
                          "Esc",
                          "Switch the alarm on or off",
+                         "Ringing until you switch it off",
+                         "Alarm ",
+                         " ringing",
                          "Choose the alarm music, or go back to the beep",
                          "Switch to French"};
 constexpr Words kFrench{"Alarme",
@@ -51,6 +57,9 @@ constexpr Words kFrench{"Alarme",
                         "Appuyer",
                         "Échap",
                         "Activer ou arrêter l'alarme",
+                        "Sonne jusqu'à ce que vous l'arrêtiez",
+                        "L'alarme de ",
+                        " sonne",
                         "Choisir la musique de l'alarme, ou revenir au bip",
                         "Passer en anglais"};
 
@@ -88,6 +97,11 @@ Description button(face::Control control, std::string name, std::string_view tip
 
 }  // namespace
 
+std::string ringingAlert(std::string_view lang, std::string_view alarm) {
+    const Words& w = wordsOf(lang);
+    return w.ringingBefore + std::string(alarm) + w.ringingAfter;
+}
+
 std::string trackName(std::string_view path) {
     const size_t slash = path.find_last_of("/\\");
     if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
@@ -101,7 +115,7 @@ Description describe(face::Control control, const Shown& shown) {
     using face::Control;
     switch (control) {
         case Control::butOnOff: {
-            Description d = button(control, w.alarm, w.alarmTip, w);
+            Description d = button(control, w.alarm, shown.ringing ? w.ringingTip : w.alarmTip, w);
             d.role = Role::ToggleButton;
             d.checked = shown.armed;
             return d;

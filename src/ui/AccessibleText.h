@@ -28,6 +28,7 @@ enum class Role { ToggleButton, Button, Label };
 struct Shown {
     std::string_view lang;          // strLang
     bool armed = false;             // the switch is ON
+    bool ringing = false;           // blnAlarm
     std::string_view trackCaption;  // lblTrack: a path or a no-track text
     std::string_view time;          // lblTime
     std::string_view dayHalf;       // lblAMPM
@@ -46,6 +47,10 @@ struct Description {
 
 // One of the described controls; an empty name for any other.
 Description describe(face::Control control, const Shown& shown);
+
+// What assistive technology is told, as an alert, when the alarm `alarm`
+// (lblAlarm) starts ringing: "Alarm 07:00 AM ringing".
+std::string ringingAlert(std::string_view lang, std::string_view alarm);
 
 // The track's name as said: the chosen file's name without folder and extension.
 std::string trackName(std::string_view path);

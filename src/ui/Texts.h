@@ -33,4 +33,11 @@ std::string noTrackText(std::string_view lang);
 // True for the no-track caption of any language.
 bool isNoTrackText(std::string_view caption);
 
+// What the person is told, in French for "fra" and in English for any other
+// code: the alarm `alarm` was stepped over by more than `lateMinutes` and is off;
+std::string missedAlarmText(std::string_view lang, std::string_view alarm, int lateMinutes);
+// at arming, the record of the mute cannot be kept in `folder`, for `reason`.
+std::string noMuteRecordText(std::string_view lang, std::string_view folder,
+                             std::string_view reason);
+
 }  // namespace texts

@@ -8,6 +8,7 @@ import json
 import os
 import signal
 import subprocess
+import threading
 from pathlib import Path
 
 from procs import poll, run, say, stop_process
@@ -38,6 +39,33 @@ class Accessibility:
         """The objects whose fields equal `match` (e.g. role="toggle button")."""
         return [o for o in self.tree(app_name)
                 if all(o.get(k) == v for k, v in match.items())]
+
+    @contextlib.contextmanager
+    def events(self, kinds, app_name="alarm-clock"):
+        """Listens, as a screen reader does, to the AT-SPI events `kinds` (e.g.
+        "object:state-changed:showing") of the program; yields a list that
+        fills with dicts of each event's type, source name and role, and detail1."""
+        proc = subprocess.Popen([SYSTEM_PYTHON, str(READER), "--events", app_name, *kinds],
+                                env=self.env, stdout=subprocess.PIPE, text=True)
+        heard = []
+        ready = threading.Event()
+
+        def follow():
+            for line in proc.stdout:
+                if line.strip() == "ready":
+                    ready.set()
+                elif line.strip():
+                    heard.append(json.loads(line))
+
+        thread = threading.Thread(target=follow, daemon=True)
+        thread.start()
+        try:
+            poll(ready.is_set, 15, "the AT-SPI listener")
+            yield heard
+        finally:
+            stop_process(proc)
+            thread.join(timeout=2)
+            proc.stdout.close()
 
     def wait(self, condition, what, timeout=15, app_name="alarm-clock"):
         """Polls the tree until condition(tree) is true; returns the tree."""

@@ -1,6 +1,12 @@
 """Prints the accessible tree of one application as JSON, as a screen reader
-reads it over AT-SPI. Run by Debian's /usr/bin/python3, which has GObject
-introspection (python3-gi, gir1.2-atspi-2.0): python3 atspi_read.py APP_NAME"""
+reads it over AT-SPI; or, with --events, listens as a screen reader does and
+prints each event of that application as a line of JSON (type, source's name
+and role, detail1) once it has printed "ready". Run by Debian's
+/usr/bin/python3, which has GObject introspection (python3-gi,
+gir1.2-atspi-2.0):
+
+    python3 atspi_read.py APP_NAME
+    python3 atspi_read.py --events APP_NAME EVENT_TYPE..."""
 
 import json
 import sys
@@ -38,7 +44,26 @@ def walk(acc, depth, rows):
             walk(child, depth + 1, rows)
 
 
+def listen(wanted, kinds):
+    def heard(event):
+        source = event.source
+        app = source.get_application() if source is not None else None
+        if app is None or app.get_name() != wanted:
+            return
+        print(json.dumps(dict(type=event.type, name=source.get_name(),
+                              role=source.get_role_name(), detail1=event.detail1)), flush=True)
+
+    listener = Atspi.EventListener.new(heard)
+    for kind in kinds:
+        listener.register(kind)
+    print("ready", flush=True)
+    Atspi.event_main()
+
+
 def main():
+    if sys.argv[1] == "--events":
+        listen(sys.argv[2], sys.argv[3:])
+        return
     wanted = sys.argv[1]
     desktop = Atspi.get_desktop(0)
     rows = []

@@ -20,7 +20,7 @@ import sys
 import time
 import unittest
 
-from app import BUT_ON_OFF, BUT_TRACK, CLOSE, alarm_clock, clock_text
+from app import BUT_ON_OFF, BUT_TRACK, CLOSE, MINIMIZE, alarm_clock, clock_text
 from paths import APP_BIN, APP_DIR, require_program
 from procs import poll, run, say, temp_dir
 from pulse import Pulse, Recorder, pulseaudio
@@ -345,20 +345,49 @@ class Faults(unittest.TestCase):
             assert track_stream(pulse) == stream, "the track started again"
         self.note = "rang once, at %s %s (10 min late), unmuted, beep heard" % row[1:3]
 
-    def test_jump_forward_2_hours(self):
-        """the clock jumps 2 hours past the alarm: missed, still armed and
-        muted, no track and no beep"""
-        with watched() as (app, pulse, _, watch, rec, _):
+    def jump_past(self, jump, rings, hidden):
+        """Armed for 07:00 AM at 06:00 (hidden in the tray when told), the
+        clock moves right after a tick of 06:00 so that the next tick comes
+        `jump` s after it; that tick rings once, late, or finds the alarm
+        missed: unmuted, off, told once."""
+        with watched("2026-12-08 05:59:40", tray=hidden) as (app, pulse, host, watch, rec, _):
             arm_muted(app, pulse, watch, "07:00 AM")
+            if hidden:
+                poll(lambda: host.icons_of(app), 15, "the program's tray icon")
+                app.click(*MINIMIZE)
+                poll(lambda: not app.viewable(), 10, "the window to be hidden")
+            # Hidden, the clock ticks at whole minutes only: this one, then a minute later.
+            watch.until(lambda row: row[1].startswith("06:00:"), 45, "a tick of 06:00")
             since, heard_from = time.monotonic(), rec.seconds()
-            app.clock.set("2026-12-08 09:00:00")
-            watch.shows("09:00:04", "AM")
+            # The next tick comes a second later shown, a minute later hidden:
+            # it lands `jump` s after this one.
+            app.clock.jump(jump - (60 if hidden else 1))
+            row = watch.until(lambda row: row[0] > since and row[1].startswith("08:"), 75,
+                              "the tick after the jump")
+            lands = row[1]
+            if rings:
+                assert row[4], "no ring at %s" % lands
+                poll(lambda: not pulse.muted(), 3, "the mute to be cleared")
+                wait_beep(rec, heard_from)
+                # Ringing, it ticks every second, hidden or not.
+                watch.until(lambda row: row[1] > lands[:6] + "03", 10, "three more seconds")
+                assert watch.ring_starts(since) == 1, "rang %d times" % watch.ring_starts(since)
+                assert not app.viewable() if hidden else app.viewable()
+                self.note = "%s: rang once at %s, unmuted, beep heard" % (
+                    "hidden" if hidden else "shown", lands)
+                return
+            assert not row[3] and not row[4], "still armed or ringing at %s" % lands
+            poll(lambda: not pulse.muted(), 3, "the mute to be let go")
+            told = [line for line in app.log().splitlines()
+                    if "told: Alarm 07:00 AM missed" in line]
+            assert len(told) == 1, "told %d times" % len(told)
+            poll(lambda: rec.seconds() > heard_from + 3, 10, "three seconds of the monitor")
             assert watch.ring_starts(since) == 0, "it rang"
-            assert watch.last()[3], "no longer armed"
-            assert pulse.muted(), "unmuted"
             assert track_stream(pulse) is None, "a track plays"
             assert not beep_heard(rec, heard_from), "the beep was heard"
-        self.note = "120 min late: missed; still armed and muted, no track, no beep"
+            assert len([line for line in app.log().splitlines() if "told: " in line]) == 1
+            self.note = "%s: at %s missed, unmuted, switched off, told once" % (
+                "hidden" if hidden else "shown", lands)
 
     def test_set_back_while_waiting(self):
         """the clock set back 1 hour while the alarm waits: it rings once,
@@ -469,6 +498,19 @@ for _name, _keep, _heard in BARE_FOLDERS:
     add_case(_name, "only %d sound files beside the program, no pictures, icon or fonts: it "
              "starts, arms and rings; the clips that are there are heard, and the beep"
              % len(_keep), lambda test, keep=_keep, heard=_heard: test.files_missing(keep, heard))
+
+# Jumps from 06:00 over a 07:00 alarm that keep the minute's digits: landing 60
+# minutes after it rings once, late; 61 minutes after it, it is missed.
+for _name, _jump, _rings in [("jump_60_min_late_same_digits", 2 * 3600, True),
+                             ("jump_61_min_late_missed", 2 * 3600 + 60, False)]:
+    for _hidden in (False, True):
+        add_case(_name + ("_hidden" if _hidden else ""),
+                 "the clock jumps from 06:00 to %s past a 07:00 alarm, window %s: %s"
+                 % ("08:00" if _rings else "08:01", "hidden in the tray" if _hidden else "shown",
+                    "it rings once, late" if _rings
+                    else "missed: unmuted, switched off, told once"),
+                 lambda test, jump=_jump, rings=_rings, hidden=_hidden:
+                 test.jump_past(jump, rings, hidden))
 
 for _sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
     add_case("signal_%s" % _sig.name, "%s while the alarm waits muted: unmuted, tray icon "

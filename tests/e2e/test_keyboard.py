@@ -6,10 +6,15 @@ has the focus, Tab and Shift+Tab move it in order; Space on the switch opens
 the prompt, where "07:00 AM" and Return arm the alarm (the switch-on clip is
 heard on the monitor, the switch reads as checked); `A` switches it off, `L`
 and Return switch to French (the names follow), `M` opens the track dialog
-and Escape cancels it; Escape hides the window to the tray and the tray icon
-brings it back with the keyboard's focus; Alt+F4 ends the program as "X"
-does. Keys go, as xdotool types them, to whichever window has the focus."""
+and Escape cancels it; `A` arms it again and Escape hides the window to the
+tray, the normal night: at 07:00 it rings hidden (unmuted, the beep and the
+French words heard) and a screen reader is told by an alert event; the tray
+icon brings the window back with the keyboard's focus, the switch says it
+rings until switched off, and `A` switches it off; Alt+F4 ends the program
+as "X" does. Keys go, as xdotool types them, to whichever window has the
+focus."""
 
+import re
 import unittest
 
 from app import shown_faces
@@ -17,10 +22,15 @@ from paths import APP_DIR, require_program
 from procs import poll, say
 from pulse import Recorder
 from rig import rig
-from sound import Ears
+from sound import RATE, Ears
 
 START = "2026-12-08 06:00:00"  # an hour before the alarm: nothing rings
+BEFORE_ALARM = "2026-12-08 06:59:50"
 ALARM_TEXT = "07:00 AM"
+ALERT = "L'alarme de 07:00 AM sonne"
+RINGING_TIP = "Sonne jusqu'à ce que vous l'arrêtiez (A)"
+# The state line of the tick that found the alarm ringing.
+RING_LINE = re.compile(r'lblTime "(\d\d:\d\d:\d\d)" lblAMPM "(AM|PM)" butOnOff 1 blnAlarm true')
 CLIP_MATCH = 0.6  # normalized cross-correlation that counts as "heard"
 ENGLISH = {"Alarm": "push button", "Choose music": "push button",
            "Language: English": "push button", "Hide": "push button", "Close": "push button",
@@ -41,6 +51,7 @@ class Keyboard(unittest.TestCase):
         ears = Ears(APP_DIR / "sounds")
         with rig(START, tray=True, accessible=True, wm=True) as (app, display, pulse, host, workdir):
             self.app, self.display, self.access = app, display, app.accessibility
+            self.pulse = pulse
             app.find_window()
             with Recorder(pulse, workdir / "monitor.raw") as rec:
                 try:
@@ -146,11 +157,43 @@ class Keyboard(unittest.TestCase):
         app.dialog_closed("Select A File")
         self.assertTrue(named(self.access.tree(), "Choisir la musique"))
 
-        say("checks: Escape hides the window to the tray; the tray icon shows it again, "
-            "with the keyboard's focus")
+        say("checks: A arms it again through the French prompt; with the clock at 06:59:50 "
+            "Escape hides the window to the tray: at 07:00 it rings hidden, the sink unmuted, "
+            "the beep and the French words heard, and a screen reader hears the alert %r"
+            % ALERT)
         self.wait_focus_on(app.window, "the focus back on the window")
-        self.key("Escape")
-        poll(lambda: not app.viewable(), 10, "the window to be hidden")
+        self.key("a")
+        self.dialog_with_focus("Set Alarm")
+        self.display.xdotool("type", "--delay", "40", ALARM_TEXT)
+        self.key("Return")
+        app.dialog_closed("Set Alarm")
+        poll(self.pulse.muted, 15, "the sink to be muted")
+        with self.access.events(["object:state-changed:showing"]) as heard:
+            app.clock.set(BEFORE_ALARM)
+            self.wait_focus_on(app.window, "the focus back on the window")
+            self.key("Escape")
+            poll(lambda: not app.viewable(), 10, "the window to be hidden")
+            hidden_at = app.clock.now()
+            say("   hidden at fake %s" % hidden_at.strftime("%H:%M:%S"))
+            self.assertLess(hidden_at.strftime("%H:%M"), "07:00", "hidden only after the alarm")
+            since = rec.seconds()
+            poll(lambda: not self.pulse.muted(), 20, "the ring: the sink unmuted")
+            ring = poll(lambda: RING_LINE.search(app.log()), 10, "the ring's state line")
+            say("   the ring's tick showed %s %s" % ring.groups())
+            self.assertEqual(ring.groups(), ("07:00:00", "AM"), "not rung at the minute")
+            self.assertFalse(app.viewable(), "the window came up to ring")
+            for clip in ["sept.wav", "reveille.wav"]:
+                poll(lambda: ears.find(rec.samples()[int(since * RATE):], clip, "fr")[1]
+                     > CLIP_MATCH, 15, "%s on the monitor" % clip, interval=0.3)
+            poll(lambda: (ears.beep(rec.samples()[int(since * RATE):], 0.05) > 0.5).any(), 10,
+                 "the beep on the monitor", interval=0.3)
+            alerts = poll(lambda: [e for e in heard if e["role"] == "alert" and e["detail1"] == 1],
+                          10, "the alert event")
+            say("   the screen reader heard:", alerts[0])
+            self.assertEqual([e["name"] for e in alerts], [ALERT], "told other than once")
+
+        say("checks: the tray icon shows the window again, with the keyboard's focus; the "
+            "switch says it rings until switched off; A switches it off")
         icon = poll(lambda: (host.icons_of(app) or [None])[0], 10, "the tray icon")
         self.display.xdotool("mousemove", icon["x"] + icon["width"] // 2,
                              icon["y"] + icon["height"] // 2, "click", 1)
@@ -159,6 +202,9 @@ class Keyboard(unittest.TestCase):
         self.key("Tab")
         self.wait_focused("Choisir la musique")
         self.assertTrue(shown_faces(app.log()))
+        self.assertEqual(named(self.access.tree(), "Alarme")["description"], RINGING_TIP)
+        self.key("a")
+        poll(lambda: not self.switch_checked("Alarme"), 10, "the switch to read as unchecked")
 
         say("checks: Alt+F4 ends the program as X does")
         self.key("alt+F4")

@@ -4,6 +4,7 @@
 // test can check the order in which things happened.
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -28,18 +29,34 @@ inline std::string slashed(std::string path) {
     return path;
 }
 
-// A wall clock that only moves when told to.
+// A wall clock that only moves when told to. It starts on 2026-12-08 and
+// counts the days it is moved over.
 class FakeClock : public TimeSource {
   public:
     explicit FakeClock(int secondsOfDay = 0) : m_seconds(secondsOfDay) {}
-    void set(int hour, int minute, int second) { m_seconds = (hour * 60 + minute) * 60 + second; }
-    void advance(int seconds) { m_seconds = ((m_seconds + seconds) % 86400 + 86400) % 86400; }
-    int secondsOfDay() const { return m_seconds; }
-    LocalTime now() override { return {m_seconds / 3600, m_seconds / 60 % 60, m_seconds % 60}; }
+    // The time of day, on the day the clock is at.
+    void set(int hour, int minute, int second) {
+        m_seconds = day() * 86400LL + (hour * 60 + minute) * 60 + second;
+    }
+    void advance(long long seconds) { m_seconds += seconds; }
+    int secondsOfDay() const { return static_cast<int>(m_seconds - day() * 86400LL); }
+    // Days since the first, before it negative.
+    long long day() const { return (m_seconds >= 0 ? m_seconds : m_seconds - 86399) / 86400; }
+    LocalTime now() override {
+        using namespace std::chrono;
+        const int s = secondsOfDay();
+        const year_month_day date{sys_days{2026y / December / 8} + days{day()}};
+        return {s / 3600,
+                s / 60 % 60,
+                s % 60,
+                static_cast<int>(date.year()),
+                static_cast<int>(static_cast<unsigned>(date.month())),
+                static_cast<int>(static_cast<unsigned>(date.day()))};
+    }
     std::string dateTimeText() override { return "12/8/2026 " + longTimeTextOf(now()); }
 
   private:
-    int m_seconds;
+    long long m_seconds;
 };
 
 class FakeClips : public ClipPlayer {
@@ -197,15 +214,17 @@ class FakeWindow : public WindowHost {
 
 class NullTrayBackend : public TrayBackend {
   public:
-    void notifyIcon(NotifyMessage message, const NotifyIconData& data) override {
+    void notifyIcon(NotifyMessage message, const NotifyIconData& record) override {
         messages.push_back(message);
-        if (data.uFlags & NIF_INFO) balloons.emplace_back(data.szInfo.data());
+        if (record.uFlags & NIF_INFO)
+            balloons.emplace_back(record.szInfo.data(),
+                                  std::find(record.szInfo.begin(), record.szInfo.end(), '\0'));
     }
     uint64_t createIcon(const IconImage&) override { return 1; }
     void destroyIcon(uint64_t) override {}
     bool iconShown() const override { return shown; }
     std::vector<NotifyMessage> messages;
-    std::vector<std::string> balloons;  // the texts of the balloons shown
+    std::vector<std::string> balloons;  // the balloon texts shown (code page text)
     bool shown = true;                  // a tray host shows the icon
 };
 

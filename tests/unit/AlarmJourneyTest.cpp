@@ -221,18 +221,89 @@ TEST(Arming, DuringTheAlarmMinuteWaitsForTheNextDay) {
     EXPECT_TRUE(rig.form.blnAlarm);
 }
 
-TEST(LateAlarm, RingsOnceAfterTheClockJumpedOverItAndNotWhenTooLate) {
-    ClockRig rig(6, 55, 0);
+// The clock jumps from a time before a 07:00 AM alarm (a resume, a clock set
+// forward) and lands some minutes after its minute.
+struct LateCase {
+    const char* what;
+    int hour, minute, second;  // before the jump
+    int jump;                  // seconds
+    const char* lastWord;      // the clip before "am.wav" when it rings; null: missed
+};
+
+class JumpedOver : public testing::TestWithParam<LateCase> {};
+
+TEST_P(JumpedOver, RingsOnceUpToAnHourLateElseIsMissedUnmutedOffAndTold) {
+    const LateCase& c = GetParam();
+    ClockRig rig(c.hour, c.minute, c.second);
     rig.arm("07:00 AM");
-    rig.clock.advance(10 * 60);  // resume at 7:05
+    ASSERT_EQ(rig.endpoints.muted, 1);
+    rig.log.clear();
+    rig.clock.advance(c.jump);
+    rig.form.tmrTime_Timer();
+    const Clips words = rig.clipsPlayed();
+    rig.run(90);  // and on, over the next minute's first tick
+    const auto opened =
+        std::count(rig.log.begin(), rig.log.end(), std::string("track-open /app/sounds/beep.wav"));
+    EXPECT_EQ(rig.endpoints.muted, 0) << "muted";
+    if (c.lastWord) {
+        EXPECT_TRUE(rig.form.blnAlarm) << "did not ring";
+        EXPECT_EQ(opened, 1) << "rang " << opened << " times";
+        ASSERT_GE(words.size(), 3u);
+        EXPECT_EQ(words[words.size() - 3], c.lastWord);
+        EXPECT_TRUE(rig.tray.balloons.empty());
+        return;
+    }
+    EXPECT_EQ(opened, 0) << "rang";
+    EXPECT_FALSE(rig.form.blnAlarm);
+    EXPECT_FALSE(rig.form.armed());
+    EXPECT_EQ(rig.form.butOnOff.Picture, rig.form.imgOff.Picture);
+    EXPECT_FALSE(rig.sleep.held);
+    EXPECT_TRUE(rig.clipsPlayed().empty()) << "nobody is there to hear a clip";
+    EXPECT_EQ(rig.tray.balloons,
+              (std::vector<std::string>{"Alarm 07:00 AM missed: the clock reached it more than "
+                                        "60 minutes late. The alarm is off."}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, JumpedOver,
+    testing::Values(LateCase{"1", 6, 55, 0, 6 * 60, "one.wav"},
+                    LateCase{"1_same_digits", 6, 1, 30, 3600, "one.wav"},
+                    LateCase{"20", 6, 50, 0, 30 * 60, "twenty.wav"},
+                    LateCase{"20_same_digits", 6, 20, 10, 3600, "twenty.wav"},
+                    LateCase{"59", 6, 30, 0, 89 * 60, "nine.wav"},
+                    LateCase{"59_same_digits", 6, 59, 50, 3605, "nine.wav"},
+                    LateCase{"60", 6, 30, 0, 90 * 60 + 30, "eight.wav"},
+                    LateCase{"60_same_digits", 6, 0, 5, 2 * 3600, "eight.wav"},
+                    LateCase{"over_midnight", 23, 10, 0, 8 * 3600 + 20 * 60, "thirty.wav"},
+                    LateCase{"61", 6, 30, 0, 91 * 60, nullptr},
+                    LateCase{"61_same_digits", 6, 1, 0, 2 * 3600, nullptr},
+                    LateCase{"the_next_day", 6, 59, 50, 26 * 3600, nullptr}),
+    [](const testing::TestParamInfo<LateCase>& info) { return std::string(info.param.what); });
+
+TEST(MissedAlarm, PutsThePersonsOwnMuteBackAndTellsInTheClocksLanguage) {
+    ClockRig rig(6, 30, 0);
+    rig.endpoints.muted = 1;  // muted by the person before arming
+    rig.dialogs.answers.push_back(Dialogs::Yes);
+    rig.form.butSettings_Click();
+    rig.arm("07:00");
+    rig.clock.advance(2 * 3600);
+    rig.form.tmrTime_Timer();
+    EXPECT_FALSE(rig.form.armed());
+    EXPECT_EQ(rig.endpoints.muted, 1);
+    ASSERT_EQ(rig.tray.balloons.size(), 1u);
+    EXPECT_EQ(rig.tray.balloons[0].rfind("Alarme de 07:00 manqu", 0), 0u) << rig.tray.balloons[0];
+}
+
+TEST(MissedAlarm, NeverCutsAnAlarmThatRings) {
+    ClockRig rig(6, 59, 50);
+    rig.arm("07:00 AM");
+    rig.runUntil(7, 0, 0);
+    ASSERT_TRUE(rig.form.blnAlarm);
+    rig.clock.advance(26 * 3600);  // asleep past the next morning's alarm
     rig.form.tmrTime_Timer();
     EXPECT_TRUE(rig.form.blnAlarm);
-
-    ClockRig missed(6, 55, 0);
-    missed.arm("07:00 AM");
-    missed.clock.advance(2 * 3600);
-    missed.form.tmrTime_Timer();
-    EXPECT_FALSE(missed.form.blnAlarm);
+    EXPECT_TRUE(rig.form.armed());
+    EXPECT_TRUE(rig.tray.balloons.empty());
 }
 
 TEST(LateAlarm, ClockSetBackRingsWhenTheTimeComesRoundAgain) {
@@ -244,13 +315,14 @@ TEST(LateAlarm, ClockSetBackRingsWhenTheTimeComesRoundAgain) {
     rig.runUntil(7, 30, 0);
     EXPECT_TRUE(rig.form.blnAlarm);
 
-    // Set back an hour while ringing: the announcements go on, and the track starts
-    // over when the alarm time comes round again.
+    // Set back an hour while ringing: the announcements go on (the minute the
+    // clock lands in is a new one, though its digits are the same), and the
+    // track starts over when the alarm time comes round again.
     rig.clock.advance(-3600);
     rig.log.clear();
     rig.runUntil(6, 31, 0);
-    EXPECT_EQ(rig.clipsPlayed(),
-              (Clips{"six.wav", "thirty.wav", "one.wav", "am.wav", "wake_up.wav"}));
+    EXPECT_EQ(rig.clipsPlayed(), (Clips{"six.wav", "thirty.wav", "am.wav", "wake_up.wav", "six.wav",
+                                        "thirty.wav", "one.wav", "am.wav", "wake_up.wav"}));
     rig.log.clear();
     rig.runUntil(7, 30, 0);
     EXPECT_TRUE(rig.logged("track-open /app/sounds/beep.wav"));

@@ -56,35 +56,62 @@ TEST(MinuteOfDay, ReadsTwelveAndTwentyFourHourTimes) {
     EXPECT_EQ(minuteOfDay("13:00:00", "PM"), std::nullopt);
 }
 
-struct DueCase {
-    int alarm;
-    std::optional<int> previous;
-    int now;
-    bool due;
-};
-
-class Due : public testing::TestWithParam<DueCase> {};
-
-TEST_P(Due, RingsOnTheMinuteOrLateButNeverTwice) {
-    const DueCase& c = GetParam();
-    EXPECT_EQ(alarmDue(c.alarm, c.previous, c.now), c.due);
+TEST(LocalMinute, CountsMinutesAcrossDaysMonthsAndYears) {
+    EXPECT_EQ(localMinute({0, 0, 0, 1970, 1, 1}), 0);
+    EXPECT_EQ(localMinute({7, 0, 59, 1970, 1, 2}), kMinutesPerDay + at(7, 0));
+    EXPECT_EQ(localMinute({0, 0, 0, 2027, 1, 1}) - localMinute({23, 59, 0, 2026, 12, 31}), 1);
+    EXPECT_EQ(localMinute({0, 0, 0, 2028, 3, 1}) - localMinute({0, 0, 0, 2028, 2, 28}),
+              2 * kMinutesPerDay);  // a leap year
+    EXPECT_LT(localMinute({0, 0, 0, 1969, 12, 31}), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, Due,
-    testing::Values(DueCase{at(7, 0), at(6, 59), at(7, 0), true},      // on time
-                    DueCase{at(7, 0), std::nullopt, at(7, 0), true},   // first tick after start
-                    DueCase{at(7, 0), std::nullopt, at(7, 1), false},  // started after it
-                    DueCase{at(7, 0), at(7, 0), at(7, 1), false},      // armed inside the minute
-                    DueCase{at(7, 0), at(6, 55), at(7, 5), true},      // clock jumped 10 minutes
-                    DueCase{at(7, 0), at(6, 30), at(8, 0), true},     // 60 minutes late still rings
-                    DueCase{at(7, 0), at(6, 30), at(8, 1), false},    // further behind: missed
-                    DueCase{at(7, 0), at(6, 50), at(8, 50), false},   // jumped 2 hours
-                    DueCase{at(7, 30), at(7, 10), at(6, 10), false},  // set back an hour
-                    DueCase{at(7, 30), at(7, 29), at(7, 30), true},   // ...then on time
-                    DueCase{at(0, 0), at(23, 59), at(0, 0), true},    // midnight
-                    DueCase{at(23, 50), at(23, 45), at(0, 10), true},  // late across midnight
-                    DueCase{at(2, 30), at(1, 59), at(3, 0),
-                            true}));  // skipped daylight-saving hour
+// Minutes of 2026-12-08 (day 0) and the days around it.
+long long on(int day, int hour, int minute) {
+    return localMinute({hour, minute, 0, 2026, 12, 8}) + day * kMinutesPerDay;
+}
 
+struct CallCase {
+    const char* what;
+    long long previous;  // -1: the first tick
+    long long now;
+    AlarmCall call;
+};
+
+class Call : public testing::TestWithParam<CallCase> {};
+
+TEST_P(Call, RingsOnTheMinuteOrLateOnceElseIsMissed) {
+    const CallCase& c = GetParam();
+    const std::optional<long long> previous =
+        c.previous < 0 ? std::nullopt : std::optional<long long>(c.previous);
+    EXPECT_EQ(alarmCall(at(7, 0), previous, c.now), c.call) << c.what;
+}
+
+constexpr AlarmCall ring = AlarmCall::ring, none = AlarmCall::none, missed = AlarmCall::missed;
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Call,
+    testing::Values(CallCase{"on time", on(0, 6, 59), on(0, 7, 0), ring},
+                    CallCase{"first tick, on the minute", -1, on(0, 7, 0), ring},
+                    CallCase{"first tick, after it", -1, on(0, 7, 1), none},
+                    CallCase{"within its minute", on(0, 7, 0), on(0, 7, 0), none},
+                    CallCase{"armed inside the minute", on(0, 7, 0), on(0, 7, 1), none},
+                    // Jumps landing 1, 20, 59, 60 and 61 minutes after the alarm's minute,
+                    // leaving the minute's digits other than they were, or the same.
+                    CallCase{"1 late", on(0, 6, 55), on(0, 7, 1), ring},
+                    CallCase{"1 late, same digits", on(0, 6, 1), on(0, 7, 1), ring},
+                    CallCase{"20 late", on(0, 6, 50), on(0, 7, 20), ring},
+                    CallCase{"20 late, same digits", on(0, 6, 20), on(0, 7, 20), ring},
+                    CallCase{"59 late", on(0, 6, 30), on(0, 7, 59), ring},
+                    CallCase{"59 late, same digits", on(0, 6, 59), on(0, 7, 59), ring},
+                    CallCase{"60 late", on(0, 6, 30), on(0, 8, 0), ring},
+                    CallCase{"60 late, same digits", on(0, 6, 0), on(0, 8, 0), ring},
+                    CallCase{"61 late", on(0, 6, 30), on(0, 8, 1), missed},
+                    CallCase{"61 late, same digits", on(0, 6, 1), on(0, 8, 1), missed},
+                    CallCase{"2 hours late", on(0, 6, 50), on(0, 9, 0), missed},
+                    CallCase{"a day and 1 minute late", on(-1, 6, 59), on(0, 7, 1), ring},
+                    CallCase{"over midnight, 30 late", on(-1, 23, 0), on(0, 7, 30), ring},
+                    CallCase{"a whole day over, same digits", on(-1, 7, 30), on(0, 7, 30), ring},
+                    CallCase{"set back an hour", on(0, 8, 10), on(0, 7, 10), none},
+                    CallCase{"set back onto its minute", on(0, 8, 0), on(0, 7, 0), ring},
+                    CallCase{"set back a day", on(0, 7, 30), on(-1, 7, 30), none}));
 }  // namespace

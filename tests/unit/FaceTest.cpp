@@ -116,6 +116,22 @@ TEST(FormWindow, ASecondRedrawsTheTimeAloneAndTheStateLineSaysIt) {
               "lblTime \"06:59:01\" lblAMPM \"AM\" butOnOff 0 blnAlarm false");
 }
 
+TEST(FormWindow, TheRingIsAnAlertOnceAndTheSwitchSaysItRingsUntilSwitchedOff) {
+    WindowRig rig;
+    rig.arm("07:00 AM");
+    EXPECT_EQ(rig.rules.run([] {}).alert, "");
+    EXPECT_EQ(rig.rules.ringingAlert(), "");
+    rig.clock.set(7, 0, 0);
+    EXPECT_EQ(rig.rules.tick().alert, "Alarm 07:00 AM ringing");
+    EXPECT_EQ(rig.rules.ringingAlert(), "Alarm 07:00 AM ringing");
+    EXPECT_EQ(rig.rules.describe(Control::butOnOff).tooltip, "Ringing until you switch it off (A)");
+    rig.clock.advance(1);
+    EXPECT_EQ(rig.rules.tick().alert, "") << "told once";
+    rig.rules.activate(Control::butOnOff);
+    EXPECT_EQ(rig.rules.ringingAlert(), "");
+    EXPECT_EQ(rig.rules.describe(Control::butOnOff).tooltip, "Switch the alarm on or off (A)");
+}
+
 TEST(FormWindow, ClicksReachTheirHandlersAndStartTheMuteTimer) {
     WindowRig rig;
     rig.dialogs.typed.push_back("7:00 AM");

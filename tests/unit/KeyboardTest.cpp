@@ -121,6 +121,7 @@ TEST(Keyboard, KeysRunTheMouseHandlers) {
 struct SaidCase {
     const char* lang;
     bool armed;
+    bool ringing;
     const char* track;
     const char* onOff;
     const char* music;
@@ -128,29 +129,39 @@ struct SaidCase {
     const char* hide;
     const char* close;
     const char* musicTip;
+    const char* onOffTip;
 };
 
 const SaidCase kSaid[] = {
-    {"eng", false, "No Track Selected", "Alarm", "Choose music", "Language: English", "Hide",
-     "Close", "Choose the alarm music, or go back to the beep (M)"},
-    {"eng", true, "/home/me/Music/Wake Up.mp3", "Alarm", "Music: Wake Up", "Language: English",
-     "Hide", "Close", "Choose the alarm music, or go back to the beep (M)"},
-    {"fra", true, "Aucune Chanson Sélectionée", "Alarme", "Choisir la musique", "Langue : français",
-     "Masquer", "Fermer", "Choisir la musique de l'alarme, ou revenir au bip (M)"},
-    {"fra", false, "C:\\Musique\\réveil.wma", "Alarme", "Musique : réveil", "Langue : français",
-     "Masquer", "Fermer", "Choisir la musique de l'alarme, ou revenir au bip (M)"},
+    {"eng", false, false, "No Track Selected", "Alarm", "Choose music", "Language: English", "Hide",
+     "Close", "Choose the alarm music, or go back to the beep (M)",
+     "Switch the alarm on or off (A)"},
+    {"eng", true, true, "/home/me/Music/Wake Up.mp3", "Alarm", "Music: Wake Up",
+     "Language: English", "Hide", "Close", "Choose the alarm music, or go back to the beep (M)",
+     "Ringing until you switch it off (A)"},
+    {"fra", true, true, "Aucune Chanson Sélectionée", "Alarme", "Choisir la musique",
+     "Langue : français", "Masquer", "Fermer",
+     "Choisir la musique de l'alarme, ou revenir au bip (M)",
+     "Sonne jusqu'à ce que vous l'arrêtiez (A)"},
+    {"fra", false, false, "C:\\Musique\\réveil.wma", "Alarme", "Musique : réveil",
+     "Langue : français", "Masquer", "Fermer",
+     "Choisir la musique de l'alarme, ou revenir au bip (M)", "Activer ou arrêter l'alarme (A)"},
 };
 
 TEST(ScreenReader, NamesRolesAndStateInBothLanguages) {
     using accessible::Role;
     for (const SaidCase& c : kSaid) {
         SCOPED_TRACE(std::string(c.lang) + " " + c.track);
-        const accessible::Shown shown{c.lang, c.armed, c.track, "07:00:10", "AM", "07:00 AM"};
+        const accessible::Shown shown{c.lang,     c.armed, c.ringing, c.track,
+                                      "07:00:10", "AM",    "07:00 AM"};
         const auto onOff = accessible::describe(Control::butOnOff, shown);
         EXPECT_EQ(onOff.name, c.onOff);
         EXPECT_EQ(onOff.role, Role::ToggleButton);
         EXPECT_EQ(onOff.checked, c.armed);
-        EXPECT_EQ(onOff.tooltip.substr(onOff.tooltip.size() - 3), "(A)");
+        EXPECT_EQ(onOff.tooltip, c.onOffTip);
+        EXPECT_EQ(accessible::ringingAlert(c.lang, "07:00 AM"), c.lang == std::string("fra")
+                                                                    ? "L'alarme de 07:00 AM sonne"
+                                                                    : "Alarm 07:00 AM ringing");
         const auto music = accessible::describe(Control::butTrack, shown);
         EXPECT_EQ(music.name, c.music);
         EXPECT_EQ(music.tooltip, c.musicTip);

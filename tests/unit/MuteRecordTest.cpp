@@ -113,6 +113,29 @@ TEST(MuteRecordLife, KeptWhileALevelIsRaised) {
     EXPECT_FALSE(fs::exists(state.record()));
 }
 
+// A state folder that cannot be made (a file stands where it belongs): the
+// person is told once at arming, with the system's reason, and the mute is
+// held all the same.
+TEST(MuteRecordLife, AFolderThatCannotBeWrittenIsToldOnceAtArming) {
+    StateFolder state;
+    std::ofstream(state.path, std::ios::binary) << "a file, not a folder";
+    ClockRig rig(6, 30, 0, state.path / "alarm-clock");
+    for (int arming = 1; arming <= 2; ++arming) {
+        rig.arm("07:00 AM");
+        EXPECT_EQ(rig.endpoints.muteOf(rig.endpoints.defaultId), 1);
+        rig.endpoints.setDefault(arming == 1 ? "headphones" : "speakers");  // written again
+        ASSERT_EQ(rig.tray.balloons.size(), static_cast<size_t>(arming));
+        const std::string told = rig.tray.balloons.back();
+        EXPECT_EQ(told.rfind("The clock cannot write to " + (state.path / "alarm-clock").string() +
+                                 " (Not a directory). Should it stop unexpectedly",
+                             0),
+                  0u)
+            << told;
+        rig.form.butOnOff_Click();
+    }
+    fs::remove(state.path);
+}
+
 struct RepairCase {
     const char* name;
     std::string record;  // empty: none

@@ -7,9 +7,11 @@ window and a click on the icon shows it again, and so does a second start,
 which ends at once; arming
 through the real dialog plays the switch-on clip and asks Core Audio to mute
 1.5 s later and keeps the system awake (SetThreadExecutionState) until
-switched off; at the alarm minute the mute is cleared, the beep and the spoken
-time (at 7:01, over the paused beep) are heard in order; switching off is heard; "X" ends the program with the mute
-cleared. Wine keeps the mute on its own object and never passes it to the
+switched off; hidden in the tray, at the alarm minute the mute is cleared and
+the beep and the spoken time are heard; shown again from the tray, a screen
+reader (the probe, from another process) finds the alert child that tells the
+ring; at 7:01 the spoken time is heard in order over the paused beep;
+switching off is heard; "X" ends the program with the mute cleared. Wine keeps the mute on its own object and never passes it to the
 sink, so the mute is read from the program's log. While muted the program
 keeps a record of it in %LOCALAPPDATA%\\Alarm Clock; killed, the next start
 unmutes that endpoint before its first tick and removes the record.
@@ -20,6 +22,7 @@ two announcements, silent for 20 ms at most where it starts over; a track
 deleted before the minute rings with the spoken time, no beep under it, and
 then the beep, looping."""
 
+import os
 import re
 import signal
 import subprocess
@@ -40,10 +43,11 @@ from pulse import Recorder  # noqa: E402
 from rig import rig  # noqa: E402
 from sound import RATE, Ears, rms  # noqa: E402
 from test_formats import PICTURE, make_track, tone_share  # noqa: E402
-from wine import WineTestCase  # noqa: E402
+from wine import WINE_RUN, WineTestCase  # noqa: E402
 
 START = "2026-12-08 06:59:30"
 JUST_BEFORE = "2026-12-08 06:59:57"
+BEFORE_HIDING = "2026-12-08 06:59:50"
 NEXT_MINUTE = "2026-12-08 07:00:58"
 ALARM_TEXT = "07:00 AM"
 ANNOUNCEMENT = ["seven.wav", "zero.wav", "one.wav", "am.wav", "wake_up.wav"]
@@ -57,6 +61,10 @@ LBL_TIME = (104, 144, 339, 97)
 MUTE = re.compile(r"SetMute\((\d)\)")
 SLEEP = re.compile(r"sleep (inhibited|allowed again) \(SetThreadExecutionState\)(: .*)?")
 WAKE = re.compile(r"wake timer set for (\S+ \S+) UTC \(SetWaitableTimer, resume\)")
+RING_LINE = re.compile(r'lblTime "(\d\d:\d\d:\d\d)" lblAMPM "(AM|PM)" butOnOff 1 blnAlarm true')
+PROBE = Path(os.environ.get("ALARM_PROBE", APP_DIR / "accessible_probe.exe"))
+ALERT = 8  # ROLE_SYSTEM_ALERT
+INVISIBLE = 0x8000  # STATE_SYSTEM_INVISIBLE
 LOG_LINE = re.compile(r"^\d\d:\d\d:\d\d\.\d{3} \S+: (.*)$", re.M)
 # A film whose pictures Wine 8's Media Foundation opens (H.264, baseline profile).
 FILM = ("avenc_aac ! mux. %s ! x264enc ! video/x-h264,profile=baseline ! mux. mp4mux name=mux"
@@ -193,7 +201,7 @@ class WindowsAlarm(WineTestCase):
 
             with Recorder(pulse, workdir / "monitor.raw") as rec:
                 try:
-                    self.journey(app, rec, ears)
+                    self.journey(app, rec, ears, host)
                 finally:
                     rec.keep("windows-monitor.wav")
 
@@ -266,7 +274,19 @@ class WindowsAlarm(WineTestCase):
         self.assertEqual(len(app.visible(WINDOW_TITLE)), 1)
         self.assertEqual([w["id"] for w in host.icons()], icons)
 
-    def journey(self, app, rec, ears):
+    def alert_child(self, app):
+        """The window's alert child as the probe reads it from another
+        process: (name, invisible), or None."""
+        env = dict(app.display.env, HOME=str(Path(app.log_path).parent / "home"))
+        out = subprocess.run([str(WINE_RUN), str(PROBE), "read", WINDOW_TITLE], env=env,
+                             capture_output=True, text=True, timeout=60).stdout
+        for line in out.splitlines():
+            parts = line[len("child "):].split("|") if line.startswith("child ") else []
+            if len(parts) > 3 and int(parts[2]) == ALERT:
+                return parts[1], bool(int(parts[3], 16) & INVISIBLE)
+        return None
+
+    def journey(self, app, rec, ears, host):
         say("click butOnOff and type %r into the dialog" % ALARM_TEXT)
         app.set_alarm(ALARM_TEXT)
 
@@ -289,9 +309,18 @@ class WindowsAlarm(WineTestCase):
         poll(lambda: "woken for the alarm: system and display kept on" in app.log(), 10,
              "the wake to be handled")
 
-        say("checks: at 7:00 the mute is cleared and the beep is heard")
-        app.clock.set(JUST_BEFORE)
-        poll(lambda: mutes(app)[-1] == "0", 15, "the mute to be cleared at 7:00")
+        say("checks: hidden in the tray, the normal night: at 7:00 the mute is cleared and "
+            "the beep is heard, the window still hidden")
+        app.clock.set(BEFORE_HIDING)
+        app.click(*MINIMIZE)
+        poll(lambda: not app.viewable(), 10, "the window to be hidden")
+        self.assertLess(app.clock.now().strftime("%H:%M"), "07:00", "hidden only after 7:00")
+        poll(lambda: mutes(app)[-1] == "0", 20, "the mute to be cleared at 7:00")
+        ring = poll(lambda: RING_LINE.search(app.log()), 10, "the ring's state line")
+        say("   the ring's tick showed %s %s" % ring.groups())
+        self.assertEqual(ring.groups(), ("07:00:00", "AM"), "not rung at the minute")
+        self.assertFalse(app.viewable(), "the window came up to ring")
+        self.assertIn("alert: Alarm 07:00 AM ringing", app.log())
         # Wine's endpoint object keeps a level of its own, full at first: the
         # floor reads it through Core Audio and leaves it.
         poll(lambda: "Core Audio GetMasterVolumeLevelScalar -> 0x00000000 1.000" in app.log(),
@@ -309,6 +338,17 @@ class WindowsAlarm(WineTestCase):
             return score > CLIP_MATCH and len(heard) / RATE > at + ears.length(ANNOUNCEMENT[-1])
 
         poll(words_over, 15, "the words of 7:00 to end", interval=0.3)
+
+        say("checks: the tray icon shows the window again; a screen reader finds the alert "
+            "child that tells the ring")
+        icon = poll(lambda: (host.icons() or [None])[0], 20, "the icon in the tray host")
+        app.display.xdotool("mousemove", icon["x"] + icon["width"] // 2,
+                            icon["y"] + icon["height"] // 2)
+        app.display.xdotool("click", 1)
+        poll(app.viewable, 10, "the window to be shown by the tray icon")
+        alert = poll(lambda: self.alert_child(app), 30, "the alert child")
+        say("   the alert child:", alert)
+        self.assertEqual(alert, ("Alarm 07:00 AM ringing", False))
 
         # The first announcement may find the player still opening the file,
         # which is then left alone; at 7:01 it plays and is paused.

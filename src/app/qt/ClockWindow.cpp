@@ -60,6 +60,9 @@ ClockWindow::ClockWindow(QWidget* parent)
         m_widgets[static_cast<size_t>(face.id)] = widget;
     }
     m_focusMark = new FocusMark(this);
+    installAlertNote();
+    m_alert = new AlertNote(this);
+    m_alert->setObjectName("alert");
     // The keyboard's controls in the rules' order; Qt's own Tab chain agrees.
     QWidget* previous = nullptr;
     for (face::Control control : keyboard::focusOrder) {
@@ -121,6 +124,12 @@ void ClockWindow::redraw(const Changes& changes) {
     if (m_rules)
         for (face::Control control : accessible::described)
             described(control)->describe(m_rules->describe(control));
+    if (!changes.alert.empty()) {
+        qCDebug(lcUi).noquote() << "alert:" << changes.alert.c_str();
+        m_alert->tell(QString::fromStdString(changes.alert));
+    } else if (m_rules && m_rules->ringingAlert().empty()) {
+        m_alert->withdraw();
+    }
     if (changes.muteTimer == Changes::Timer::start)
         m_set.start(changes.muteTimerInterval);
     else if (changes.muteTimer == Changes::Timer::stop)

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 
+#include "app/qt/AlertNote.h"
 #include "app/qt/DescribedControl.h"
 #include "app/qt/FocusMark.h"
 #include "app/qt/WallClockTicker.h"
@@ -58,6 +59,8 @@ class ClockWindow : public QWidget {
     std::unique_ptr<FormWindow> m_rules;
     std::array<QLabel*, face::kControlCount> m_widgets{};
     FocusMark* m_focusMark = nullptr;
+    // Tells screen readers that the alarm rings.
+    AlertNote* m_alert = nullptr;
     // The focus mark shows once the keyboard has been used in the window.
     bool m_keyboardUsed = false;
     WallClockTicker m_tick;

@@ -36,8 +36,11 @@ std::filesystem::path stateFolder() {
 }
 
 LocalTime QtTimeSource::now() {
-    const QTime time = QTime::currentTime();
-    return {time.hour(), time.minute(), time.second()};
+    // Date and time read at once, so that midnight cannot fall between them.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QTime time = now.time();
+    const QDate date = now.date();
+    return {time.hour(), time.minute(), time.second(), date.year(), date.month(), date.day()};
 }
 
 std::string QtTimeSource::dateTimeText() {

@@ -98,7 +98,7 @@ ClockWindow::ClockWindow(HINSTANCE instance, HICON icon) {
         PostMessageW(m_window, kAccessibleActMessage, static_cast<WPARAM>(child), 0);
     };
     source.focus = [this](long child) {
-        if (!m_rules || child < 1) return;
+        if (!m_rules || child < 1 || child >= alertChild()) return;
         m_rules->setFocused(controlOfChild(child));
         InvalidateRect(m_window, nullptr, FALSE);
         notifyChanges();
@@ -320,6 +320,11 @@ void ClockWindow::redraw(const Changes& changes) {
         InvalidateRect(m_window, &rect, FALSE);
     }
     if (m_rules) notifyChanges();
+    // The ring, told to screen readers through the alert child that says it.
+    if (!changes.alert.empty()) {
+        logDebug(LogCategory::ui, "alert: " + changes.alert);
+        notifyAccessible(m_window, EVENT_SYSTEM_ALERT, alertChild());
+    }
     if (changes.muteTimer == Changes::Timer::start)
         SetTimer(m_window, kSetTimer, static_cast<UINT>(changes.muteTimerInterval), nullptr);
     else if (changes.muteTimer == Changes::Timer::stop)

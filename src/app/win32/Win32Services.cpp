@@ -44,7 +44,7 @@ std::string appFolder() {
 LocalTime Win32TimeSource::now() {
     SYSTEMTIME time;
     GetLocalTime(&time);
-    return {time.wHour, time.wMinute, time.wSecond};
+    return {time.wHour, time.wMinute, time.wSecond, time.wYear, time.wMonth, time.wDay};
 }
 
 std::string Win32TimeSource::dateTimeText() {

@@ -49,6 +49,10 @@ long childOf(face::Control control) {
     return found == all.end() ? 0 : static_cast<long>(found - all.begin()) + 1;
 }
 
+long alertChild() {
+    return static_cast<long>(accessible::described.size()) + 1;
+}
+
 face::Control controlOfChild(long child) {
     return accessible::described.at(static_cast<size_t>(child - 1));
 }
@@ -77,6 +81,11 @@ std::vector<AccessibleControl> accessibleControls(const FormWindow& rules,
         }
         controls.push_back(std::move(c));
     }
+    AccessibleControl alert;
+    alert.name = widen(rules.ringingAlert());
+    alert.role = ROLE_SYSTEM_ALERT;
+    alert.state = STATE_SYSTEM_READONLY | (alert.name.empty() ? STATE_SYSTEM_INVISIBLE : 0);
+    controls.push_back(std::move(alert));
     return controls;
 }
 

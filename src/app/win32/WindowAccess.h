@@ -18,8 +18,12 @@ keyboard::KeyPress keyPressOf(WPARAM virtualKey);
 long childOf(face::Control control);
 face::Control controlOfChild(long child);
 
-// The described controls as children, at the window's scale (`place` gives a
-// control's rectangle in client pixels).
+// The child that tells the ringing alarm (ROLE_SYSTEM_ALERT, named with the
+// alert's text; invisible while the alarm does not ring): after the described controls.
+long alertChild();
+
+// The described controls as children, then the alert, at the window's scale
+// (`place` gives a control's rectangle in client pixels).
 std::vector<AccessibleControl> accessibleControls(const FormWindow& rules,
                                                   const std::function<RECT(face::Control)>& place);
 
