@@ -7,12 +7,15 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <vector>
 
 #include "log/Log.h"
+#include "platform/win32/ClockWav.h"
 #include "platform/win32/ComRef.h"
 #include "platform/win32/MediaFoundationSource.h"
+#include "platform/win32/MemorySource.h"
 #include "platform/win32/WasapiOutput.h"
 #include "platform/win32/WideText.h"
 
@@ -39,6 +42,8 @@ constexpr auto kEndWait = 500ms;
 constexpr auto kNothingLimit = 2s;
 // How often the thread looks at its commands when the device is quiet.
 constexpr DWORD kWakeMs = 100;
+// The most keepReady() reads: the clock's beep is some 50 kB.
+constexpr std::streamsize kKeptLimit = 4 << 20;
 
 }  // namespace
 
@@ -103,18 +108,49 @@ void WinTrackPlayer::open(const std::string& path) {
     m_url = path;
     m_run = std::make_shared<Run>();
     m_run->loop = m_loop;
-    // Only a regular file can be a track; a missing one is known at once.
+    SourceOpener openSource = m_openSource;
     std::error_code error;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(widen(path)), error)) {
+    if (m_kept && path == m_keptPath) {
+        // The kept sound: no file to look for and no decoder to start.
+        openSource = [kept = m_kept](const std::string&) {
+            return std::make_unique<MemorySource>(PcmFormat{kClockWavRate, 1}, kept);
+        };
+    } else if (!std::filesystem::is_regular_file(std::filesystem::path(widen(path)), error)) {
+        // Only a regular file can be a track; a missing one is known at once.
         logDebug(LogCategory::audio, "track: no such file: " + path);
         m_run->state = Undefined;
         m_run->finished = true;
         if (m_onError) m_onError();
         return;
     }
-    m_thread = std::thread(playFile, m_run, path, m_openSource, m_onError);
+    m_thread = std::thread(playFile, m_run, path, std::move(openSource), m_onError);
     std::unique_lock lock(m_run->mutex);
     m_run->changed.wait_for(lock, kOpenWait, [&] { return m_run->decided; });
+}
+
+void WinTrackPlayer::keepReady(const std::string& path) {
+    if (m_kept && path == m_keptPath) return;
+    m_kept.reset();
+    m_keptPath.clear();
+    std::ifstream in(std::filesystem::path(widen(path)), std::ios::binary);
+    std::string bytes;
+    if (in) {
+        bytes.resize(static_cast<std::size_t>(kKeptLimit) + 1);
+        in.read(bytes.data(), kKeptLimit + 1);
+        bytes.resize(static_cast<std::size_t>(in.gcount()));
+    }
+    auto samples = bytes.size() <= static_cast<std::size_t>(kKeptLimit)
+                       ? readClockWav(bytes)
+                       : std::optional<std::vector<std::int16_t>>();
+    if (!samples) {
+        logDebug(LogCategory::audio,
+                 "track: not kept in memory (unreadable, or not 16-bit "
+                 "mono PCM at 22050 Hz): " +
+                     path);
+        return;
+    }
+    m_kept = std::make_shared<const std::vector<std::int16_t>>(std::move(*samples));
+    m_keptPath = path;
 }
 
 TrackPlayer::PlayState WinTrackPlayer::playState() const {

@@ -13,11 +13,18 @@
 // as playing meanwhile. Calls come from one thread (the window's) and never
 // wait for the decoder beyond that: a decoder that hangs is left behind (after
 // half a second) when the next file opens.
+//
+// keepReady() reads the clock's own beep (ClockWav.h) into memory; an open()
+// of that path then plays it from there, with no decoder to start, so the
+// beep that stands in for a failed track follows at once. Tracks are still
+// decoded from their files, the decoder started at the first one.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "clock/Services.h"
 #include "platform/win32/PcmSource.h"
@@ -34,6 +41,7 @@ class WinTrackPlayer : public TrackPlayer {
 
     void setLoop(bool loop) override;
     void open(const std::string& path) override;
+    void keepReady(const std::string& path) override;
     std::string url() const override { return m_url; }
     PlayState playState() const override;
     void pause() override;
@@ -57,4 +65,7 @@ class WinTrackPlayer : public TrackPlayer {
     std::shared_ptr<Run> m_run;
     std::thread m_thread;
     unsigned long long m_writtenBefore = 0;  // by the files before it
+    // The sound kept in memory, and the path it was read from.
+    std::string m_keptPath;
+    std::shared_ptr<const std::vector<std::int16_t>> m_kept;
 };
