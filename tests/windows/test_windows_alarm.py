@@ -88,9 +88,10 @@ def beep_starts(ears, heard, after=0.0):
 def beep_sounds(ears, heard, start, end):
     """Whether the beep is heard between `start` and `end` s: a frame loud
     enough to hear (a near-silent one can show any share) with the beep's
-    share of it."""
+    share of it. A frame that runs past `end` is left out: the beep may
+    start right after."""
     share = ears.beep(heard, FRAME)
-    for i in range(int(start / FRAME), min(int(end / FRAME) + 1, len(share))):
+    for i in range(int(start / FRAME), min(int(end / FRAME), len(share))):
         chunk = heard[int(i * FRAME * RATE): int((i + 1) * FRAME * RATE)]
         if share[i] > BEEP_UNDER and rms(chunk) > SILENCE:
             return True

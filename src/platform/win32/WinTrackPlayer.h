@@ -15,9 +15,11 @@
 // half a second) when the next file opens.
 //
 // keepReady() reads the clock's own beep (ClockWav.h) into memory; an open()
-// of that path then plays it from there, with no decoder to start, so the
-// beep that stands in for a failed track follows at once. Tracks are still
-// decoded from their files, the decoder started at the first one.
+// of that path then plays it from there, with no decoder to start. While a
+// track plays, the beep that stands in for it should it fail waits beside it,
+// its output open and filled, so that it starts the moment it is opened; it
+// is let go with stop(). Tracks are still decoded from their files, the
+// decoder started at the first one.
 
 #include <cstdint>
 #include <functional>
@@ -54,7 +56,14 @@ class WinTrackPlayer : public TrackPlayer {
     struct Run;
 
   private:
+    // Ends the run of `run`, leaving its thread behind if it does not answer;
+    // the frames it wrote.
+    unsigned long long endRun(std::shared_ptr<Run>& run, std::thread& thread);
     void endRun();
+    // A run of the kept sound on `thread`; `held`, it opens its output and
+    // waits to be taken by an open().
+    std::shared_ptr<Run> startKept(bool held, std::thread& thread);
+    bool takeStandby();
     void command(int state, bool rewind);
 
     std::function<void()> m_onError;
@@ -68,4 +77,7 @@ class WinTrackPlayer : public TrackPlayer {
     // The sound kept in memory, and the path it was read from.
     std::string m_keptPath;
     std::shared_ptr<const std::vector<std::int16_t>> m_kept;
+    // The kept sound ready to start, while a track plays.
+    std::shared_ptr<Run> m_standby;
+    std::thread m_standbyThread;
 };
