@@ -20,6 +20,7 @@ from pathlib import Path
 
 sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
 
+from app import program_env  # noqa: E402
 from paths import APP_DIR  # noqa: E402
 from procs import Timeout, poll, say  # noqa: E402
 from pulse import Recorder  # noqa: E402
@@ -117,8 +118,9 @@ class WindowsKeyboard(WineTestCase):
         with rig(START, tray=True, program=self.launcher, wm=True) as (app, display, pulse,
                                                                        host, workdir):
             self.display, self.app = display, app
-            # The program's own Wine prefix and server: it runs with its own home.
-            self.env = dict(display.env, HOME=str(workdir / "home"))
+            # The program's own Wine prefix and server: it runs with its own
+            # home, and none of the tests' settings (their prefix among them).
+            self.env = program_env(display, pulse, workdir / "home")
             app.find_window(timeout=120)
             with Recorder(pulse, workdir / "monitor.raw") as rec:
                 try:
