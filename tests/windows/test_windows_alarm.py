@@ -48,7 +48,11 @@ JUST_BEFORE = "2026-12-08 06:59:57"
 NEXT_MINUTE = "2026-12-08 07:00:58"
 ALARM_TEXT = "07:00 AM"
 ANNOUNCEMENT = ["seven.wav", "zero.wav", "one.wav", "am.wav", "wake_up.wav"]
-CLIP_MATCH = 0.6  # normalized cross-correlation that counts as "heard"
+# Normalized cross-correlation that counts as "heard". A word is found at
+# 0.95 or more; one broken by a drop of Wine's own sound thread (some tens of
+# milliseconds, with the machine's cores busy) at 0.55 or more; a word that is
+# not there at 0.4 at most.
+CLIP_MATCH = 0.5
 PAUSE_GRACE = 0.3  # seconds of the beep that may still sound after it was paused
 SILENCE = 1e-3  # RMS below -60 dBFS
 FRAME = 0.05  # seconds per frame of the beep detector
@@ -145,8 +149,9 @@ def loop_points(heard):
     labels = "".join(label(heard[i: i + size]) for i in range(0, len(heard) - size + 1, size))
     tile = int(0.002 * RATE)
     points = []
-    # A frame of neither inside the end's 0.2 s is let pass (a drop of Wine's own).
-    for turn in re.finditer(r"(?:e|x(?=e)){5,}([qx]{0,10})b{5,}", labels):
+    # One or two frames of neither inside the end's 0.2 s are let pass (a drop
+    # of Wine's own).
+    for turn in re.finditer(r"(?:e|x{1,2}(?=e)){5,}([qx]{0,10})b{5,}", labels):
         # The frames in between and one on each side, in 2 ms tiles.
         around = heard[(turn.start(1) - 1) * size: (turn.end(1) + 1) * size]
         quiet = sum(rms(around[i: i + tile]) < 0.01 for i in range(0, len(around) - tile + 1, tile))
@@ -405,7 +410,7 @@ class WindowsAlarm(WineTestCase):
 
         poll(sounded(10), 40, "10 s of sound after 7:02", interval=0.5)
         app.clock.set("2026-12-08 07:02:58")
-        poll(sounded(22), 40, "10 s of sound after 7:03", interval=0.5)
+        poll(sounded(24), 40, "12 s of sound after 7:03", interval=0.5)
         heard = rec.samples()[int(ring_from * RATE):]
         points = loop_points(heard)
         say("   starts over at %s" % ", ".join("%.2f s (%.0f ms silent)" % (ring_from + at,

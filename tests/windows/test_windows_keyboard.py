@@ -26,12 +26,12 @@ from procs import Timeout, poll, say  # noqa: E402
 from pulse import Recorder  # noqa: E402
 from rig import rig  # noqa: E402
 from sound import Ears  # noqa: E402
+from test_windows_alarm import CLIP_MATCH  # noqa: E402
 from wine import WINE_RUN, WineTestCase  # noqa: E402
 
 PROBE = Path(os.environ.get("ALARM_PROBE", APP_DIR / "accessible_probe.exe"))
 START = "2026-12-08 06:00:00"
 ALARM_TEXT = "07:00 AM"
-CLIP_MATCH = 0.6
 PUSHBUTTON, STATICTEXT = 43, 41  # ROLE_SYSTEM_*
 PRESSED, FOCUSED = 0x8, 0x4  # STATE_SYSTEM_*
 ENGLISH = ["Alarm", "Choose music", "Language: English", "Hide", "Close", "Time", "Alarm time",
