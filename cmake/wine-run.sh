@@ -12,8 +12,11 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
     flock 9
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        wineboot -i >/dev/null 2>&1 9>&- || true
+    # A prefix counts as made once wineboot has finished making it: one whose
+    # making was cut short (a test ended meanwhile) has its registry files all
+    # the same, and is made again.
+    if [ ! -f "$WINEPREFIX/.made" ]; then
+        wineboot -i >/dev/null 2>&1 9>&- && touch "$WINEPREFIX/.made" || true
     fi
     # A server started here (status 0; 2 when one runs) gets Wine's services
     # started at once with no output: they outlive the call, and a test runner

@@ -336,6 +336,63 @@ TEST_F(Track, UnplayableFileIsReported) {
     std::filesystem::remove(words);
 }
 
+// The sound kept in memory at arming (the clock's beep) opens with no decoder
+// and is heard, also when a track failed before it (it then waited beside the
+// track); every other file still goes to the decoder: a track, and a kept
+// file of another layout than the clock's own, which is refused.
+TEST_F(Track, TheKeptBeepPlaysFromMemory) {
+    const std::string otherLayout = toneFile("alarm-clock-44100.wav", {{low, 1.0}});
+    ASSERT_TRUE(writeToneWav(otherLayout, low, 1.0, 44100));
+    const struct {
+        const char* what;
+        std::string kept;
+        std::vector<std::string> opened;
+        int decoderOpens;
+        bool heard;
+    } cases[] = {
+        {"the beep kept", beepPath(), {beepPath()}, 0, true},
+        {"a track, the beep kept", beepPath(), {track("tone.wav")}, 1, false},
+        {"the beep after a track that failed",
+         beepPath(),
+         {track("tone.wav"), beepPath()},
+         1,
+         true},
+        {"another layout kept", otherLayout, {otherLayout}, 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::atomic<int> decoderOpens{0};
+        WinTrackPlayer player(nullptr, [&](const std::string&) {
+            ++decoderOpens;
+            return std::unique_ptr<PcmSource>();
+        });
+        player.setLoop(true);
+        player.keepReady(c.kept);
+        MonitorTap monitor;
+        std::chrono::duration<double, std::milli> opened{};
+        for (const std::string& path : c.opened) {
+            const auto start = Clock::now();
+            player.open(path);
+            opened = Clock::now() - start;
+            // The player's thread has asked for its source by now, or never will.
+            EXPECT_TRUE(within(2s, [&] { return decoderOpens > 0 || player.soundWritten() > 0; }));
+        }
+        EXPECT_EQ(decoderOpens, c.decoderOpens);
+        if (!c.heard) continue;
+        EXPECT_EQ(player.playState(), TrackPlayer::Playing) << "still opening after open()";
+        // Its four pips a turn, heard on the monitor.
+        const auto loud = [&] {
+            double total = 0;
+            for (const ToneSegment& part : findTones(monitor.samples(), MonitorTap::rate, {2000}))
+                total += part.lengthMs();
+            return total;
+        };
+        EXPECT_TRUE(within(5s, [&] { return loud() >= 250.0; })) << loud() << " ms heard";
+        std::printf("%s: open() returned in %.1f ms, heard for %.0f ms\n", c.what, opened.count(),
+                    loud());
+    }
+}
+
 // A decoder of the test's own: a 440 Hz tone for `blocks` blocks of 10 ms,
 // then, as `after` says, it hangs until let go, gives nothing, or fails.
 class FadingSource : public PcmSource {

@@ -20,7 +20,8 @@ The track through Media Foundation: a film chosen with the notes rings with
 its sound and no window of its own on the X server; a 5 s track loops across
 two announcements, silent for 20 ms at most where it starts over; a track
 deleted before the minute rings with the spoken time, no beep under it, and
-then the beep, looping."""
+then the beep, looping; how long after the words the beep's first sample is
+heard is printed."""
 
 import os
 import re
@@ -51,7 +52,11 @@ BEFORE_HIDING = "2026-12-08 06:59:50"
 NEXT_MINUTE = "2026-12-08 07:00:58"
 ALARM_TEXT = "07:00 AM"
 ANNOUNCEMENT = ["seven.wav", "zero.wav", "one.wav", "am.wav", "wake_up.wav"]
-CLIP_MATCH = 0.6  # normalized cross-correlation that counts as "heard"
+# Normalized cross-correlation that counts as "heard". A word is found at
+# 0.95 or more; one broken by a drop of Wine's own sound thread (some tens of
+# milliseconds, with the machine's cores busy) at 0.55 or more; a word that is
+# not there at 0.4 at most.
+CLIP_MATCH = 0.5
 PAUSE_GRACE = 0.3  # seconds of the beep that may still sound after it was paused
 SILENCE = 1e-3  # RMS below -60 dBFS
 FRAME = 0.05  # seconds per frame of the beep detector
@@ -78,8 +83,11 @@ LOOP_GAP = 0.020  # seconds of silence allowed where the track starts over
 TURN = 0.02  # seconds per frame of the loop-point finder
 LOOPING = 3.5  # seconds the beep is listened to after the words: three turns
 # Seconds after the last word is heard by which the beep of a deleted track
-# sounds: Wine's clip output reports the words played some 1.5 s after they end.
-BEEP_AFTER_WORDS = 2.5
+# sounds. It is kept in memory from arming and starts as soon as the words are
+# reported played, with no decoder to wait for; a wide bound, since on a
+# loaded machine Wine's own sound thread falls behind (the figure is printed).
+BEEP_AFTER_WORDS = 1.0
+HEARD = 0.02  # a sample this loud (-34 dBFS) after the words is the beep's first
 BEEP_PAUSE = 0.8  # the beep's own pause between its pips is 0.53 s
 
 
@@ -93,13 +101,20 @@ def beep_starts(ears, heard, after=0.0):
 def beep_sounds(ears, heard, start, end):
     """Whether the beep is heard between `start` and `end` s: a frame loud
     enough to hear (a near-silent one can show any share) with the beep's
-    share of it."""
+    share of it. A frame that runs past `end` is left out: the beep may
+    start right after."""
     share = ears.beep(heard, FRAME)
-    for i in range(int(start / FRAME), min(int(end / FRAME) + 1, len(share))):
+    for i in range(int(start / FRAME), min(int(end / FRAME), len(share))):
         chunk = heard[int(i * FRAME * RATE): int((i + 1) * FRAME * RATE)]
         if share[i] > BEEP_UNDER and rms(chunk) > SILENCE:
             return True
     return False
+
+
+def first_sound(heard, after):
+    """The second of the first sample louder than HEARD after `after` s, or None."""
+    loud = np.flatnonzero(np.abs(heard[int(after * RATE):]) > HEARD)
+    return after + loud[0] / RATE if len(loud) else None
 
 
 def windows_path(path):
@@ -143,8 +158,9 @@ def loop_points(heard):
     labels = "".join(label(heard[i: i + size]) for i in range(0, len(heard) - size + 1, size))
     tile = int(0.002 * RATE)
     points = []
-    # A frame of neither inside the end's 0.2 s is let pass (a drop of Wine's own).
-    for turn in re.finditer(r"(?:e|x(?=e)){5,}([qx]{0,10})b{5,}", labels):
+    # One or two frames of neither inside the end's 0.2 s are let pass (a drop
+    # of Wine's own).
+    for turn in re.finditer(r"(?:e|x{1,2}(?=e)){5,}([qx]{0,10})b{5,}", labels):
         # The frames in between and one on each side, in 2 ms tiles.
         around = heard[(turn.start(1) - 1) * size: (turn.end(1) + 1) * size]
         quiet = sum(rms(around[i: i + tile]) < 0.01 for i in range(0, len(around) - tile + 1, tile))
@@ -454,7 +470,7 @@ class WindowsAlarm(WineTestCase):
 
         poll(sounded(10), 40, "10 s of sound after 7:02", interval=0.5)
         app.clock.set("2026-12-08 07:02:58")
-        poll(sounded(22), 40, "10 s of sound after 7:03", interval=0.5)
+        poll(sounded(24), 40, "12 s of sound after 7:03", interval=0.5)
         heard = rec.samples()[int(ring_from * RATE):]
         points = loop_points(heard)
         say("   starts over at %s" % ", ".join("%.2f s (%.0f ms silent)" % (ring_from + at,
@@ -466,17 +482,15 @@ class WindowsAlarm(WineTestCase):
                              "silence where the track starts over")
         app.click(*BUT_ON_OFF)
 
-    def deleted(self, app, rec, ears, looped):
+    def deleted(self, app, rec, ears, looped, minute=5):
         say("checks: a track deleted before the minute: the spoken time with no beep under "
             "it, then the beep within %.1f s, looping" % BEEP_AFTER_WORDS)
         gone = looped.with_name("gone.wav")
         gone.write_bytes(looped.read_bytes())
         app.click(*BUT_TRACK)  # the looped track is let go first
         choose_track(app, gone)
-        app.set_alarm("07:05 AM")
+        app.set_alarm("07:%02d AM" % minute)
         gone.unlink()
-        app.clock.set("2026-12-08 07:04:58")
-        ring_from = len(rec.samples()) / RATE
 
         def words():
             heard = rec.samples()[int(ring_from * RATE):]
@@ -488,13 +502,18 @@ class WindowsAlarm(WineTestCase):
             enough = len(heard) >= (end + BEEP_AFTER_WORDS + LOOPING) * RATE
             return (heard, start, end) if enough else None
 
-        heard, start, end = poll(words, 30, "the spoken time and the beep after it",
-                                 interval=0.3)
+        app.clock.set("2026-12-08 07:%02d:58" % (minute - 1))
+        ring_from = len(rec.samples()) / RATE
+        heard, start, end = poll(words, 30, "the spoken time and the beep after it", interval=0.3)
         beep = beep_starts(ears, heard, after=start)
-        say("   words %.2f-%.2f s after 7:04:58, the beep from %s" % (start, end, beep))
+        first = first_sound(heard, end)
+        say("   words %.2f-%.2f s after 7:%02d:58, the beep from %s; its first sample %s ms "
+            "after the words" % (start, end, minute - 1, beep,
+                                 "%.0f" % ((first - end) * 1000) if first else None))
         self.assertFalse(beep_sounds(ears, heard, start, end), "the beep sounded under the words")
         self.assertIsNotNone(beep, "no beep after the words")
-        self.assertLessEqual(beep, end + BEEP_AFTER_WORDS, "the beep came late")
+        self.assertIsNotNone(first, "nothing heard after the words")
+        self.assertLessEqual(first, end + BEEP_AFTER_WORDS, "the beep came late")
         share = ears.beep(heard, FRAME)[int(beep / FRAME): int((beep + LOOPING) / FRAME)]
         gaps = np.diff(np.append(np.flatnonzero(share > BEEP_ALONE) * FRAME, LOOPING))
         say("   for %.1f s, at most %.2f s without it" % (LOOPING, gaps.max()))

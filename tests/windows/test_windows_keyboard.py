@@ -20,17 +20,18 @@ from pathlib import Path
 
 sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
 
+from app import program_env  # noqa: E402
 from paths import APP_DIR  # noqa: E402
 from procs import Timeout, poll, say  # noqa: E402
 from pulse import Recorder  # noqa: E402
 from rig import rig  # noqa: E402
 from sound import Ears  # noqa: E402
+from test_windows_alarm import CLIP_MATCH  # noqa: E402
 from wine import WINE_RUN, WineTestCase  # noqa: E402
 
 PROBE = Path(os.environ.get("ALARM_PROBE", APP_DIR / "accessible_probe.exe"))
 START = "2026-12-08 06:00:00"
 ALARM_TEXT = "07:00 AM"
-CLIP_MATCH = 0.6
 PUSHBUTTON, STATICTEXT = 43, 41  # ROLE_SYSTEM_*
 ALERT = 8  # ROLE_SYSTEM_ALERT: the child that tells the ring
 PRESSED, FOCUSED, INVISIBLE = 0x8, 0x4, 0x8000  # STATE_SYSTEM_*
@@ -119,8 +120,9 @@ class WindowsKeyboard(WineTestCase):
         with rig(START, tray=True, program=self.launcher, wm=True) as (app, display, pulse,
                                                                        host, workdir):
             self.display, self.app = display, app
-            # The program's own Wine prefix and server: it runs with its own home.
-            self.env = dict(display.env, HOME=str(workdir / "home"))
+            # The program's own Wine prefix and server: it runs with its own
+            # home, and none of the tests' settings (their prefix among them).
+            self.env = program_env(display, pulse, workdir / "home")
             app.find_window(timeout=120)
             with Recorder(pulse, workdir / "monitor.raw") as rec:
                 try:

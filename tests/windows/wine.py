@@ -1,6 +1,7 @@
 """Wine for the Windows tests: the launcher of the build (cmake/wine-run.sh)."""
 
 import contextlib
+import os
 import shutil
 import subprocess
 import tempfile
@@ -13,11 +14,21 @@ from procs import poll, say
 WINE_RUN = Path(__file__).resolve().parents[2] / "cmake" / "wine-run.sh"
 
 
-def desktop_process():
-    """Whether Wine's desktop process (explorer.exe /desktop) is alive."""
-    for cmdline in Path("/proc").glob("[0-9]*/cmdline"):
+def wine_prefix():
+    """The Wine prefix that WINE_RUN uses with this process's environment."""
+    return Path(os.environ.get("WINEPREFIX") or os.environ.get("ALARM_WINEPREFIX")
+                or Path.home() / ".wine-alarm-clock")
+
+
+def desktop_process(prefix):
+    """Whether Wine's desktop process (explorer.exe /desktop) of `prefix` is
+    alive. Wine programs of other prefixes (another user's, another test
+    run's) have desktops of their own, which this one never joins."""
+    wanted = b"\0WINEPREFIX=" + os.fsencode(str(prefix)) + b"\0"
+    for process in Path("/proc").glob("[0-9]*"):
         with contextlib.suppress(OSError):
-            if b"explorer.exe\0/desktop" in cmdline.read_bytes():
+            if (b"explorer.exe\0/desktop" in (process / "cmdline").read_bytes()
+                    and wanted in b"\0" + (process / "environ").read_bytes()):
                 return True
     return False
 
@@ -36,7 +47,8 @@ def warm_wine():
             stderr.seek(0)
             say("warming Wine ended with %d: %s"
                 % (warmed.returncode, stderr.read().decode(errors="replace")[-400:]))
-    poll(lambda: not desktop_process(), 30, "Wine's desktop process to end")
+    prefix = wine_prefix()
+    poll(lambda: not desktop_process(prefix), 30, "Wine's desktop process to end")
 
 
 def write_launcher(path, dpi=None):

@@ -7,12 +7,15 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <vector>
 
 #include "log/Log.h"
+#include "platform/win32/ClockWav.h"
 #include "platform/win32/ComRef.h"
 #include "platform/win32/MediaFoundationSource.h"
+#include "platform/win32/MemorySource.h"
 #include "platform/win32/WasapiOutput.h"
 #include "platform/win32/WideText.h"
 
@@ -39,6 +42,8 @@ constexpr auto kEndWait = 500ms;
 constexpr auto kNothingLimit = 2s;
 // How often the thread looks at its commands when the device is quiet.
 constexpr DWORD kWakeMs = 100;
+// The most keepReady() reads: the clock's beep is some 50 kB.
+constexpr std::streamsize kKeptLimit = 4 << 20;
 
 }  // namespace
 
@@ -53,8 +58,10 @@ struct WinTrackPlayer::Run {
     bool quit = false;      // the player is done with this file
     bool decided = false;   // the file gave sound, or failed
     bool finished = false;  // the thread has ended
+    bool held = false;      // the kept sound waiting to be opened: no failure is reported
     std::atomic<unsigned long long> written{0};
     UniqueHandle wake{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    const Clock::time_point opened = Clock::now();
 };
 
 // One file, from opening to the player being done with it, on its own thread.
@@ -68,27 +75,33 @@ WinTrackPlayer::WinTrackPlayer(std::function<void()> onError, SourceOpener openS
 
 WinTrackPlayer::~WinTrackPlayer() {
     endRun();
+    endRun(m_standby, m_standbyThread);
 }
 
-void WinTrackPlayer::endRun() {
-    if (!m_run) return;
+unsigned long long WinTrackPlayer::endRun(std::shared_ptr<Run>& run, std::thread& thread) {
+    if (!run) return 0;
     {
-        std::unique_lock lock(m_run->mutex);
-        m_run->quit = true;
-        SetEvent(m_run->wake.get());
-        m_run->changed.wait_for(lock, kEndWait, [&] { return m_run->finished; });
-        if (!m_run->finished)
+        std::unique_lock lock(run->mutex);
+        run->quit = true;
+        SetEvent(run->wake.get());
+        run->changed.wait_for(lock, kEndWait, [&] { return run->finished; });
+        if (!run->finished)
             logDebug(LogCategory::audio,
                      "track: the decoder of " + m_url + " does not answer; it is left behind");
     }
-    if (m_thread.joinable()) {
-        if (m_run->finished)
-            m_thread.join();
+    if (thread.joinable()) {
+        if (run->finished)
+            thread.join();
         else
-            m_thread.detach();
+            thread.detach();
     }
-    m_writtenBefore += m_run->written;
-    m_run.reset();
+    const unsigned long long written = run->written;
+    run.reset();
+    return written;
+}
+
+void WinTrackPlayer::endRun() {
+    m_writtenBefore += endRun(m_run, m_thread);
 }
 
 void WinTrackPlayer::setLoop(bool loop) {
@@ -101,20 +114,91 @@ void WinTrackPlayer::setLoop(bool loop) {
 void WinTrackPlayer::open(const std::string& path) {
     endRun();
     m_url = path;
-    m_run = std::make_shared<Run>();
-    m_run->loop = m_loop;
-    // Only a regular file can be a track; a missing one is known at once.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(widen(path)), error)) {
-        logDebug(LogCategory::audio, "track: no such file: " + path);
-        m_run->state = Undefined;
-        m_run->finished = true;
-        if (m_onError) m_onError();
+    const bool kept = m_kept && path == m_keptPath;
+    if (kept && takeStandby()) return;
+    if (kept) {
+        // No file to look for and no decoder to start.
+        m_run = startKept(false, m_thread);
+    } else {
+        m_run = std::make_shared<Run>();
+        m_run->loop = m_loop;
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(std::filesystem::path(widen(path)), error)) {
+            // Only a regular file can be a track; a missing one is known at once.
+            logDebug(LogCategory::audio, "track: no such file: " + path);
+            m_run->state = Undefined;
+            m_run->finished = true;
+            if (m_onError) m_onError();
+        } else {
+            m_thread = std::thread(playFile, m_run, path, m_openSource, m_onError);
+        }
+        // The kept sound waits beside the track, should it fail.
+        if (m_kept && !m_standby) m_standby = startKept(true, m_standbyThread);
+    }
+    std::unique_lock lock(m_run->mutex);
+    m_run->changed.wait_for(lock, kOpenWait, [&] { return m_run->decided || m_run->finished; });
+}
+
+std::shared_ptr<WinTrackPlayer::Run> WinTrackPlayer::startKept(bool held, std::thread& thread) {
+    auto run = std::make_shared<Run>();
+    run->loop = m_loop;
+    run->held = held;
+    run->state = held ? Paused : Playing;
+    thread =
+        std::thread(playFile, run, m_keptPath, SourceOpener([kept = m_kept](const std::string&) {
+                        return std::make_unique<MemorySource>(PcmFormat{kClockWavRate, 1}, kept);
+                    }),
+                    m_onError);
+    return run;
+}
+
+bool WinTrackPlayer::takeStandby() {
+    if (!m_standby) return false;
+    {
+        std::lock_guard lock(m_standby->mutex);
+        if (!m_standby->finished && m_standby->state != Undefined) {
+            m_standby->held = false;
+            m_standby->loop = m_loop;
+            m_standby->state = Playing;
+            SetEvent(m_standby->wake.get());
+            m_run = std::move(m_standby);
+            m_thread = std::move(m_standbyThread);
+        }
+    }
+    if (!m_run) {
+        endRun(m_standby, m_standbyThread);  // it failed: the kept sound starts afresh
+        return false;
+    }
+    logDebug(LogCategory::audio, "track: " + m_url + " was ready beside the track");
+    std::unique_lock lock(m_run->mutex);
+    m_run->changed.wait_for(lock, kOpenWait, [&] { return m_run->decided || m_run->finished; });
+    return true;
+}
+
+void WinTrackPlayer::keepReady(const std::string& path) {
+    if (m_kept && path == m_keptPath) return;
+    endRun(m_standby, m_standbyThread);
+    m_kept.reset();
+    m_keptPath.clear();
+    std::ifstream in(std::filesystem::path(widen(path)), std::ios::binary);
+    std::string bytes;
+    if (in) {
+        bytes.resize(static_cast<std::size_t>(kKeptLimit) + 1);
+        in.read(bytes.data(), kKeptLimit + 1);
+        bytes.resize(static_cast<std::size_t>(in.gcount()));
+    }
+    auto samples = bytes.size() <= static_cast<std::size_t>(kKeptLimit)
+                       ? readClockWav(bytes)
+                       : std::optional<std::vector<std::int16_t>>();
+    if (!samples) {
+        logDebug(LogCategory::audio,
+                 "track: not kept in memory (unreadable, or not 16-bit "
+                 "mono PCM at 22050 Hz): " +
+                     path);
         return;
     }
-    m_thread = std::thread(playFile, m_run, path, m_openSource, m_onError);
-    std::unique_lock lock(m_run->mutex);
-    m_run->changed.wait_for(lock, kOpenWait, [&] { return m_run->decided; });
+    m_kept = std::make_shared<const std::vector<std::int16_t>>(std::move(*samples));
+    m_keptPath = path;
 }
 
 TrackPlayer::PlayState WinTrackPlayer::playState() const {
@@ -142,6 +226,8 @@ void WinTrackPlayer::play() {
 
 void WinTrackPlayer::stop() {
     command(Stopped, true);
+    // Switched off: nothing is left to stand in for.
+    endRun(m_standby, m_standbyThread);
 }
 
 unsigned long long WinTrackPlayer::soundWritten() const {
@@ -169,6 +255,10 @@ class FilePlayback {
             m_run->decided = true;
         }
         m_run->changed.notify_all();
+        const auto took =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - m_run->opened);
+        logDebug(LogCategory::audio, "track: sound and an output " + std::to_string(took.count()) +
+                                         " ms after opening " + path);
         loop(path);
     }
 
@@ -292,6 +382,7 @@ class FilePlayback {
             m_run->decided = true;
             if (m_run->quit) return;  // another file since: nobody is waiting for this one
             m_run->state = WinTrackPlayer::Undefined;
+            if (m_run->held) return;  // not opened yet: the open starts it afresh
         }
         m_run->changed.notify_all();
         logDebug(LogCategory::audio, "track: " + why);

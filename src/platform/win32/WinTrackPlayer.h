@@ -13,11 +13,20 @@
 // as playing meanwhile. Calls come from one thread (the window's) and never
 // wait for the decoder beyond that: a decoder that hangs is left behind (after
 // half a second) when the next file opens.
+//
+// keepReady() reads the clock's own beep (ClockWav.h) into memory; an open()
+// of that path then plays it from there, with no decoder to start. While a
+// track plays, the beep that stands in for it should it fail waits beside it,
+// its output open and filled, so that it starts the moment it is opened; it
+// is let go with stop(). Tracks are still decoded from their files, the
+// decoder started at the first one.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "clock/Services.h"
 #include "platform/win32/PcmSource.h"
@@ -34,6 +43,7 @@ class WinTrackPlayer : public TrackPlayer {
 
     void setLoop(bool loop) override;
     void open(const std::string& path) override;
+    void keepReady(const std::string& path) override;
     std::string url() const override { return m_url; }
     PlayState playState() const override;
     void pause() override;
@@ -46,7 +56,14 @@ class WinTrackPlayer : public TrackPlayer {
     struct Run;
 
   private:
+    // Ends the run of `run`, leaving its thread behind if it does not answer;
+    // the frames it wrote.
+    unsigned long long endRun(std::shared_ptr<Run>& run, std::thread& thread);
     void endRun();
+    // A run of the kept sound on `thread`; `held`, it opens its output and
+    // waits to be taken by an open().
+    std::shared_ptr<Run> startKept(bool held, std::thread& thread);
+    bool takeStandby();
     void command(int state, bool rewind);
 
     std::function<void()> m_onError;
@@ -57,4 +74,10 @@ class WinTrackPlayer : public TrackPlayer {
     std::shared_ptr<Run> m_run;
     std::thread m_thread;
     unsigned long long m_writtenBefore = 0;  // by the files before it
+    // The sound kept in memory, and the path it was read from.
+    std::string m_keptPath;
+    std::shared_ptr<const std::vector<std::int16_t>> m_kept;
+    // The kept sound ready to start, while a track plays.
+    std::shared_ptr<Run> m_standby;
+    std::thread m_standbyThread;
 };
