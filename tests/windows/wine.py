@@ -59,6 +59,10 @@ def write_launcher(path, dpi=None):
     if dpi:
         lines.append('"%s" reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD'
                      ' /d %d /f >/dev/null 2>&1 || exit 1' % (WINE_RUN, dpi))
+        # Windows applies a new density at the next sign-in, Wine 10 at the
+        # next start of the prefix's server: end it first.
+        lines.append('p="${WINEPREFIX:-${ALARM_WINEPREFIX:-$HOME/.wine-alarm-clock}}"')
+        lines.append('WINEPREFIX="$p" wineserver -k 2>/dev/null; WINEPREFIX="$p" wineserver -w')
     lines.append('exec "%s" "%s"' % (WINE_RUN, APP_BIN))
     path.write_text("\n".join(lines) + "\n")
     path.chmod(0o755)
