@@ -305,7 +305,10 @@ class WindowsAlarm(WineTestCase):
     def alert_child(self, app):
         """The window's alert child as the probe reads it from another
         process: (name, invisible), or None."""
-        env = dict(app.display.env, HOME=str(Path(app.log_path).parent / "home"))
+        # The program's own Wine prefix and server: its home, none of the tests' settings.
+        env = {k: v for k, v in app.display.env.items()
+               if not k.startswith("ALARM_") and k != "WINEPREFIX"}
+        env["HOME"] = str(Path(app.log_path).parent / "home")
         out = subprocess.run([str(WINE_RUN), str(PROBE), "read", WINDOW_TITLE], env=env,
                              capture_output=True, text=True, timeout=60).stdout
         for line in out.splitlines():
