@@ -1,6 +1,7 @@
 #pragma once
 // When an alarm text rings, and what a tick does about it.
 
+#include <chrono>
 #include <optional>
 #include <string_view>
 
@@ -36,3 +37,9 @@ enum class AlarmCall {
 // kLatestRingMinutes, or is missed when later still. At the first tick, or
 // when the clock was set back, only the alarm's minute itself rings.
 AlarmCall alarmCall(int alarm, std::optional<long long> previous, long long now);
+
+// When to wake the computer for an alarm at `alarmMinute` of the day: a
+// minute before its next occurrence after `now`, the local time at the
+// wall-clock moment `at`.
+std::chrono::system_clock::time_point wakeTimeFor(int alarmMinute, LocalTime now,
+                                                  std::chrono::system_clock::time_point at);

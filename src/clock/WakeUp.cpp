@@ -6,28 +6,10 @@
 
 #include <chrono>
 
+#include "clock/AlarmTime.h"
 #include "clock/frmMain.h"
 #include "log/Log.h"
 #include "ui/Texts.h"
-
-namespace {
-
-// The computer wakes one minute before the alarm: a resume and the sound
-// server's return take seconds, and the clock ticks at once on waking, so a
-// minute leaves room to spare while keeping the computer up only briefly
-// before the alarm (at most two minutes are wanted).
-constexpr std::chrono::seconds kWakeLead{60};
-constexpr int kSecondsPerDay = 24 * 60 * 60;
-
-}  // namespace
-
-std::chrono::system_clock::time_point wakeTimeFor(int alarmMinute, LocalTime now,
-                                                  std::chrono::system_clock::time_point at) {
-    const int nowSecond = (now.hour * 60 + now.minute) * 60 + now.second;
-    int untilAlarm = (alarmMinute * 60 - nowSecond) % kSecondsPerDay;
-    if (untilAlarm <= 0) untilAlarm += kSecondsPerDay;
-    return at + std::chrono::seconds(untilAlarm) - kWakeLead;
-}
 
 void frmMain::setWakeTimer() {
     if (!m_platform.wake || !m_alarmMinute) return;

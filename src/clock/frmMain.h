@@ -2,7 +2,6 @@
 // The main window: the whole clock state, its controls as data, and every
 // handler the front end calls. Nothing here knows Qt or the operating system.
 
-#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,12 +11,6 @@
 #include "clock/OutputMute.h"
 #include "clock/Services.h"
 #include "tray/clsSysTray.h"
-
-// When to wake the computer for an alarm at `alarmMinute` of the day: a
-// minute before its next occurrence after `now`, the local time at the
-// wall-clock moment `at`.
-std::chrono::system_clock::time_point wakeTimeFor(int alarmMinute, LocalTime now,
-                                                  std::chrono::system_clock::time_point at);
 
 class frmMain {
   public:
@@ -148,9 +141,8 @@ class frmMain {
     bool m_unloaded = false;
     std::optional<int> m_alarmMinute;  // the armed alarm's minute of the day
     bool m_hiddenToTray = false;
-    bool m_muteLent = false;
-    bool m_toldCannotWake = false;  // said once a run, at the first arming it applies to  // a
-                                    // session-end query put the person's mute back
+    bool m_muteLent = false;        // a session-end query put the person's mute back
+    bool m_toldCannotWake = false;  // said once a run, at the first arming it applies to
     // Announcements whose words are still being heard, and whether the track
     // was held for them (paused, to go on once they have been heard).
     int m_wordsUnderWay = 0;

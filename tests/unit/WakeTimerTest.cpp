@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "clock/AlarmTime.h"
 #include "support/ClockRig.h"
 
 namespace {
