@@ -15,6 +15,13 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// What may stand between the hour and the minute: a colon, a full stop, an "h"
+// as French writes it, or any other ASCII punctuation mark.
+bool isSeparator(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x80 && (std::ispunct(u) || c == 'h' || c == 'H');
+}
+
 // Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
 long long daysFromCivil(long long year, int month, int day) {
     year -= month <= 2 ? 1 : 0;
@@ -29,16 +36,15 @@ long long daysFromCivil(long long year, int month, int day) {
 
 std::optional<int> parseAlarmTime(std::string_view text) {
     std::string_view s = trimBlanks(text);
-    const auto colon = s.find(':');
-    if (colon != 1 && colon != 2) return std::nullopt;
-    if (!isDigit(s[0]) || (colon == 2 && !isDigit(s[1]))) return std::nullopt;
-    if (s.size() < colon + 3 || !isDigit(s[colon + 1]) || !isDigit(s[colon + 2]))
-        return std::nullopt;
-    const int hour = colon == 1 ? s[0] - '0' : (s[0] - '0') * 10 + (s[1] - '0');
-    const int minute = (s[colon + 1] - '0') * 10 + (s[colon + 2] - '0');
+    if (s.empty() || !isDigit(s[0])) return std::nullopt;
+    const std::size_t sep = s.size() > 1 && isDigit(s[1]) ? 2 : 1;
+    if (s.size() <= sep || !isSeparator(s[sep])) return std::nullopt;
+    if (s.size() < sep + 3 || !isDigit(s[sep + 1]) || !isDigit(s[sep + 2])) return std::nullopt;
+    const int hour = sep == 1 ? s[0] - '0' : (s[0] - '0') * 10 + (s[1] - '0');
+    const int minute = (s[sep + 1] - '0') * 10 + (s[sep + 2] - '0');
     if (minute > 59) return std::nullopt;
 
-    std::string_view rest = s.substr(colon + 3);
+    std::string_view rest = s.substr(sep + 3);
     if (rest.empty()) {
         if (hour > 23) return std::nullopt;
         return hour * 60 + minute;

@@ -12,7 +12,8 @@ inline constexpr int kMinutesPerDay = 24 * 60;
 inline constexpr int kLatestRingMinutes = 60;
 
 // The minute of the day an alarm text stands for: "H:MM" or "HH:MM", minutes
-// 00-59, then optionally AM or PM in any case with or without a blank (hour 1-12
+// 00-59, the colon or any one punctuation mark or "h" between them ("7h30",
+// "07.00"), then optionally AM or PM in any case with or without a blank (hour 1-12
 // then), else a 24-hour time (hour 0-23). Blanks around the text are ignored.
 // Nothing for any other text.
 std::optional<int> parseAlarmTime(std::string_view text);

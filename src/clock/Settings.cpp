@@ -36,8 +36,9 @@ void frmMain::butTrack_Click() {
         butBuzz.Visible = true;
         butSong.Visible = false;
     }
-    // A ringing alarm is never left silent: the beep takes the track's place.
-    if (blnAlarm) playTrackLooped(beepPath());
+    // A ringing alarm is never left silent: the beep takes the track's place,
+    // after the words if the time is being spoken.
+    if (blnAlarm) fallBackToBeep();
 }
 
 void frmMain::addAlarmPresets() {

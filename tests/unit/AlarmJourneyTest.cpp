@@ -347,25 +347,33 @@ TEST(Ringing, UnplayableTrackGivesWayToTheBeep) {
               (Clips{"seven.wav", "zero.wav", "one.wav", "am.wav", "wake_up.wav"}));
 }
 
-// The error comes while the words are heard: no clip is cut, and the beep
-// starts once they have been heard.
+// The track fails, or the person drops it, while the words are heard: no clip
+// is cut, and the beep starts once they have been heard.
 TEST(Ringing, TheBeepNeitherCutsTheWordsNorSoundsUnderThem) {
-    for (const bool stillOpening : {false, true}) {
+    enum How { failed, failedWhileOpening, dropped };
+    for (const How how : {failed, failedWhileOpening, dropped}) {
         ClockRig rig(6, 59, 59);
         rig.dialogs.files.push_back("/gone/song.mp3");
         rig.form.butTrack_Click();
         rig.arm("07:00 AM");
         rig.clips.holdCompletions = true;
         // A player that reports the failed file only after the words began.
-        rig.wmp.opensPaused = stillOpening;
+        rig.wmp.opensPaused = how == failedWhileOpening;
         rig.run(1);
         rig.wmp.opensPaused = false;
         rig.log.clear();
-        rig.form.wmp_Error();
-        EXPECT_TRUE(rig.log.empty()) << stillOpening;
+        if (how == dropped) {
+            rig.form.butTrack_Click();
+            EXPECT_EQ(rig.log, (EventLog{"track-stop"}));
+        } else {
+            rig.form.wmp_Error();
+            EXPECT_TRUE(rig.log.empty()) << how;
+        }
+        rig.log.clear();
         rig.clips.finishClips();
-        EXPECT_EQ(rig.log, (EventLog{"track-open /app/sounds/beep.wav"})) << stillOpening;
+        EXPECT_EQ(rig.log, (EventLog{"track-open /app/sounds/beep.wav"})) << how;
         EXPECT_EQ(rig.wmp.state, TrackPlayer::Playing);
+        if (how == dropped) continue;
         // Between announcements the beep takes over at once.
         rig.form.lblTrack.Caption = "/gone/other.mp3";
         rig.runUntil(7, 1, 0);

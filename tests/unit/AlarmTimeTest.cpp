@@ -30,7 +30,9 @@ INSTANTIATE_TEST_SUITE_P(
                     AlarmTextCase{"18:00", at(18, 0)}, AlarmTextCase{"07:00", at(7, 0)},
                     AlarmTextCase{"0:00", at(0, 0)}, AlarmTextCase{"00:00", at(0, 0)},
                     AlarmTextCase{"23:59", at(23, 59)}, AlarmTextCase{"  06:45  ", at(6, 45)},
-                    AlarmTextCase{"\t6:45 PM\n", at(18, 45)}));
+                    AlarmTextCase{"\t6:45 PM\n", at(18, 45)}, AlarmTextCase{"7h30", at(7, 30)},
+                    AlarmTextCase{"07H00", at(7, 0)}, AlarmTextCase{"07.00", at(7, 0)},
+                    AlarmTextCase{"6-15 pm", at(18, 15)}));
 
 INSTANTIATE_TEST_SUITE_P(
     Refused, AlarmText,
@@ -44,7 +46,10 @@ INSTANTIATE_TEST_SUITE_P(
                     AlarmTextCase{"07:00 A.M.", std::nullopt},
                     AlarmTextCase{"07:00:00", std::nullopt}, AlarmTextCase{"-7:00", std::nullopt},
                     AlarmTextCase{"07:00 AMX", std::nullopt}, AlarmTextCase{"٠٧:٠٠", std::nullopt},
-                    AlarmTextCase{":00", std::nullopt}));
+                    AlarmTextCase{":00", std::nullopt}, AlarmTextCase{"7 30", std::nullopt},
+                    AlarmTextCase{"7x30", std::nullopt}, AlarmTextCase{"7::30", std::nullopt},
+                    AlarmTextCase{"0730", std::nullopt}, AlarmTextCase{"7h", std::nullopt},
+                    AlarmTextCase{"7·30", std::nullopt}));
 
 TEST(MinuteOfDay, ReadsTwelveAndTwentyFourHourTimes) {
     EXPECT_EQ(minuteOfDay("7:05:09", "AM"), at(7, 5));
