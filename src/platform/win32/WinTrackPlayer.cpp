@@ -33,7 +33,7 @@ constexpr auto kBuffer = 1000ms;
 // so that a new file starts as soon as its first sound is there.
 constexpr auto kStartQueue = 300ms;
 constexpr auto kFillSlice = 10ms;
-// How long open() waits to know whether the file gives sound.
+// How long opening the kept sound waits for it to give sound.
 constexpr auto kOpenWait = 500ms;
 // How long the end of a run waits for its thread before leaving it behind (a
 // thread ends within milliseconds unless its decoder hangs).
@@ -119,6 +119,8 @@ void WinTrackPlayer::open(const std::string& path) {
     if (kept) {
         // No file to look for and no decoder to start.
         m_run = startKept(false, m_thread);
+        std::unique_lock lock(m_run->mutex);
+        m_run->changed.wait_for(lock, kOpenWait, [&] { return m_run->decided || m_run->finished; });
     } else {
         m_run = std::make_shared<Run>();
         m_run->loop = m_loop;
@@ -134,9 +136,10 @@ void WinTrackPlayer::open(const std::string& path) {
         }
         // The kept sound waits beside the track, should it fail.
         if (m_kept && !m_standby) m_standby = startKept(true, m_standbyThread);
+        // No wait for the decoder: the file counts as playing while it opens, so
+        // the caller can pause it at once (the time spoken at the minute never
+        // waits for a track), and a failure is reported when it comes.
     }
-    std::unique_lock lock(m_run->mutex);
-    m_run->changed.wait_for(lock, kOpenWait, [&] { return m_run->decided || m_run->finished; });
 }
 
 std::shared_ptr<WinTrackPlayer::Run> WinTrackPlayer::startKept(bool held, std::thread& thread) {

@@ -7,12 +7,12 @@
 // and goes back to the start. soundWritten() counts the decoded frames handed
 // to the stream, so a decoder that stops giving sound shows there.
 //
-// open() returns as soon as the file is known to give sound or not, waiting
-// half a second at most: a file that cannot be played is then
-// Undefined at once and reported through onError; one that takes longer reads
-// as playing meanwhile. Calls come from one thread (the window's) and never
-// wait for the decoder beyond that: a decoder that hangs is left behind (after
-// half a second) when the next file opens.
+// open() does not wait for the decoder: a missing file is Undefined at once
+// and reported through onError; any other file reads as playing while it
+// opens, so that it can be paused at once (the time spoken at the minute never
+// waits for a track), and a failure is reported when it comes. Calls come from
+// one thread (the window's) and never wait for the decoder: a decoder that
+// hangs is left behind (after half a second) when the next file opens.
 //
 // keepReady() reads the clock's own beep (ClockWav.h) into memory; an open()
 // of that path then plays it from there, with no decoder to start. While a
