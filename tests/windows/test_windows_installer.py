@@ -268,6 +268,8 @@ class Installer(unittest.TestCase):
                 self.assertNewFiles()
                 poll(lambda: registered(restarted()) == ["--alarm=07:00 AM", "--language=eng"],
                      60, "the clock armed with the switch to run again, armed")
+                poll(lambda: MUTE.findall(restarted())[-1:] == ["1"], 30,
+                     "the clock started again to mute")
 
             with self.running_clock() as app:
                 say("silent uninstall over the armed clock")
@@ -306,12 +308,14 @@ class Installer(unittest.TestCase):
             say("   the clock started again said:\n" + "\n".join(text().splitlines()[-5:]))
 
     def clock_processes(self):
-        """The clocks of this prefix that this test did not start itself."""
+        """The clocks that installers of this test started again (they log
+        into its folder)."""
+        logging_here = b"\0ALARM_LOG=" + windows_path(self.workdir).encode() + b"\\"
         found = []
         for process in Path("/proc").glob("[0-9]*"):
             with contextlib.suppress(OSError):
                 if (b"alarm-clock.exe" in (process / "cmdline").read_bytes() and
-                        b"ALARM_LOG=" in (process / "environ").read_bytes()):
+                        logging_here in b"\0" + (process / "environ").read_bytes()):
                     found.append(int(process.name))
         return found
 
