@@ -28,7 +28,7 @@
   and the window stays put; a later drag works. Under an X session manager
   (XSMP) a checkpoint and a logout asked then cancelled leave the clock armed,
   ticking and muted, its restart command carries the alarm and the language,
-  and it rings; a logout carried out (Die) ends it with
+  and it rings; started by that command the clock is armed again and mutes; a logout carried out (Die) ends it with
   status 0 and the output's mute put back.
 
 A window manager (openbox) runs where a case needs one to iconify, restore and
@@ -39,6 +39,7 @@ import contextlib
 import datetime
 import os
 import re
+import shlex
 import shutil
 import signal
 import subprocess
@@ -918,9 +919,26 @@ class Desktop(unittest.TestCase):
             poll(pulse.muted, 10, "the clock's mute")
             session.send("shutdown")
             session.expect("done 1", 20)
+            session.send("restart")
+            restart = session.expect("restart ", 10)[len("restart "):].split("|")
             session.send("die")
             poll(lambda: not app.running(), 20, "the program to end")
             self.assertEqual(app.proc.returncode, 0)
+            self.assertFalse(pulse.muted(), "the output was left muted")
+
+            say("checks: started by its restart command, it is armed again and mutes")
+            self.assertEqual(restart[1:], ["--alarm=10:00 AM", "--language=eng"])
+            launcher = workdir / "restart.sh"
+            launcher.write_text("#!/bin/sh\nexec %s\n" % " ".join(map(shlex.quote, restart)))
+            launcher.chmod(0o755)
+            with start_clock(display, pulse, workdir, "2026-12-08 09:30:00",
+                             program=launcher) as again:
+                again.find_window()
+                poll(pulse.muted, 10, "the clock's mute")
+                self.assert_armed_ticking_muted(again, pulse)
+                self.assertIn("restart line: --alarm=10:00 AM --language=eng", again.log())
+                again.click(*CLOSE)
+                poll(lambda: not again.running(), 15, "the program to end")
             self.assertFalse(pulse.muted(), "the output was left muted")
 
     def assert_armed_ticking_muted(self, app, pulse):
