@@ -29,7 +29,11 @@ void frmMain::butOnOff_Click() {
 
 void frmMain::arm() {
     strAlarm = m_platform.dialogs.inputBox(texts::alarmPrompt(strLang), texts::setAlarmTitle);
-    if (strAlarm.empty()) return;
+    if (!strAlarm.empty()) armFor(strAlarm);
+}
+
+void frmMain::armFor(const std::string& text) {
+    if (&text != &strAlarm) strAlarm = text;
     // A text the alarm could never ring at is refused rather than shown as armed.
     // The minute is read once here; the tick compares it as a number.
     m_alarmMinute = parseAlarmTime(strAlarm);

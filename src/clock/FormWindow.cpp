@@ -90,6 +90,7 @@ Changes FormWindow::changes() {
     m_muteTimerRunning = set.Enabled;
     if (m_form.blnAlarm && !m_ringing) result.alert = ringingAlert();
     m_ringing = m_form.blnAlarm;
+    m_form.noteRestartLine();
     return result;
 }
 

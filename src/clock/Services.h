@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "clock/TimeText.h"
 #include "speech/ClipPlayer.h"
@@ -136,6 +137,8 @@ struct Platform {
     std::filesystem::path stateFolder = {};
     // Wakes the computer shortly before the alarm; none where the platform has none.
     WakeTimer* wake = nullptr;
+    // Registers the arguments that start the clock again as it is now; none: not registered.
+    std::function<void(const std::vector<std::string>& arguments)> registerRestart = nullptr;
 };
 
 // The sound backend this build was configured with (ALARM_AUDIO): each backend

@@ -5,12 +5,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "audio/CAudioEndpointVolume.h"
 #include "clock/Controls.h"
 #include "clock/OutputMute.h"
 #include "clock/Services.h"
 #include "tray/clsSysTray.h"
+
+struct RestartState;
 
 class frmMain {
   public:
@@ -99,6 +102,10 @@ class frmMain {
     bool trackChosen() const;
     bool armed() const { return butOnOff.Tag == onOffTag::on; }
     std::string beepPath() const;
+    // Restart.cpp: the clock as a restart command line sets it (armed as by the
+    // switch), and the line registered anew whenever it would change.
+    void resume(const RestartState& state);
+    void noteRestartLine();
 
   private:
     // The form's own steps.
@@ -123,6 +130,7 @@ class frmMain {
     // and the person is told.
     void missAlarm();
     void arm();
+    void armFor(const std::string& text);
     // The track that failed gives way to the beep, never cutting the words (Ringing.cpp).
     void fallBackToBeep();
     void openBeep();
@@ -151,4 +159,5 @@ class frmMain {
     bool m_beepAfterWords = false;
     // The mute on the outputs while the alarm waits (OutputMute.h).
     OutputMute m_mute{m_platform, objVolume};
+    std::vector<std::string> m_restartLine;  // as last registered
 };

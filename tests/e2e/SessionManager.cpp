@@ -10,6 +10,8 @@
 //   shutdown     SaveYourself (both, shutdown, any interaction)
 //   cancel       ShutdownCancelled
 //   die          Die
+//   restart      prints `restart <argument>|<argument>...`, the RestartCommand a
+//                client last set (empty when none)
 // It takes connections from this machine only (local sockets), and ends at
 // the end of its input.
 
@@ -27,6 +29,7 @@
 
 namespace {
 
+std::string g_restart;               // the last RestartCommand set, its values joined by "|"
 std::vector<IceConn> g_connections;  // open ICE connections, watched for input
 std::vector<SmsConn> g_clients;      // registered clients
 bool g_checkpoint = false;           // the last save was a checkpoint
@@ -86,7 +89,16 @@ void closeConnection(SmsConn client, SmPointer, int count, char** reasons) {
 }
 
 void setProperties(SmsConn, SmPointer, int count, SmProp** properties) {
-    for (int i = 0; i < count; ++i) SmFreeProperty(properties[i]);
+    for (int i = 0; i < count; ++i) {
+        if (std::strcmp(properties[i]->name, SmRestartCommand) == 0) {
+            g_restart.clear();
+            for (int v = 0; v < properties[i]->num_vals; ++v)
+                g_restart += (v ? "|" : "") +
+                             std::string(static_cast<const char*>(properties[i]->vals[v].value),
+                                         static_cast<size_t>(properties[i]->vals[v].length));
+        }
+        SmFreeProperty(properties[i]);
+    }
     free(properties);
 }
 
@@ -118,6 +130,7 @@ Status newClient(SmsConn, SmPointer, unsigned long* mask, SmsCallbacks* callback
 }
 
 void command(const std::string& line) {
+    if (line == "restart") report("restart " + g_restart);
     for (SmsConn client : std::vector<SmsConn>(g_clients)) {
         if (line == "checkpoint" || line == "shutdown") {
             g_checkpoint = line == "checkpoint";

@@ -22,11 +22,13 @@
   output gets its own mute back; a clock killed while it holds the mute is
   repaired by the next start, which also drops a record it cannot use.
 - Wayland only (a headless Weston): the window shows and the clock ticks.
-- --help, --version and a wrong option end at once.
+- --help (which lists the restart options), --version, a wrong option and a
+  value the clock cannot use end at once.
 - a drag whose mouse is lost (another window activated mid-drag) ends there
   and the window stays put; a later drag works. Under an X session manager
   (XSMP) a checkpoint and a logout asked then cancelled leave the clock armed,
-  ticking and muted, and it rings; a logout carried out (Die) ends it with
+  ticking and muted, its restart command carries the alarm and the language,
+  and it rings; started by that command the clock is armed again and mutes; a logout carried out (Die) ends it with
   status 0 and the output's mute put back.
 
 A window manager (openbox) runs where a case needs one to iconify, restore and
@@ -37,6 +39,7 @@ import contextlib
 import datetime
 import os
 import re
+import shlex
 import shutil
 import signal
 import subprocess
@@ -888,6 +891,12 @@ class Desktop(unittest.TestCase):
             session.send("checkpoint")
             session.expect("done 1", 20)
             self.assert_armed_ticking_muted(app, pulse)
+            say("checks: the session restarts it armed for the same time, in its language")
+            session.send("restart")
+            restart = session.expect("restart ", 10)[len("restart "):].split("|")
+            say("   restart command:", restart)
+            self.assertEqual(restart, [str(APP_BIN.resolve()), "--alarm=" + ALARM_TEXT,
+                                       "--language=eng"])
 
             say("checks: a logout asked and cancelled: still armed, ticking, muted")
             session.send("shutdown")
@@ -910,9 +919,26 @@ class Desktop(unittest.TestCase):
             poll(pulse.muted, 10, "the clock's mute")
             session.send("shutdown")
             session.expect("done 1", 20)
+            session.send("restart")
+            restart = session.expect("restart ", 10)[len("restart "):].split("|")
             session.send("die")
             poll(lambda: not app.running(), 20, "the program to end")
             self.assertEqual(app.proc.returncode, 0)
+            self.assertFalse(pulse.muted(), "the output was left muted")
+
+            say("checks: started by its restart command, it is armed again and mutes")
+            self.assertEqual(restart[1:], ["--alarm=10:00 AM", "--language=eng"])
+            launcher = workdir / "restart.sh"
+            launcher.write_text("#!/bin/sh\nexec %s\n" % " ".join(map(shlex.quote, restart)))
+            launcher.chmod(0o755)
+            with start_clock(display, pulse, workdir, "2026-12-08 09:30:00",
+                             program=launcher) as again:
+                again.find_window()
+                poll(pulse.muted, 10, "the clock's mute")
+                self.assert_armed_ticking_muted(again, pulse)
+                self.assertIn("restart line: --alarm=10:00 AM --language=eng", again.log())
+                again.click(*CLOSE)
+                poll(lambda: not again.running(), 15, "the program to end")
             self.assertFalse(pulse.muted(), "the output was left muted")
 
     def assert_armed_ticking_muted(self, app, pulse):
@@ -929,11 +955,14 @@ class Desktop(unittest.TestCase):
         env = {k: v for k, v in os.environ.items()
                if k not in ("DISPLAY", "WAYLAND_DISPLAY") and not k.startswith("QT_")}
         for args, status, pattern in [
-                (["--help"], 0, r"Usage: alarm-clock \[options\][\s\S]*--version"),
+                (["--help"], 0, r"Usage: alarm-clock \[options\][\s\S]*--version[\s\S]*"
+                 r"--alarm <time>[\s\S]*--track <file>[\s\S]*--language <code>"),
                 (["-h"], 0, r"--help"),
                 (["--version"], 0, r"^alarm-clock \d+\.\d+\.\d+\n$"),
                 (["--bogus"], 1, r"Unknown option 'bogus'"),
-                (["file.mp3"], 1, r"unexpected argument 'file.mp3'")]:
+                (["file.mp3"], 1, r"unexpected argument 'file.mp3'"),
+                (["--alarm=25:00"], 1, r"'25:00' is not a time"),
+                (["--language", "de"], 1, r"'de' is not eng or fra")]:
             with self.subTest(args=args):
                 # No display at all: answered before any window or sound.
                 result = subprocess.run([str(APP_BIN), *args], env=env,

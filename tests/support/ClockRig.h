@@ -34,6 +34,8 @@ struct ClockRig {
     std::function<void()> onEvents;  // what a pass of the event loop delivers
     // The folder of the mute record; none unless a test gives one.
     std::filesystem::path stateFolder;
+    // Each restart command line the clock registered.
+    std::vector<std::vector<std::string>> restartLines;
     EventLog loadLog;  // what Form_Load did
     frmMain form{Platform{
         clock, clips, wmp, dialogs, window, tray,
@@ -47,7 +49,8 @@ struct ClockRig {
                 events();
             }
         },
-        &sleep, &outputs, [](std::function<void()> handler) { handler(); }, stateFolder, &wake}};
+        &sleep, &outputs, [](std::function<void()> handler) { handler(); }, stateFolder, &wake,
+        [this](const std::vector<std::string>& line) { restartLines.push_back(line); }}};
 
     // `beforeLoad` sets the outputs up as a start finds them.
     explicit ClockRig(int hour = 6, int minute = 59, int second = 0,

@@ -4,6 +4,10 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
+#include <string>
+#include <vector>
+
+#include "clock/RestartLine.h"
 
 namespace {
 
@@ -29,7 +33,8 @@ void print(std::FILE* stream, const QString& text) {
 
 }  // namespace
 
-std::optional<int> handleCommandLine(int argc, char* argv[], const char* version) {
+std::optional<int> handleCommandLine(int argc, char* argv[], const char* version,
+                                     RestartState& restart) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     const QString name = QFileInfo(arguments.value(0, "alarm-clock")).fileName();
@@ -44,6 +49,16 @@ std::optional<int> handleCommandLine(int argc, char* argv[], const char* version
     const QCommandLineOption versionOption({"v", "version"}, "Shows the version and ends.");
     parser.addOption(help);
     parser.addOption(versionOption);
+    std::vector<QCommandLineOption> restartOptionList;
+    for (const RestartOption& option : restartOptions()) {
+        restartOptionList.emplace_back(
+            QString::fromUtf8(option.name.data(), static_cast<qsizetype>(option.name.size())),
+            QString::fromUtf8(option.description.data(),
+                              static_cast<qsizetype>(option.description.size())),
+            QString::fromUtf8(option.valueName.data(),
+                              static_cast<qsizetype>(option.valueName.size())));
+        parser.addOption(restartOptionList.back());
+    }
     for (const char* option : kQtOptionsWithValue) {
         QCommandLineOption qtOption(QString::fromLatin1(option), QString(), "value");
         qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -73,5 +88,18 @@ std::optional<int> handleCommandLine(int argc, char* argv[], const char* version
         print(stdout, QString("alarm-clock %1\n").arg(QString::fromLatin1(version)));
         return 0;
     }
+    // The core judges the values, as it does a restart command line on Windows.
+    std::vector<std::string> given;
+    for (const QCommandLineOption& option : restartOptionList)
+        for (const QString& value : parser.values(option))
+            given.push_back("--" + option.names().first().toStdString() + "=" +
+                            value.toLocal8Bit().toStdString());
+    const RestartParse parsed = parseRestartArguments(given);
+    if (!parsed.error.empty()) {
+        print(stderr, QString("%1: %2\nTry '%1 --help'.\n")
+                          .arg(name, QString::fromLocal8Bit(parsed.error.c_str())));
+        return 1;
+    }
+    restart = parsed.state;
     return std::nullopt;
 }

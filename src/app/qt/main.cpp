@@ -20,8 +20,10 @@
 #include "app/qt/QtServices.h"
 #include "app/qt/QtTranslations.h"
 #include "app/qt/QtTrayBackend.h"
+#include "app/qt/SessionRestart.h"
 #include "app/qt/SingleInstance.h"
 #include "audio/CAudioEndpointVolume.h"
+#include "clock/RestartLine.h"
 #include "clock/frmMain.h"
 
 namespace {
@@ -53,7 +55,8 @@ void closeOnSignals(ClockWindow& window) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (const std::optional<int> status = handleCommandLine(argc, argv, ALARM_VERSION))
+    RestartState restart;
+    if (const std::optional<int> status = handleCommandLine(argc, argv, ALARM_VERSION, restart))
         return *status;
     chooseDisplayPlatform();
     // The window repaints a small label once a second: shared-memory images
@@ -98,6 +101,7 @@ int main(int argc, char* argv[]) {
     host.setIconHandle(tray.registerIcon(icon));
     DBusSleepInhibitor sleep;
     LinuxWakeTimer wake(appFolder() + "/alarm-clock-wake");
+    SessionRestart session(app);
     setEndpointSystem(&soundEndpointSystem());
 
     frmMain form(Platform{
@@ -119,6 +123,7 @@ int main(int argc, char* argv[]) {
         .post = post,
         .stateFolder = stateFolder(),
         .wake = &wake,
+        .registerRestart = [&session](const auto& arguments) { session.setArguments(arguments); },
     });
     window.setForm(&form);
     // A computer that slept through the alarm minute rings as soon as it wakes.
@@ -136,6 +141,7 @@ int main(int argc, char* argv[]) {
     closeOnSignals(window);
 
     window.apply(&FormWindow::load);
+    window.apply([&](FormWindow& rules) { return rules.run([&] { form.resume(restart); }); });
     window.show();
     window.startTicking();
     const int status = app.exec();

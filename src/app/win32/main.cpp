@@ -7,6 +7,7 @@
 #include "app/win32/FontFile.h"
 #include "app/win32/GdiPlus.h"
 #include "app/win32/Owned.h"
+#include "app/win32/RestartRegistration.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/Win32Log.h"
 #include "app/win32/Win32Services.h"
@@ -40,6 +41,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Core Audio is called on this, the window's, thread.
     const ComApartment com;
     installWin32LogSink();
+    const RestartParse restart = restartFromCommandLine();
+    if (!restart.error.empty()) {
+        MessageBoxW(nullptr, widen("Alarm Clock: " + restart.error).c_str(), L"Alarm Clock",
+                    MB_OK | MB_ICONERROR);
+        return 1;
+    }
     // A second start shows the running clock and ends: no tick, mute, sound or tray icon.
     const SingleInstance onePerSession;
     if (onePerSession.another()) {
@@ -69,6 +76,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         [&window](std::function<void()> handler) { window.post(std::move(handler)); },
         [&sleep] { sleep.keepDisplayOn(); });
     setEndpointSystem(&soundEndpointSystem());
+    RestartRegistration restartLine(instance);
 
     frmMain form(Platform{
         .clock = clock,
@@ -86,11 +94,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         .post = [&window](std::function<void()> handler) { window.post(std::move(handler)); },
         .stateFolder = stateFolder(),
         .wake = &wake,
+        .registerRestart = [&restartLine](const auto& line) { restartLine.set(line); },
     });
     window.setForm(&form);
     window.setTray(&tray);
 
     window.apply(&FormWindow::load);
+    window.apply([&](FormWindow& rules) { return rules.run([&] { form.resume(restart.state); }); });
     ShowWindow(handle, SW_SHOW);
     window.tick();
 
