@@ -18,6 +18,25 @@ using OwnedBrush = OwnedGdi<HBRUSH>;
 using OwnedFont = OwnedGdi<HFONT>;
 using OwnedBitmap = OwnedGdi<HBITMAP>;
 
+struct WindowDestroyer {
+    void operator()(HWND window) const { DestroyWindow(window); }
+};
+using OwnedWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+// A window's device context (the screen's for no window), for a scope.
+class WindowDc {
+  public:
+    explicit WindowDc(HWND window) : m_window(window), m_dc(GetDC(window)) {}
+    ~WindowDc() { ReleaseDC(m_window, m_dc); }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return m_dc; }
+
+  private:
+    HWND m_window;
+    HDC m_dc;
+};
+
 struct DcDeleter {
     void operator()(HDC dc) const { DeleteDC(dc); }
 };
@@ -44,6 +63,8 @@ class PaintScope {
     PaintScope(const PaintScope&) = delete;
     PaintScope& operator=(const PaintScope&) = delete;
     HDC dc() const { return m_dc; }
+    // The part of the window to paint, in client pixels.
+    const RECT& area() const { return m_paint.rcPaint; }
 
   private:
     HWND m_window;
