@@ -118,9 +118,7 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
             const PaintScope painting(window);
-            RECT client{};
-            GetClientRect(window, &client);
-            m_painter.paint(painting.dc(), client, m_rules.get(),
+            m_painter.paint(painting.dc(), painting.area(), m_rules.get(),
                             m_keyboardUsed && GetFocus() == window);
             return 0;
         }
