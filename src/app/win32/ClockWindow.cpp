@@ -126,7 +126,7 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 1;
         case WM_GETOBJECT:
             if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT))
-                return answerGetObject(m_accessible.Get(), wParam);
+                return answerGetObject(m_accessible.get(), wParam);
             return DefWindowProcW(window, message, wParam, lParam);
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:

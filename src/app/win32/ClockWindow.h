@@ -15,11 +15,11 @@
 #include "app/win32/AccessibleWindow.h"
 #include "app/win32/FacePainter.h"
 #include "app/win32/MouseInput.h"
-#include "app/win32/Owned.h"
 #include "app/win32/PostedWork.h"
 #include "app/win32/Tooltips.h"
 #include "app/win32/WindowScale.h"
 #include "clock/FormWindow.h"
+#include "platform/win32/Owned.h"
 
 class Win32Tray;
 
@@ -77,7 +77,7 @@ class ClockWindow {
     MouseInput m_mouse;
     // Ticking only at whole minutes (hidden, not ringing).
     bool m_everyMinute = false;
-    Microsoft::WRL::ComPtr<AccessibleWindow> m_accessible;
+    ComRef<AccessibleWindow> m_accessible;
     AccessibleNews m_news;
     // The focus mark shows once the keyboard has been used in the window.
     bool m_keyboardUsed = false;

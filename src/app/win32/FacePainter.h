@@ -11,9 +11,9 @@
 #include <string>
 #include <tuple>
 
-#include "app/win32/Owned.h"
 #include "app/win32/WindowScale.h"
 #include "clock/FormWindow.h"
+#include "platform/win32/Owned.h"
 
 namespace Gdiplus {
 class Bitmap;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/win32/InputDialog.h"
-#include "platform/win32/ComRef.h"
 #include "platform/win32/MediaFoundationSource.h"
+#include "platform/win32/Owned.h"
 #include "platform/win32/WideText.h"
 #include "ui/WindowGeometry.h"
 

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "app/win32/Owned.h"
 #include "app/win32/SystemCall.h"
+#include "platform/win32/Owned.h"
 
 UINT windowDpi(HWND window) {
     static const auto getDpiForWindow =
