@@ -149,7 +149,7 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ENABLE:
             // A dialog of the clock opens (the window is disabled) or closes.
-            if (m_tooltips) m_tooltips->enable(wParam != FALSE);
+            if (m_tooltips && !wParam) m_tooltips->disabled();
             return 0;
         case WM_NOTIFY:
             if (m_tooltips && m_rules)

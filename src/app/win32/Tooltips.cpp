@@ -45,13 +45,12 @@ bool Tooltips::answer(NMHDR* header, const FormWindow& rules) {
     // The tooltip in the clock's language now.
     const auto control = static_cast<Control>(info->hdr.idFrom);
     std::wstring& tip = m_tips.at(static_cast<size_t>(control));
-    tip = widen(rules.describe(control).tooltip);
+    // None while a dialog has disabled the window: a tooltip with no text is not shown.
+    tip = IsWindowEnabled(m_owner) ? widen(rules.describe(control).tooltip) : std::wstring();
     info->lpszText = tip.data();
     return true;
 }
 
-void Tooltips::enable(bool enabled) {
-    if (!m_tooltips) return;
-    if (!enabled) SendMessageW(m_tooltips, TTM_POP, 0, 0);
-    SendMessageW(m_tooltips, TTM_ACTIVATE, enabled ? TRUE : FALSE, 0);
+void Tooltips::disabled() {
+    if (m_tooltips) SendMessageW(m_tooltips, TTM_POP, 0, 0);
 }

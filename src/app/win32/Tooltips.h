@@ -22,8 +22,8 @@ class Tooltips {
     void place();
     // A WM_NOTIFY of the tooltips asking for a text; false for any other.
     bool answer(NMHDR* header, const FormWindow& rules);
-    // Shown only while the window takes input (WM_ENABLE).
-    void enable(bool enabled);
+    // The window was disabled (a dialog opened): the tooltip shown goes.
+    void disabled();
 
   private:
     HWND m_owner;
