@@ -1,9 +1,5 @@
 #include "app/win32/ClockWindow.h"
 
-#include <windowsx.h>
-
-#include <cmath>
-
 #include "app/win32/SystemCall.h"
 #include "app/win32/TrayCallback.h"
 #include "app/win32/Win32Tray.h"
