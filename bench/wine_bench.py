@@ -3,15 +3,17 @@
 the README's Windows table. Prints, never asserts.
 
   bench/wine_bench.py [build dir, default build/windows] [starts, default 10]
-                      [idle seconds, default 30]
+                      [idle seconds, default 30] [densities, default 96,144,192]
 
 Prints the sizes of the stripped .exe, the zip and the installer (made by
 scripts/package-windows); the time from the start to the window shown, with a
 Wine server already running (the first start on a new display, while Wine
 makes its desktop there, apart from the rest); the program's resident memory
-10 s after its start (which Wine also reports as its working set); and its
-CPU while idle with the window shown. It runs the stripped program of the
-packages (stage/), which ends through its "X" each time.
+10 s after its start (which Wine also reports as its working set); its CPU
+while idle with the window shown; and that CPU again at each screen density
+(Wine's LogPixels, in a Wine prefix of the benchmark's own, so that other
+programs of the machine's prefix keep theirs). It runs the stripped program
+of the packages (stage/), which ends through its "X" each time.
 """
 import contextlib
 import os
@@ -33,6 +35,21 @@ from xserver import xvfb  # noqa: E402
 build = Path(sys.argv[1] if len(sys.argv) > 1 else SOURCE_DIR / "build" / "windows").resolve()
 starts = int(sys.argv[2]) if len(sys.argv) > 2 else 10
 idle = int(sys.argv[3]) if len(sys.argv) > 3 else 30
+densities = [int(d) for d in (sys.argv[4] if len(sys.argv) > 4 else "96,144,192").split(",") if d]
+
+
+def idle_cpu(pid):
+    """The share of one core the process `pid` uses over `idle` seconds."""
+    before = cpu_seconds(pid)
+    time.sleep(idle)
+    return (cpu_seconds(pid) - before) / idle * 100
+
+
+def close(display, wid, proc, dpi=96):
+    """Ends the program through its "X", at its place at `dpi`."""
+    display.xdotool("mousemove", "--window", wid, *[round(v * dpi / 96) for v in CLOSE])
+    display.xdotool("click", 1)
+    proc.wait(timeout=30)
 
 
 def size(pattern):
@@ -92,15 +109,34 @@ with contextlib.ExitStack() as stack:
             if run == starts - 1:
                 time.sleep(max(0.0, 10 - (time.monotonic() - began)))
                 print("resident memory 10 s after start: %.1f MB" % rss_mb(proc.pid))
-                before = cpu_seconds(proc.pid)
-                time.sleep(idle)
                 print("CPU over %d s idle, window shown: %.2f %% of one core"
-                      % (idle, (cpu_seconds(proc.pid) - before) / idle * 100))
-            display.xdotool("mousemove", "--window", wid, *CLOSE)
-            display.xdotool("click", 1)
-            proc.wait(timeout=30)
+                      % (idle, idle_cpu(proc.pid)))
+            close(display, wid, proc)
         finally:
             stop_process(proc)
+
+    # Each density in a prefix of its own making, which Wine applies at the
+    # next start of the prefix's server.
+    prefix = workdir / "prefix"
+    env_at = dict(env, WINEPREFIX=str(prefix))
+    for dpi in densities:
+        subprocess.run([str(WINE_RUN), "reg", "add", r"HKCU\Control Panel\Desktop", "/v",
+                        "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=env_at,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=True, timeout=300)
+        subprocess.run(["wineserver", "-k"], env=env_at, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=env_at, timeout=60)
+        proc = subprocess.Popen([str(WINE_RUN), str(program)], env=env_at, cwd=str(workdir),
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            wid = poll(lambda: window(display), 120, "the window", interval=0.1)
+            time.sleep(5)  # past the start's own work
+            print("CPU over %d s idle, window shown, at %d dpi: %.2f %% of one core"
+                  % (idle, dpi, idle_cpu(proc.pid)))
+            close(display, wid, proc, dpi)
+        finally:
+            stop_process(proc)
+    subprocess.run(["wineserver", "-k"], env=env_at, stderr=subprocess.DEVNULL)
 
 print("start to window shown: first on a new display %.0f ms; then median %.0f ms, "
       "range %.0f-%.0f ms (%d starts)" % (shown[0], statistics.median(shown[1:]),

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 
 #include "tray/AnsiText.h"
@@ -53,6 +54,23 @@ IconImage maskedImage(const Picture& picture, uint32_t colour) {
     return image;
 }
 
+// An icon the backend made, destroyed by it when this goes.
+class BackendIcon {
+  public:
+    BackendIcon(TrayBackend& backend, const IconImage& image)
+        : m_backend(backend), m_icon(backend.createIcon(image)) {}
+    ~BackendIcon() {
+        if (m_icon != 0) m_backend.destroyIcon(m_icon);
+    }
+    BackendIcon(const BackendIcon&) = delete;
+    BackendIcon& operator=(const BackendIcon&) = delete;
+    uint64_t get() const { return m_icon; }
+
+  private:
+    TrayBackend& m_backend;
+    uint64_t m_icon;
+};
+
 }  // namespace
 
 clsSysTray::clsSysTray(TrayBackend& backend) : m_backend(backend) {}
@@ -62,19 +80,16 @@ clsSysTray::~clsSysTray() {
 }
 
 void clsSysTray::DrawIcon(const Picture& ppic, int32_t plngTransparentColor) {
-    uint64_t icon = 0;
-    if (isWellFormed(ppic)) {
-        const IconImage image =
-            plngTransparentColor < 0
-                ? opaqueImage(ppic)
-                : maskedImage(ppic, static_cast<uint32_t>(plngTransparentColor));
-        icon = m_backend.createIcon(image);
-    }
-    m_record.hIcon = icon;
-    if (icon == 0) return;
+    // The tray keeps its own copy of the image: the icon goes at the end of the call.
+    std::optional<BackendIcon> icon;
+    if (isWellFormed(ppic))
+        icon.emplace(m_backend,
+                     plngTransparentColor < 0
+                         ? opaqueImage(ppic)
+                         : maskedImage(ppic, static_cast<uint32_t>(plngTransparentColor)));
+    m_record.hIcon = icon ? icon->get() : 0;
+    if (m_record.hIcon == 0) return;
     ApplyIcon();
-    // The tray keeps its own copy of the image.
-    m_backend.destroyIcon(icon);
 }
 
 void clsSysTray::Init(TrayWindow& pfrm, const std::string& pstrTooltip) {

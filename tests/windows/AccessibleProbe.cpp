@@ -11,13 +11,12 @@
 #include "app/win32/SystemHeaders.h"
 
 #include <oleacc.h>
-#include <wrl/client.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-using Microsoft::WRL::ComPtr;
+#include "platform/win32/Owned.h"
 
 namespace {
 
@@ -57,16 +56,15 @@ VARIANT childVariant(long id) {
     return child;
 }
 
-ComPtr<IAccessible> clientOf(const wchar_t* title) {
-    ComPtr<IAccessible> client;
+ComRef<IAccessible> clientOf(const wchar_t* title) {
+    ComRef<IAccessible> client;
     HWND window = FindWindowW(nullptr, title);
     if (!window) {
         std::printf("no window\n");
         return client;
     }
-    const HRESULT result =
-        AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                   reinterpret_cast<void**>(client.GetAddressOf()));
+    const HRESULT result = AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                                      IID_IAccessible, client.putVoid());
     if (FAILED(result)) std::printf("AccessibleObjectFromWindow failed %08lx\n", result);
     return client;
 }
@@ -82,7 +80,7 @@ std::string foreground() {
 }
 
 int read(const wchar_t* title) {
-    ComPtr<IAccessible> client = clientOf(title);
+    ComRef<IAccessible> client = clientOf(title);
     if (!client) return 1;
     long count = 0;
     client->get_accChildCount(&count);
@@ -117,7 +115,7 @@ int read(const wchar_t* title) {
 }
 
 int act(const wchar_t* title, long id) {
-    ComPtr<IAccessible> client = clientOf(title);
+    ComRef<IAccessible> client = clientOf(title);
     if (!client) return 1;
     const HRESULT result = client->accDoDefaultAction(childVariant(id));
     std::printf("accDoDefaultAction %08lx\n", result);

@@ -4,10 +4,11 @@ in one program start beside a tray host: a probe in another process
 (AccessibleObjectFromWindow, oleacc) reads the window's children with their
 names, roles and states; Tab and Shift+Tab move the focus in order; Space on
 the switch opens the prompt, where "07:00 AM" and Return arm the alarm (the
-switch-on clip is heard, the switch reads as pressed); `A` switches it off,
+switch-on clip is heard, the switch reads as pressed), and no tooltip shows
+over the prompt though the pointer rests on the switch; `A` switches it off,
 `L` and Return switch to French (the names follow), `M` opens the track
-dialog and Escape cancels it (and so does the probe's default action on the
-notes); Escape hides the window, the tray icon shows it
+dialog, which refuses a name that is not there, and Escape cancels it (and
+so does the probe's default action on the notes); Escape hides the window, the tray icon shows it
 again with the keyboard; Alt+F4 ends the program. Keys go, as xdotool types
 them, to the window that has the focus, which a window manager (openbox)
 gives as on a desktop."""
@@ -20,7 +21,7 @@ from pathlib import Path
 
 sys.path[:0] = [str(Path(__file__).resolve().parents[1] / "e2e"), str(Path(__file__).parent)]
 
-from app import program_env  # noqa: E402
+from app import BUT_ON_OFF, program_env, shown_faces  # noqa: E402
 from paths import APP_DIR  # noqa: E402
 from procs import Timeout, poll, say  # noqa: E402
 from pulse import Recorder  # noqa: E402
@@ -73,6 +74,16 @@ class WindowsKeyboard(WineTestCase):
 
     def key(self, *keys):
         self.display.xdotool("key", "--clearmodifiers", *keys)
+
+    def shown(self):
+        """The program's shown windows."""
+        return {int(wid) for wid in self.display.xdotool(
+            "search", "--onlyvisible", "--pid", str(self.app.proc.pid), check=False).split()}
+
+    def strips(self):
+        """The program's shown windows that a tooltip could be: strips under 40 pixels high."""
+        return {wid for wid in self.shown()
+                if 0 < (self.display.window_info(wid) or {}).get("height", 0) < 40}
 
     def press(self, keys, done=None, window=None):
         """Types `keys` at the clock's window (or `window`) and waits for `done`,
@@ -164,10 +175,18 @@ class WindowsKeyboard(WineTestCase):
         self.press("Tab")
         self.wait_focus(1)
 
-        say("checks: Space opens the prompt; the time and Return arm the alarm: the "
-            "switch-on clip is heard and the switch reads as pressed")
+        say("checks: Space opens the prompt, and no tooltip shows over it while the pointer "
+            "rests on the switch; the time and Return arm the alarm: the switch-on clip is "
+            "heard and the switch reads as pressed")
+        strips = self.strips()
+        display.xdotool("mousemove", "--window", app.window, *BUT_ON_OFF)
         self.press("space", lambda: app.visible("Set Alarm"))
         dialog = app.dialog("Set Alarm", timeout=30)
+        # Two ticks: longer than a tooltip waits for a pointer at rest.
+        ticks = len(shown_faces(app.log()))
+        poll(lambda: len(shown_faces(app.log())) >= ticks + 2, 10, "two ticks")
+        self.assertEqual(self.strips() - strips, set(), "a tooltip over the prompt")
+        display.xdotool("mousemove", 0, 0)
         self.display.xdotool("type", "--delay", "60", ALARM_TEXT)
         self.press("Return", lambda: not app.visible("Set Alarm"), dialog)
         poll(self.switch_pressed, 20, "the switch to read as pressed", interval=0.3)
@@ -186,8 +205,17 @@ class WindowsKeyboard(WineTestCase):
         poll(lambda: [r["name"] for r in self.children()] == FRENCH, 20, "the French names",
              interval=0.3)
 
-        say("checks: M opens the track dialog, Escape cancels it")
+        say("checks: M opens the track dialog; a name that is not there is refused (the "
+            "dialog says so and stays); Escape cancels it")
         self.press("m", lambda: app.visible("Select A File"))
+        chooser = app.dialog("Select A File")
+        display.xdotool("windowfocus", "--sync", chooser)
+        shown = self.shown()
+        display.xdotool("type", "--delay", "40", "missing.mp3")  # in the folder it shows
+        self.press("Return", lambda: self.shown() - shown, chooser)
+        said = (self.shown() - shown).pop()
+        self.press("Return", lambda: said not in self.shown(), said)
+        self.assertEqual(app.visible("Select A File"), [chooser])
         self.press("Escape", lambda: not app.visible("Select A File"),
                    app.dialog("Select A File"))
         self.assertEqual(self.children()[1]["name"], "Choisir la musique")

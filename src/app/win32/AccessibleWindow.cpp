@@ -1,14 +1,13 @@
 #include "app/win32/AccessibleWindow.h"
 
-#include <atomic>
 #include <new>
 #include <utility>
 
-using Microsoft::WRL::ComPtr;
+#include "platform/win32/ComObject.h"
 
 namespace {
 
-class ClientAccessible final : public AccessibleWindow {
+class ClientAccessible final : public ComObject<AccessibleWindow, IAccessible, IDispatch> {
   public:
     ClientAccessible(HWND window, AccessibleSource source)
         : m_window(window), m_source(std::move(source)) {}
@@ -16,24 +15,6 @@ class ClientAccessible final : public AccessibleWindow {
     ClientAccessible& operator=(const ClientAccessible&) = delete;
 
     void disconnect() override { m_window = nullptr; }
-
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
-            *out = static_cast<IAccessible*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --m_references;
-        if (left == 0) delete this;
-        return left;
-    }
 
     // IDispatch: no type information; clients call IAccessible directly.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -224,8 +205,6 @@ class ClientAccessible final : public AccessibleWindow {
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
   private:
-    ~ClientAccessible() = default;
-
     std::vector<AccessibleControl> controls() const {
         return m_source.controls ? m_source.controls() : std::vector<AccessibleControl>{};
     }
@@ -258,18 +237,15 @@ class ClientAccessible final : public AccessibleWindow {
         return *out ? S_OK : E_OUTOFMEMORY;
     }
 
-    std::atomic<ULONG> m_references{1};
     HWND m_window;
     AccessibleSource m_source;
 };
 
 }  // namespace
 
-ComPtr<AccessibleWindow> makeAccessibleWindow(HWND window, AccessibleSource source) {
-    ComPtr<AccessibleWindow> object;
-    // The new object's one reference goes to the ComPtr.
-    object.Attach(new (std::nothrow) ClientAccessible(window, std::move(source)));
-    return object;
+ComRef<AccessibleWindow> makeAccessibleWindow(HWND window, AccessibleSource source) {
+    // The new object's one reference goes to the ComRef.
+    return ComRef<AccessibleWindow>(new (std::nothrow) ClientAccessible(window, std::move(source)));
 }
 
 LRESULT answerGetObject(AccessibleWindow* object, WPARAM wParam) {

@@ -6,11 +6,12 @@
 #include "app/win32/SystemHeaders.h"
 
 #include <oleacc.h>
-#include <wrl/client.h>
 
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "platform/win32/Owned.h"
 
 // One painted control as a screen reader sees it.
 struct AccessibleControl {
@@ -43,11 +44,11 @@ class AccessibleWindow : public IAccessible {
     virtual void disconnect() = 0;
 
   protected:
-    ~AccessibleWindow() = default;
+    virtual ~AccessibleWindow() = default;
 };
 
 // Makes the accessible object of a window's client area.
-Microsoft::WRL::ComPtr<AccessibleWindow> makeAccessibleWindow(HWND window, AccessibleSource source);
+ComRef<AccessibleWindow> makeAccessibleWindow(HWND window, AccessibleSource source);
 
 // The answer to WM_GETOBJECT for OBJID_CLIENT: the object, handed over with its own reference.
 LRESULT answerGetObject(AccessibleWindow* object, WPARAM wParam);

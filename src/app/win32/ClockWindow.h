@@ -1,27 +1,27 @@
 #pragma once
-// The borderless clock-radio window on Win32. It paints the controls from the
-// rule book at the monitor's scale, hands mouse and key messages to the form's
-// window rules, offers the painted controls to screen readers (WM_GETOBJECT),
-// runs the two timers and passes the tray's callback messages on.
+// The borderless clock-radio window on Win32. It owns the window and routes
+// its messages: painting to FacePainter, mouse messages to MouseInput and the
+// tray's callback to TrayCallback, keys and events to the form's window
+// rules, screen readers to AccessibleWindow and AccessibleNews, tooltips to
+// Tooltips; it runs the two timers.
 
 #include "app/win32/SystemHeaders.h"
 
 #include <functional>
-#include <map>
 #include <memory>
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
+#include <optional>
 
+#include "app/win32/AccessibleNews.h"
 #include "app/win32/AccessibleWindow.h"
-#include "app/win32/Owned.h"
+#include "app/win32/FacePainter.h"
+#include "app/win32/MouseInput.h"
+#include "app/win32/PostedWork.h"
+#include "app/win32/Tooltips.h"
+#include "app/win32/WindowScale.h"
 #include "clock/FormWindow.h"
+#include "platform/win32/Owned.h"
 
 class Win32Tray;
-namespace Gdiplus {
-class Bitmap;
-}
 
 class ClockWindow {
   public:
@@ -31,7 +31,7 @@ class ClockWindow {
     ClockWindow(const ClockWindow&) = delete;
     ClockWindow& operator=(const ClockWindow&) = delete;
 
-    HWND handle() const { return m_window; }
+    HWND handle() const { return m_window.get(); }
     void setForm(frmMain* form);
     void setTray(Win32Tray* tray) { m_tray = tray; }
     // Runs a handler of the form, then shows what it changed.
@@ -41,13 +41,13 @@ class ClockWindow {
     // Runs the tick now and arms the next one just after the wall-clock second.
     void tick();
     // Hands a handler to the window's thread, from any thread, to dispatch there.
-    void post(std::function<void()> handler) const;
+    void post(std::function<void()> handler);
     // Pixels of the monitor per pixel of the design (1 at 96 dots per inch).
-    double scale() const { return m_scale; }
+    double scale() const { return m_scale.factor(); }
 
     // The track player's error, posted from wherever it was found.
     static constexpr UINT kTrackErrorMessage = WM_APP + 1;
-    // A handler from post(), owned by the message (lParam).
+    // There is work from post() to run.
     static constexpr UINT kPostedMessage = WM_APP + 2;
     // Another start of the clock asks this one to show and raise its window.
     static constexpr UINT kShowMessage = WM_APP + 3;
@@ -59,43 +59,28 @@ class ClockWindow {
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    // The window goes (its messages then go to the system alone), and the message loop ends.
+    void destroy();
     void redraw(const Changes& changes);
-    void paint(HDC target);
-    void drawPicture(HDC dc, face::Control control);
-    void drawLabel(HDC dc, face::Control control);
-    HFONT font(const std::string& name, bool bold, int pixelSize);
-    Gdiplus::Bitmap* picture(const std::string& name);
-    RECT scaled(const face::Rect& rect) const;
-    // A mouse message's point in the design's pixels.
-    POINT designPoint(LPARAM lParam) const;
-    void mouseDown(LPARAM lParam, int button);
-    void mouseMove(WPARAM wParam, LPARAM lParam);
-    void mouseUp(LPARAM lParam, int button);
     void setScale(UINT dpi);
+    RECT scaled(face::Control control) const;
     // A key; true when the clock took it.
     bool key(WPARAM virtualKey);
-    void addTooltips(HINSTANCE instance);
-    // The tooltips' places at the window's scale.
-    void placeTooltips();
-    // Tells screen readers of the focus, changed names and the switch's state.
     void notifyChanges();
 
-    HWND m_window = nullptr;
+    // The one owner of the window: destroy() gives it back.
+    OwnedWindow m_window;
     std::unique_ptr<FormWindow> m_rules;
     Win32Tray* m_tray = nullptr;
-    double m_scale = 1.0;
-    bool m_releasing = false;
+    WindowScale m_scale;
+    FacePainter m_painter;
+    MouseInput m_mouse;
     // Ticking only at whole minutes (hidden, not ringing).
     bool m_everyMinute = false;
-    std::map<std::string, std::unique_ptr<Gdiplus::Bitmap>> m_pictures;
-    std::map<std::tuple<std::string, bool, int>, OwnedFont> m_fonts;
-    Microsoft::WRL::ComPtr<AccessibleWindow> m_accessible;
+    ComRef<AccessibleWindow> m_accessible;
+    AccessibleNews m_news;
     // The focus mark shows once the keyboard has been used in the window.
     bool m_keyboardUsed = false;
-    HWND m_tooltips = nullptr;
-    // The tooltip texts, kept alive for the tooltip control.
-    std::vector<std::wstring> m_tips;
-    // What screen readers were last told: the focus, each child's name and state.
-    long m_toldFocus = 0;
-    std::vector<std::pair<std::wstring, long>> m_told;
+    std::optional<Tooltips> m_tooltips;
+    PostedWork m_posted;
 };

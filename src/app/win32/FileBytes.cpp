@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/ComRef.h"
+#include "platform/win32/Owned.h"
 #include "platform/win32/WideText.h"
 
 std::string fileBytes(const std::string& path) {

@@ -9,7 +9,7 @@ using std::min;
 #include <gdiplus.h>
 
 #include "app/win32/FileBytes.h"
-#include "platform/win32/ComRef.h"
+#include "platform/win32/Owned.h"
 
 std::unique_ptr<Gdiplus::Bitmap> loadPicture(const std::string& path) {
     std::string bytes = fileBytes(path);

@@ -7,11 +7,10 @@
 
 RestartParse restartFromCommandLine() {
     int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    const LocalMem<LPWSTR> argv(CommandLineToArgvW(GetCommandLineW(), &count));
     if (!argv) return {.state = {}, .error = "the command line cannot be read"};
     std::vector<std::string> arguments;
-    for (int i = 1; i < count; ++i) arguments.push_back(narrow(argv[i]));
-    LocalFree(argv);
+    for (int i = 1; i < count; ++i) arguments.push_back(narrow(argv.get()[i]));
     return parseRestartArguments(arguments);
 }
 
@@ -22,12 +21,8 @@ RestartRegistration::RestartRegistration(HINSTANCE instance) {
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kClassName;
     RegisterClassExW(&windowClass);
-    m_window = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
-                               nullptr);
-}
-
-RestartRegistration::~RestartRegistration() {
-    if (m_window) DestroyWindow(m_window);
+    m_window.reset(CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   instance, nullptr));
 }
 
 void RestartRegistration::set(const std::vector<std::string>& arguments) {
@@ -45,7 +40,7 @@ void RestartRegistration::set(const std::vector<std::string>& arguments) {
     // restarts only a process that ran for 60 s, and asks the user after a
     // crash or a hang).
     const HRESULT registered = RegisterApplicationRestart(line.c_str(), 0);
-    if (m_window) SetWindowTextW(m_window, line.c_str());
+    if (m_window) SetWindowTextW(m_window.get(), line.c_str());
     logDebug(LogCategory::clock, "restart registered (RegisterApplicationRestart " +
                                      std::string(SUCCEEDED(registered) ? "ok" : "failed") +
                                      "): " + narrow(line));

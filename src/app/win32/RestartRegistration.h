@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "clock/RestartLine.h"
+#include "platform/win32/Owned.h"
 
 // The arguments of this process as the core reads them; `error` says why they
 // were refused (empty when they were taken).
@@ -20,9 +21,6 @@ RestartParse restartFromCommandLine();
 class RestartRegistration {
   public:
     explicit RestartRegistration(HINSTANCE instance);
-    ~RestartRegistration();
-    RestartRegistration(const RestartRegistration&) = delete;
-    RestartRegistration& operator=(const RestartRegistration&) = delete;
 
     // Registers the arguments that start the clock again as it is now.
     void set(const std::vector<std::string>& arguments);
@@ -30,5 +28,5 @@ class RestartRegistration {
     static constexpr const wchar_t* kClassName = L"AlarmClockRestartLine";
 
   private:
-    HWND m_window = nullptr;
+    OwnedWindow m_window;
 };

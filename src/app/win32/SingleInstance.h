@@ -4,7 +4,7 @@
 // class, asks it to show and raise itself, and ends without doing anything else.
 
 #include "app/win32/SystemHeaders.h"
-#include "platform/win32/ComRef.h"
+#include "platform/win32/Owned.h"
 
 class SingleInstance {
   public:

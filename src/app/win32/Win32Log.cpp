@@ -4,14 +4,20 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "log/Log.h"
 
 void installWin32LogSink() {
-    static FILE* file = nullptr;
-    if (const char* path = std::getenv("ALARM_LOG"); path && *path) file = std::fopen(path, "a");
-    setLogSink([](LogCategory category, std::string_view message) {
+    // The file named by ALARM_LOG lives as long as the sink that writes to it:
+    // closed when the sink goes.
+    std::shared_ptr<FILE> file;
+    if (const char* path = std::getenv("ALARM_LOG"); path && *path)
+        file.reset(std::fopen(path, "a"), [](FILE* opened) {
+            if (opened) std::fclose(opened);
+        });
+    setLogSink([file](LogCategory category, std::string_view message) {
         SYSTEMTIME now;
         GetLocalTime(&now);
         char stamp[32];
@@ -24,8 +30,8 @@ void installWin32LogSink() {
         std::fputs(line.c_str(), stderr);
         std::fflush(stderr);
         if (file) {
-            std::fputs(line.c_str(), file);
-            std::fflush(file);
+            std::fputs(line.c_str(), file.get());
+            std::fflush(file.get());
         }
     });
 }

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/win32/InputDialog.h"
-#include "platform/win32/ComRef.h"
 #include "platform/win32/MediaFoundationSource.h"
+#include "platform/win32/Owned.h"
 #include "platform/win32/WideText.h"
 #include "ui/WindowGeometry.h"
 
@@ -102,7 +102,8 @@ std::string Win32Dialogs::openFile(const std::string& title, const std::string& 
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrTitle = wideTitle.c_str();
     dialog.lpstrDefExt = wideExt.c_str();
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+    // A typed name must be a file that is there, as the Linux dialog asks.
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
     if (!GetOpenFileNameW(&dialog)) return {};
     return narrow(file.data());
 }

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/win32/Owned.h"
 #include "log/Log.h"
+#include "platform/win32/Owned.h"
 
 namespace {
 

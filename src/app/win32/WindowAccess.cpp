@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/win32/Owned.h"
+#include "platform/win32/Owned.h"
 #include "platform/win32/WideText.h"
 
 keyboard::KeyPress keyPressOf(WPARAM virtualKey) {

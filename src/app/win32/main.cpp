@@ -6,7 +6,6 @@
 #include "app/win32/ClockWindow.h"
 #include "app/win32/FontFile.h"
 #include "app/win32/GdiPlus.h"
-#include "app/win32/Owned.h"
 #include "app/win32/RestartRegistration.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/Win32Log.h"
@@ -16,6 +15,7 @@
 #include "app/win32/Win32WakeTimer.h"
 #include "audio/CAudioEndpointVolume.h"
 #include "clock/frmMain.h"
+#include "platform/win32/Owned.h"
 #include "platform/win32/WideText.h"
 
 namespace {

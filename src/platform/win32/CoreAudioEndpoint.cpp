@@ -19,7 +19,8 @@
 #include <string>
 
 #include "log/Log.h"
-#include "platform/win32/ComRef.h"
+#include "platform/win32/ComObject.h"
+#include "platform/win32/Owned.h"
 #include "platform/win32/WideText.h"
 
 namespace {
@@ -53,34 +54,6 @@ std::string levelText(float level) {
     std::snprintf(text, sizeof text, "%.3f", static_cast<double>(level));
     return text;
 }
-
-// IUnknown for an object of the program's own that Core Audio calls through
-// one interface: reference counted, deleted at its last release.
-template <typename Interface>
-class ComObject : public Interface {
-  public:
-    virtual ~ComObject() = default;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (riid == __uuidof(IUnknown) || riid == __uuidof(Interface)) {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --m_refs;
-        if (left == 0) delete this;
-        return left;
-    }
-
-  private:
-    std::atomic<ULONG> m_refs{1};
-};
 
 // Hands Core Audio's change notifications to a callback of the core.
 class CallbackBridge : public ComObject<ComAudioEndpointVolumeCallback> {

@@ -16,7 +16,7 @@
 #include <type_traits>
 
 #include "log/Log.h"
-#include "platform/win32/ComRef.h"
+#include "platform/win32/Owned.h"
 #include "platform/win32/WideText.h"
 
 namespace {
@@ -164,12 +164,10 @@ class MediaFoundationSource : public PcmSource {
     }
 
     bool rewind() override {
-        PROPVARIANT start;
-        PropVariantInit(&start);
-        start.vt = VT_I8;
-        start.hVal.QuadPart = 0;
-        const HRESULT result = m_reader->SetCurrentPosition(GUID_NULL, start);
-        PropVariantClear(&start);
+        PropVariant start;
+        start.get().vt = VT_I8;
+        start.get().hVal.QuadPart = 0;
+        const HRESULT result = m_reader->SetCurrentPosition(GUID_NULL, start.get());
         m_endDue = false;
         return SUCCEEDED(result) || failed("cannot go back to the start of", result);
     }

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/win32/ComRef.h"
+#include "platform/win32/Owned.h"
 #include "platform/win32/PcmSource.h"
 
 struct IAudioClient;

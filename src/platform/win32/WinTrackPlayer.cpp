@@ -13,9 +13,9 @@
 
 #include "log/Log.h"
 #include "platform/win32/ClockWav.h"
-#include "platform/win32/ComRef.h"
 #include "platform/win32/MediaFoundationSource.h"
 #include "platform/win32/MemorySource.h"
+#include "platform/win32/Owned.h"
 #include "platform/win32/WasapiOutput.h"
 #include "platform/win32/WideText.h"
 
@@ -411,7 +411,7 @@ static void playFile(const std::shared_ptr<WinTrackPlayer::Run>& run, const std:
                      const std::function<void()>& onError) {
     {
         // COM outlives the decoder and the output, which are released first.
-        const MtaApartment com;
+        const ComApartment com(COINIT_MULTITHREADED);
         FilePlayback playback(run, onError);
         playback.play(
             path, com.ready() ? openSource : WinTrackPlayer::SourceOpener([](const std::string&) {
