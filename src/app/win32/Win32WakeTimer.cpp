@@ -5,6 +5,7 @@
 
 #include "app/win32/SystemHeaders.h"
 #include "log/Log.h"
+#include "platform/win32/Owned.h"
 
 #include <powrprof.h>
 
@@ -23,16 +24,16 @@ constexpr GUID kAllowWakeTimers = {
 // False only when the active power plan turns wake timers off for the
 // present power source; a plan that cannot be read is taken to allow them.
 bool planAllowsWakeTimers() {
-    GUID* scheme = nullptr;
-    if (PowerGetActiveScheme(nullptr, &scheme) != ERROR_SUCCESS || !scheme) return true;
+    GUID* given = nullptr;
+    if (PowerGetActiveScheme(nullptr, &given) != ERROR_SUCCESS || !given) return true;
+    const LocalMem<GUID> scheme(given);
     SYSTEM_POWER_STATUS power{};
     const bool onBattery = GetSystemPowerStatus(&power) && power.ACLineStatus == 0;
     DWORD allowed = 1;
-    const DWORD read =
-        onBattery
-            ? PowerReadDCValueIndex(nullptr, scheme, &kSleepSettings, &kAllowWakeTimers, &allowed)
-            : PowerReadACValueIndex(nullptr, scheme, &kSleepSettings, &kAllowWakeTimers, &allowed);
-    LocalFree(scheme);
+    const DWORD read = onBattery ? PowerReadDCValueIndex(nullptr, scheme.get(), &kSleepSettings,
+                                                         &kAllowWakeTimers, &allowed)
+                                 : PowerReadACValueIndex(nullptr, scheme.get(), &kSleepSettings,
+                                                         &kAllowWakeTimers, &allowed);
     return read != ERROR_SUCCESS || allowed != 0;
 }
 
@@ -69,7 +70,6 @@ Win32WakeTimer::Win32WakeTimer(PostToWindow post, std::function<void()> onWake)
 
 Win32WakeTimer::~Win32WakeTimer() {
     cancel();
-    if (m_timer) CloseHandle(m_timer);
 }
 
 bool Win32WakeTimer::set(std::chrono::system_clock::time_point due) {
@@ -79,8 +79,8 @@ bool Win32WakeTimer::set(std::chrono::system_clock::time_point due) {
         return false;
     }
     if (!m_timer)
-        m_timer = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_MANUAL_RESET,
-                                         TIMER_ALL_ACCESS);
+        m_timer.reset(CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_MANUAL_RESET,
+                                             TIMER_ALL_ACCESS));
     if (!m_timer) return false;
     const long long seconds =
         std::chrono::duration_cast<std::chrono::seconds>(due.time_since_epoch()).count();
@@ -95,17 +95,18 @@ bool Win32WakeTimer::set(std::chrono::system_clock::time_point due) {
     nowTicks -= nowTicks % kTicksPerSecond;  // whole seconds, as the local time has them
     when.QuadPart -= utcOffsetAt(when.QuadPart) - utcOffsetAt(nowTicks);
     SetLastError(ERROR_SUCCESS);
-    const BOOL setDone = SetWaitableTimer(m_timer, &when, 0, nullptr, nullptr, TRUE);
+    const BOOL setDone = SetWaitableTimer(m_timer.get(), &when, 0, nullptr, nullptr, TRUE);
     const DWORD error = GetLastError();
     if (!setDone || error == ERROR_NOT_SUPPORTED) {
         logDebug(LogCategory::clock,
                  "no wake timer: SetWaitableTimer " +
                      std::string(setDone ? "cannot resume the system" : "failed") + " (" +
                      std::to_string(error) + ")");
-        CancelWaitableTimer(m_timer);
+        CancelWaitableTimer(m_timer.get());
         return false;
     }
-    if (!RegisterWaitForSingleObject(&m_wait, m_timer, fired, this, INFINITE, WT_EXECUTEONLYONCE))
+    if (!RegisterWaitForSingleObject(&m_wait, m_timer.get(), fired, this, INFINITE,
+                                     WT_EXECUTEONLYONCE))
         m_wait = nullptr;
     logDebug(LogCategory::clock,
              "wake timer set for " + utcText(when.QuadPart) + " (SetWaitableTimer, resume)");
@@ -120,13 +121,12 @@ void Win32WakeTimer::cancel() {
         m_wait = nullptr;
     }
     if (!m_timer) return;
-    if (WaitForSingleObject(m_timer, 0) == WAIT_TIMEOUT) {
-        CancelWaitableTimer(m_timer);
+    if (WaitForSingleObject(m_timer.get(), 0) == WAIT_TIMEOUT) {
+        CancelWaitableTimer(m_timer.get());
         logDebug(LogCategory::clock, "wake timer removed (CancelWaitableTimer)");
     }
     // Unsignalled for the next set().
-    CloseHandle(m_timer);
-    m_timer = nullptr;
+    m_timer.reset();
 }
 
 void __stdcall Win32WakeTimer::fired(void* self, unsigned char) {

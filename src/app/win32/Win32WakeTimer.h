@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "clock/Services.h"
+#include "platform/win32/Owned.h"
 
 class Win32WakeTimer : public WakeTimer {
   public:
@@ -28,8 +29,8 @@ class Win32WakeTimer : public WakeTimer {
 
     PostToWindow m_post;
     std::function<void()> m_onWake;
-    void* m_timer = nullptr;  // the waitable timer, made at the first set()
-    void* m_wait = nullptr;   // the pool's wait on it while it is set
+    UniqueHandle m_timer;    // the waitable timer, made at each set()
+    void* m_wait = nullptr;  // the pool's wait on it while it is set
     // Moves on at every set and cancel, so a wake posted before either is passed over.
     std::atomic<unsigned> m_setting{0};
 };
