@@ -5,7 +5,6 @@
 
 #include "app/win32/SystemHeaders.h"
 #include "log/Log.h"
-#include "platform/win32/Owned.h"
 
 #include <powrprof.h>
 

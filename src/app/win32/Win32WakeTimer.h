@@ -7,6 +7,8 @@
 // about two minutes after a wake that no person made, so the system and the
 // display are kept on from then until the alarm is switched off.
 
+#include "app/win32/SystemHeaders.h"
+
 #include <atomic>
 #include <functional>
 
