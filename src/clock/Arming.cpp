@@ -50,7 +50,7 @@ void frmMain::arm() {
     // Enabled once the clip has been heard, so the mute follows its end; not
     // when the alarm was switched off or rang in the meantime.
     m_platform.clips.whenPlayed([this] {
-        if (armed() && !blnAlarm) tmrSet.Enabled = true;
+        if (armed() && !blnAlarm) startMuteTimer();
     });
 }
 

@@ -36,8 +36,7 @@ struct ClockRig {
     std::filesystem::path stateFolder;
     EventLog loadLog;  // what Form_Load did
     frmMain form{Platform{
-        clock, clips, wmp, dialogs, window, tray,
-        [this] { return std::make_unique<CAudioEndpointVolume>(outputs); },
+        clock, clips, wmp, dialogs, window, tray, outputs,
         [this](const std::string& path) { fonts.push_back(slashed(path)); }, [] { return "/app"; },
         [this] {
             ++eventPasses;
@@ -47,7 +46,7 @@ struct ClockRig {
                 events();
             }
         },
-        &sleep, &outputs, [](std::function<void()> handler) { handler(); }, stateFolder, &wake}};
+        &sleep, [](std::function<void()> handler) { handler(); }, stateFolder, &wake}};
 
     // `beforeLoad` sets the outputs up as a start finds them.
     explicit ClockRig(int hour = 6, int minute = 59, int second = 0,

@@ -29,6 +29,8 @@ std::string appFolder() {
     return QCoreApplication::applicationDirPath().toStdString();
 }
 
+// $XDG_STATE_HOME/alarm-clock, ~/.local/state/alarm-clock when that is unset
+// or not absolute.
 std::filesystem::path stateFolder() {
     const QString state = qEnvironmentVariable("XDG_STATE_HOME");
     const QString base = QDir::isAbsolutePath(state) ? state : QDir::homePath() + "/.local/state";

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "app/win32/GdiPlus.h"
@@ -21,8 +22,7 @@ using face::Control;
 
 namespace {
 
-constexpr UINT_PTR kTickTimer = 1;
-constexpr UINT_PTR kSetTimer = 2;
+constexpr UINT_PTR kDueTimer = 1;
 
 // The button state of a mouse message's key flags.
 int heldButtons(WPARAM keys) {
@@ -48,18 +48,6 @@ UINT windowDpi(HWND window) {
     const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
     ReleaseDC(nullptr, screen);
     return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
-}
-
-// The wall clock in milliseconds since 1601 (its minutes are the local clock's:
-// zones differ by whole minutes).
-ULONGLONG wallClockMilliseconds() {
-    using PreciseTime = void(WINAPI*)(LPFILETIME);
-    static const auto precise =
-        systemCall<PreciseTime>(L"kernel32", "GetSystemTimePreciseAsFileTime");
-    FILETIME now;
-    (precise ? precise : GetSystemTimeAsFileTime)(&now);
-    const ULONGLONG ticks = static_cast<ULONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
-    return ticks / 10000;
 }
 
 }  // namespace
@@ -157,7 +145,7 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) {
                 SetForegroundWindow(m_window);
                 SetFocus(m_window);
-                if (m_everyMinute) tick();
+                armTimer();
             }
             return DefWindowProcW(m_window, message, wParam, lParam);
         case WM_SETFOCUS:
@@ -226,17 +214,15 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return DefWindowProcW(m_window, message, wParam, lParam);
         case WM_TIMER:
             KillTimer(m_window, wParam);
-            if (wParam == kTickTimer)
-                tick();
-            else if (wParam == kSetTimer)
-                apply(&FormWindow::muteTimerElapsed);
+            apply(&FormWindow::timersDue);
             return 0;
         case WM_TIMECHANGE:
             // The clock was set: show it, and catch an alarm minute, at once.
-            tick();
+            apply(&FormWindow::tick);
             return 0;
         case WM_POWERBROADCAST:
-            if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) tick();
+            if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)
+                apply(&FormWindow::tick);
             return TRUE;
         case WM_QUERYENDSESSION:
             logDebug(LogCategory::ui, "session end asked");
@@ -254,8 +240,7 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DESTROY:
             if (m_accessible) m_accessible->disconnect();
-            KillTimer(m_window, kTickTimer);
-            KillTimer(m_window, kSetTimer);
+            KillTimer(m_window, kDueTimer);
             PostQuitMessage(0);
             return 0;
         case kTrackErrorMessage:
@@ -295,21 +280,17 @@ void ClockWindow::apply(const std::function<Changes(FormWindow&)>& event) {
     if (m_rules) redraw(event(*m_rules));
 }
 
-void ClockWindow::tick() {
-    const ULONGLONG began = wallClockMilliseconds();
-    if (m_rules) {
-        redraw(m_rules->tick());
-        logDebug(LogCategory::ui, m_rules->stateLine());
+void ClockWindow::armTimer() {
+    using namespace std::chrono;
+    const std::optional<Instant> due = m_rules ? m_rules->nextDue() : std::nullopt;
+    if (!due) {
+        KillTimer(m_window, kDueTimer);
+        return;
     }
-    // Fire just after the wall-clock second that follows the one this tick
-    // began in, so the display changes with it and a slow tick skips none;
-    // hidden in the tray and not ringing, nothing needs the seconds, and the
-    // next tick is at the next minute.
-    m_everyMinute = !IsWindowVisible(m_window) && m_rules && !m_rules->busyEachSecond();
-    const ULONGLONG period = m_everyMinute ? 60000 : 1000;
-    const ULONGLONG due = (began / period + 1) * period + 5;
-    const ULONGLONG now = wallClockMilliseconds();
-    SetTimer(m_window, kTickTimer, due > now ? static_cast<UINT>(due - now) : USER_TIMER_MINIMUM,
+    // The time source's clock is the system's wall clock.
+    const long long wait = duration_cast<milliseconds>(*due - system_clock::now()).count();
+    SetTimer(m_window, kDueTimer,
+             static_cast<UINT>(std::clamp<long long>(wait, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM)),
              nullptr);
 }
 
@@ -325,10 +306,7 @@ void ClockWindow::redraw(const Changes& changes) {
         logDebug(LogCategory::ui, "alert: " + changes.alert);
         notifyAccessible(m_window, EVENT_SYSTEM_ALERT, alertChild());
     }
-    if (changes.muteTimer == Changes::Timer::start)
-        SetTimer(m_window, kSetTimer, static_cast<UINT>(changes.muteTimerInterval), nullptr);
-    else if (changes.muteTimer == Changes::Timer::stop)
-        KillTimer(m_window, kSetTimer);
+    armTimer();
 }
 
 RECT ClockWindow::scaled(const face::Rect& r) const {

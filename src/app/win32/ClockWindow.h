@@ -2,7 +2,8 @@
 // The borderless clock-radio window on Win32. It paints the controls from the
 // rule book at the monitor's scale, hands mouse and key messages to the form's
 // window rules, offers the painted controls to screen readers (WM_GETOBJECT),
-// runs the two timers and passes the tray's callback messages on.
+// arms one timer for the moment the form's timers fall due and passes the
+// tray's callback messages on.
 
 #include "app/win32/SystemHeaders.h"
 
@@ -38,8 +39,6 @@ class ClockWindow {
     void dispatch(const std::function<void()>& handler);
     // Feeds the window rules an event, then shows what it changed.
     void apply(const std::function<Changes(FormWindow&)>& event);
-    // Runs the tick now and arms the next one just after the wall-clock second.
-    void tick();
     // Hands a handler to the window's thread, from any thread, to dispatch there.
     void post(std::function<void()> handler) const;
     // Pixels of the monitor per pixel of the design (1 at 96 dots per inch).
@@ -72,6 +71,8 @@ class ClockWindow {
     void mouseMove(WPARAM wParam, LPARAM lParam);
     void mouseUp(LPARAM lParam, int button);
     void setScale(UINT dpi);
+    // Arms the window's one timer for when the form's timers are next due.
+    void armTimer();
     // A key; true when the clock took it.
     bool key(WPARAM virtualKey);
     void addTooltips(HINSTANCE instance);
@@ -85,8 +86,6 @@ class ClockWindow {
     Win32Tray* m_tray = nullptr;
     double m_scale = 1.0;
     bool m_releasing = false;
-    // Ticking only at whole minutes (hidden, not ringing).
-    bool m_everyMinute = false;
     std::map<std::string, std::unique_ptr<Gdiplus::Bitmap>> m_pictures;
     std::map<std::tuple<std::string, bool, int>, OwnedFont> m_fonts;
     Microsoft::WRL::ComPtr<AccessibleWindow> m_accessible;

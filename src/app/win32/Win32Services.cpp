@@ -16,6 +16,7 @@
 
 using geometry::kTwipsPerPixel;
 
+// %LOCALAPPDATA%\Alarm Clock.
 std::filesystem::path stateFolder() {
     PWSTR local = nullptr;
     std::filesystem::path folder;

@@ -3,16 +3,11 @@
 
 #include "app/win32/SystemHeaders.h"
 
-#include <filesystem>
 #include <functional>
 #include <string>
 
+#include "app/run/ClockRun.h"
 #include "clock/Services.h"
-
-// The folder of the executable, where the program's data lies (UTF-8).
-std::string appFolder();
-// The clock's folder in the user's local application data: %LOCALAPPDATA%\Alarm Clock.
-std::filesystem::path stateFolder();
 
 class Win32TimeSource : public TimeSource {
   public:
