@@ -67,8 +67,8 @@ class OutputMute : private IMMNotificationClient {
     void putLevelBack(const RaisedLevel& raised, bool afterCrash);
     std::unique_ptr<CAudioEndpointVolume> defaultOutput() const;
     std::unique_ptr<CAudioEndpointVolume> outputOf(const std::string& id) const;
-    // Keeps the object of the latest change, as the form's `objVolume` was
-    // kept: one object per change, the one before released.
+    // Keeps the object of the latest change (the form's `objVolume`): one
+    // object per change, the one before released.
     void keepLatest(std::unique_ptr<CAudioEndpointVolume> volume) { m_latest = std::move(volume); }
     // Writes the record of what is held, or removes it when nothing is.
     void keepRecord();

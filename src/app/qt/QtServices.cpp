@@ -37,7 +37,7 @@ std::filesystem::path stateFolder() {
     return std::filesystem::path(base.toStdString()) / "alarm-clock";
 }
 
-LocalTime QtTimeSource::now() {
+LocalTime LocalClock::now() {
     // Date and time read at once, so that midnight cannot fall between them.
     const QDateTime now = QDateTime::currentDateTime();
     const QTime time = now.time();
@@ -45,7 +45,7 @@ LocalTime QtTimeSource::now() {
     return {time.hour(), time.minute(), time.second(), date.year(), date.month(), date.day()};
 }
 
-std::string QtTimeSource::dateTimeText() {
+std::string LocalClock::dateTimeText() {
     return QLocale::system()
         .toString(QDateTime::currentDateTime(), QLocale::ShortFormat)
         .toStdString();

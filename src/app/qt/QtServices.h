@@ -1,5 +1,5 @@
 #pragma once
-// The wall clock, the dialogs and the window host on Qt.
+// The dialogs and the window host on Qt, and its local clock and folders (app/run/ClockRun.h).
 
 #include <QPointer>
 #include <QWidget>
@@ -7,12 +7,6 @@
 
 #include "app/run/ClockRun.h"
 #include "clock/Services.h"
-
-class QtTimeSource : public TimeSource {
-  public:
-    LocalTime now() override;
-    std::string dateTimeText() override;
-};
 
 class QtDialogs : public Dialogs {
   public:

@@ -77,7 +77,6 @@ int main(int argc, char* argv[]) {
     const QIcon icon = appIcon(QString::fromStdString(appFolder()));
     window.setWindowIcon(icon);
 
-    QtTimeSource clock;
     QtDialogs dialogs(&window);
     QtWindowHost host(&window);
     QtTrayBackend tray;
@@ -98,7 +97,6 @@ int main(int argc, char* argv[]) {
     closeOnSignals(window);
 
     return runClock(FrontEnd{
-        .clock = clock,
         .dialogs = dialogs,
         .window = host,
         .tray = tray,

@@ -6,6 +6,7 @@ int runClock(const FrontEnd& front) {
     // The sound backends report on their own threads; the form hears them on
     // the window's.
     std::unique_ptr<ClipPlayer> clips = makeClipPlayer(front.post);
+    LocalClock localClock;
     frmMain* form = nullptr;
     std::unique_ptr<TrackPlayer> wmp = makeTrackPlayer([&front, &form] {
         front.post([&form] {
@@ -13,7 +14,7 @@ int runClock(const FrontEnd& front) {
         });
     });
     frmMain clock(Platform{
-        .clock = front.clock,
+        .clock = localClock,
         .clips = *clips,
         .wmp = *wmp,
         .dialogs = front.dialogs,

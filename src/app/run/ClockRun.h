@@ -11,15 +11,19 @@
 #include "clock/FormWindow.h"
 #include "clock/Services.h"
 
-// Each front end defines these two.
-// The folder of the executable, where the program's data lies (UTF-8).
+// Each front end defines these: the folder of the executable, where the
+// program's data lies (UTF-8); the clock's folder in the user's state folder,
+// where the mute record is kept; and the local clock as the system renders it.
 std::string appFolder();
-// The clock's folder in the user's state folder, where the mute record is kept.
 std::filesystem::path stateFolder();
+class LocalClock : public TimeSource {
+  public:
+    LocalTime now() override;
+    std::string dateTimeText() override;
+};
 
 // What a front end chooses.
 struct FrontEnd {
-    TimeSource& clock;
     Dialogs& dialogs;
     WindowHost& window;
     TrayBackend& tray;

@@ -1,5 +1,5 @@
 #pragma once
-// The wall clock, the dialogs and the window host on Win32.
+// The dialogs and the window host on Win32, and its local clock and folders (app/run/ClockRun.h).
 
 #include "app/win32/SystemHeaders.h"
 
@@ -8,12 +8,6 @@
 
 #include "app/run/ClockRun.h"
 #include "clock/Services.h"
-
-class Win32TimeSource : public TimeSource {
-  public:
-    LocalTime now() override;
-    std::string dateTimeText() override;
-};
 
 class Win32Dialogs : public Dialogs {
   public:

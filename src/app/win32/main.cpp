@@ -50,7 +50,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                                IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
     ClockWindow window(instance, icon);
     const HWND handle = window.handle();
-    Win32TimeSource clock;
     Win32Dialogs dialogs(handle);
     Win32WindowHost host(handle, icon, [&window] { return window.scale(); });
     Win32Tray tray;
@@ -64,7 +63,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     Win32WakeTimer wake(post, [&sleep] { sleep.keepDisplayOn(); });
 
     return runClock(FrontEnd{
-        .clock = clock,
         .dialogs = dialogs,
         .window = host,
         .tray = tray,

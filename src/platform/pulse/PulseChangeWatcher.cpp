@@ -45,7 +45,7 @@ ChangeWatcher::~ChangeWatcher() {
     // Waits for a callback in progress on the watcher's thread.
     std::lock_guard lock(*m_session);
     *m_alive = false;
-    m_clients.clear(*m_session);
+    m_clients.clear();
 }
 
 void ChangeWatcher::onEvent(pa_context* context, pa_subscription_event_type_t type, uint32_t index,
@@ -89,18 +89,6 @@ void ChangeWatcher::onSinkChanged(const pa_sink_info& info) {
 
 bool ChangeWatcher::running() const {
     return m_session->ready();
-}
-
-void ChangeWatcher::add(IAudioEndpointVolumeCallback* client) {
-    m_clients.add(*m_session, client);
-}
-
-bool ChangeWatcher::remove(IAudioEndpointVolumeCallback* client) {
-    return m_clients.remove(*m_session, client);
-}
-
-bool ChangeWatcher::empty() const {
-    return m_clients.empty(*m_session);
 }
 
 }  // namespace pulse

@@ -23,7 +23,7 @@ DefaultSinkWatcher::~DefaultSinkWatcher() {
     if (!m_session) return;
     std::lock_guard lock(*m_session);
     *m_alive = false;
-    m_clients.clear(*m_session);
+    m_clients.clear();
 }
 
 void DefaultSinkWatcher::onEvent(pa_context* context, pa_subscription_event_type_t type, uint32_t,
@@ -46,18 +46,6 @@ void DefaultSinkWatcher::onServerInfo(pa_context*, const pa_server_info* info, v
     watcher->m_clients.tell(watcher->m_alive, [&](IMMNotificationClient* client) {
         client->OnDefaultDeviceChanged(now);
     });
-}
-
-void DefaultSinkWatcher::add(IMMNotificationClient* client) {
-    m_clients.add(*m_session, client);
-}
-
-bool DefaultSinkWatcher::remove(IMMNotificationClient* client) {
-    return m_clients.remove(*m_session, client);
-}
-
-bool DefaultSinkWatcher::empty() const {
-    return m_clients.empty(*m_session);
 }
 
 }  // namespace pulse

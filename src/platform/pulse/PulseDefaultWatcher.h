@@ -24,9 +24,8 @@ class DefaultSinkWatcher {
     DefaultSinkWatcher(const DefaultSinkWatcher&) = delete;
     DefaultSinkWatcher& operator=(const DefaultSinkWatcher&) = delete;
 
-    void add(IMMNotificationClient* client);
-    bool remove(IMMNotificationClient* client);  // false when it was not there
-    bool empty() const;
+    // The clients told of changes, added and removed from any thread.
+    WatchClients<IMMNotificationClient>& clients() { return m_clients; }
 
   private:
     DefaultSinkWatcher() = default;
@@ -35,7 +34,7 @@ class DefaultSinkWatcher {
     static void onServerInfo(pa_context* context, const pa_server_info* info, void* self);
 
     // Used with the session locked (the callbacks run so).
-    WatchClients<IMMNotificationClient> m_clients;
+    WatchClients<IMMNotificationClient> m_clients{m_session};
     // Cleared when the watcher goes, for a client that drops it from its call.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::string m_default;

@@ -26,23 +26,25 @@ std::unique_ptr<Session> openWatching(const char* name, pa_subscription_mask_t m
                                       const std::function<pa_operation*(pa_context*)>& readState,
                                       Clock::time_point deadline);
 
+// The watcher's session is given as its owning pointer, set once it is open.
 template <typename Client>
 class WatchClients {
   public:
-    void add(const Session& session, Client* client) {
-        std::lock_guard lock(session);
+    explicit WatchClients(const std::unique_ptr<Session>& session) : m_session(session) {}
+    void add(Client* client) {
+        std::lock_guard lock(*m_session);
         m_clients.push_back(client);
     }
     // False when it was not there.
-    bool remove(const Session& session, Client* client) {
-        std::lock_guard lock(session);
+    bool remove(Client* client) {
+        std::lock_guard lock(*m_session);
         const auto it = std::find(m_clients.begin(), m_clients.end(), client);
         if (it == m_clients.end()) return false;
         m_clients.erase(it);
         return true;
     }
-    bool empty(const Session& session) const {
-        std::lock_guard lock(session);
+    bool empty() const {
+        std::lock_guard lock(*m_session);
         return m_clients.empty();
     }
     // On the session's thread. Each client still registered is called: one
@@ -58,12 +60,13 @@ class WatchClients {
         }
     }
     // With the session locked, as the watcher goes.
-    void clear(const Session& session) {
-        std::lock_guard lock(session);
+    void clear() {
+        std::lock_guard lock(*m_session);
         m_clients.clear();
     }
 
   private:
+    const std::unique_ptr<Session>& m_session;
     std::vector<Client*> m_clients;
 };
 
