@@ -51,7 +51,8 @@ bool frmMain::timersDue() {
     const Instant now = m_platform.clock.instant();
     if (tmrSet.Enabled && m_muteDue <= now) tmrSet_Timer();
     const std::optional<Instant> tick = tickDue(now);
-    if (!tick || *tick > now) return false;
+    // A tick never nests (an announcement lets events run inside one).
+    if (!tick || *tick > now || m_inTick) return false;
     tmrTime_Timer();
     return true;
 }
