@@ -5,7 +5,7 @@
 #   speech/ ui/                 lang/
 #   clock/                      the modules above
 #   platform/<backend>/         the bottom modules and clock/Services.h
-#   app/<front end>/            everything but another front end
+#   app/<front end>/            everything but another front end (app/run/ is shared)
 #   wakehelper/                 nothing of the program's own (a program apart)
 #
 # Run at configure time (include() with SOURCE_DIR set) and as a test on a
@@ -24,7 +24,7 @@ set(_allowed_speech lang/)
 set(_allowed_ui lang/)
 set(_allowed_clock ${_bottom})
 set(_allowed_platform ${_bottom} clock/Services.h)
-set(_allowed_app ${_bottom} clock/ platform/)
+set(_allowed_app ${_bottom} clock/ platform/ app/run/)
 set(_allowed_wakehelper)
 
 file(GLOB_RECURSE _sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)

@@ -1,27 +1,12 @@
 #include "audio/CAudioEndpointVolume.h"
 
-#include <atomic>
-
 namespace {
 
 // The context this program's changes carry, so that notification clients can
 // tell them from changes made elsewhere.
 constexpr std::string_view eventContextText = "{5929DCA2-52B8-449B-8A58-FDF6750634DA}";
 
-std::atomic<EndpointSystem*> processSystem{nullptr};
-
 }  // namespace
-
-EndpointSystem& processEndpointSystem() {
-    EndpointSystem* system = processSystem.load();
-    return system ? *system : nullEndpointSystem();
-}
-
-void setEndpointSystem(EndpointSystem* system) {
-    processSystem.store(system);
-}
-
-CAudioEndpointVolume::CAudioEndpointVolume() : CAudioEndpointVolume(processEndpointSystem()) {}
 
 CAudioEndpointVolume::CAudioEndpointVolume(EndpointSystem& system)
     : m_eventContext(guidFromString(eventContextText)) {

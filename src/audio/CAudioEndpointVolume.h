@@ -13,8 +13,7 @@
 
 class CAudioEndpointVolume {
   public:
-    // Uses the process's endpoint system (see setEndpointSystem).
-    CAudioEndpointVolume();
+    // On the default output of `system`, the endpoint system the program chose at start.
     explicit CAudioEndpointVolume(EndpointSystem& system);
     // On the output of that id instead of the default one; partial when it is gone.
     CAudioEndpointVolume(EndpointSystem& system, const std::string& deviceId);
@@ -54,9 +53,3 @@ class CAudioEndpointVolume {
     Guid m_eventContext{};
     std::string m_deviceId;
 };
-
-// The endpoint system that default-constructed objects use. The front end sets
-// it once at start-up; without one, objects are partial.
-void setEndpointSystem(EndpointSystem* system);
-// That system, or the one without an audio service when none was set.
-EndpointSystem& processEndpointSystem();

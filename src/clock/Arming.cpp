@@ -54,7 +54,7 @@ void frmMain::armFor(const std::string& text) {
     // Enabled once the clip has been heard, so the mute follows its end; not
     // when the alarm was switched off or rang in the meantime.
     m_platform.clips.whenPlayed([this] {
-        if (armed() && !blnAlarm) tmrSet.Enabled = true;
+        if (armed() && !blnAlarm) startMuteTimer();
     });
 }
 

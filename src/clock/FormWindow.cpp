@@ -1,6 +1,7 @@
 #include "clock/FormWindow.h"
 
 #include "clock/frmMain.h"
+#include "log/Log.h"
 
 using face::Control;
 
@@ -79,15 +80,6 @@ Changes FormWindow::changes() {
         shown = std::move(now);
         result.controls.set(static_cast<size_t>(face.id));
     }
-    // The mute timer follows its enabled flag.
-    const Timer& set = m_form.tmrSet;
-    if (set.Enabled && !m_muteTimerRunning) {
-        result.muteTimer = Changes::Timer::start;
-        result.muteTimerInterval = set.Interval;
-    } else if (!set.Enabled && m_muteTimerRunning) {
-        result.muteTimer = Changes::Timer::stop;
-    }
-    m_muteTimerRunning = set.Enabled;
     if (m_form.blnAlarm && !m_ringing) result.alert = ringingAlert();
     m_ringing = m_form.blnAlarm;
     m_form.noteRestartLine();
@@ -105,18 +97,18 @@ Changes FormWindow::load() {
 }
 
 Changes FormWindow::tick() {
-    if (m_form.tmrTime.Enabled) m_form.tmrTime_Timer();
+    if (!m_form.tmrTime.Enabled) return changes();
+    m_form.tmrTime_Timer();
+    logDebug(LogCategory::ui, stateLine());
     return changes();
 }
 
-bool FormWindow::busyEachSecond() const {
-    return m_form.blnAlarm;
+std::optional<Instant> FormWindow::nextDue() {
+    return m_form.nextDue();
 }
 
-Changes FormWindow::muteTimerElapsed() {
-    // The timer fired once; the form decides whether it runs again.
-    m_muteTimerRunning = false;
-    m_form.tmrSet_Timer();
+Changes FormWindow::timersDue() {
+    if (m_form.timersDue()) logDebug(LogCategory::ui, stateLine());
     return changes();
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "clock/Services.h"
 #include "ui/AccessibleText.h"
 #include "ui/Face.h"
 #include "ui/Keyboard.h"
@@ -26,12 +27,9 @@ struct ControlView {
     friend bool operator==(const ControlView&, const ControlView&) = default;
 };
 
-// What an event changed: the controls to redraw and what the mute timer must do.
+// What an event changed: the controls to redraw.
 struct Changes {
-    enum class Timer { keep, start, stop };
     std::bitset<face::kControlCount> controls;
-    Timer muteTimer = Timer::keep;
-    int muteTimerInterval = 0;
     // What assistive technology must be told at once, as an alert (the alarm
     // started ringing); empty: nothing.
     std::string alert;
@@ -50,9 +48,12 @@ class FormWindow {
     Changes run(const std::function<void()>& handler);
 
     Changes load();
-    // The clock's second: the tick, when its timer is enabled.
+    // A tick at once, whatever is due (the computer woke, the clock was set).
     Changes tick();
-    Changes muteTimerElapsed();
+    // The front end's one timer: armed for nextDue() after every event and
+    // when the window is shown; when it fires, timersDue() runs what is due.
+    std::optional<Instant> nextDue();
+    Changes timersDue();
     // Mouse events in pixels of the window; buttons as face::kLeftButton etc.
     Changes mouseDown(int x, int y, int button);
     Changes mouseMove(int x, int y, int heldButtons);
@@ -89,10 +90,6 @@ class FormWindow {
     // What the window shows each second, whether the alarm is armed and
     // whether it rings. The end-to-end tests and benchmarks read it; keep its words.
     std::string stateLine() const;
-    // Whether the clock has work at every second even with nothing shown: while
-    // it rings, it watches the track's sound each second. Otherwise an unseen
-    // clock need only wake at each minute, for the alarm.
-    bool busyEachSecond() const;
 
   private:
     ControlView current(face::Control control) const;
@@ -103,7 +100,6 @@ class FormWindow {
     frmMain& m_form;
     face::Pointer m_pointer;
     std::array<ControlView, face::kControlCount> m_shown;
-    bool m_muteTimerRunning = false;
     bool m_ringing = false;  // as the last event left it
     face::Control m_focused = keyboard::focusOrder.front();
 };

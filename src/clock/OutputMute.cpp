@@ -8,10 +8,8 @@
 
 namespace {
 
-long long secondsNow() {
-    return std::chrono::duration_cast<std::chrono::seconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
+long long secondsOf(Instant instant) {
+    return std::chrono::duration_cast<std::chrono::seconds>(instant.time_since_epoch()).count();
 }
 
 // The level an alarm rings at, at the least: half the output's range, as the
@@ -39,8 +37,7 @@ bool holds(const std::vector<HeldOutput>& held, const std::string& id) {
 
 }  // namespace
 
-OutputMute::OutputMute(const Platform& platform, std::unique_ptr<CAudioEndpointVolume>& latest)
-    : m_platform(platform), m_latest(latest) {}
+OutputMute::OutputMute(const Platform& platform) : m_platform(platform) {}
 
 OutputMute::~OutputMute() {
     *m_alive = false;
@@ -58,13 +55,13 @@ void OutputMute::repairAfterCrash() {
         return;
     }
     // With no sound service to ask, the record waits for a start that has one.
-    if (m_platform.endpoints && !m_platform.endpoints->createEnumerator()) {
+    if (!m_platform.endpoints.createEnumerator()) {
         logDebug(LogCategory::audio, "a mute record was left: no sound service to repair it");
         return;
     }
     for (const HeldOutput& output : reading.record.outputs) {
         const std::unique_ptr<CAudioEndpointVolume> volume = outputOf(output.id);
-        if (!volume || !volume->complete() || volume->deviceId() != output.id) {
+        if (!volume->complete() || volume->deviceId() != output.id) {
             logDebug(LogCategory::audio,
                      "muted by a clock that did not end, now gone: " + output.id);
             continue;
@@ -84,11 +81,10 @@ void OutputMute::repairAfterCrash() {
 void OutputMute::noteAtArming() {
     m_atArming.reset();
     m_recordFailure.clear();
-    if (!m_platform.newEndpointVolume) return;
-    const std::unique_ptr<CAudioEndpointVolume> volume = m_platform.newEndpointVolume();
+    const std::unique_ptr<CAudioEndpointVolume> volume = defaultOutput();
     // An output that cannot be reached reads 0: unmuted, as before.
-    const bool muted = volume && volume->GetMute() != 0;
-    if (volume && volume->complete()) m_atArming = HeldOutput{volume->deviceId(), muted};
+    const bool muted = volume->GetMute() != 0;
+    if (volume->complete()) m_atArming = HeldOutput{volume->deviceId(), muted};
     logDebug(LogCategory::audio,
              muted ? "the output was muted at arming" : "the output was not muted at arming");
 }
@@ -99,20 +95,16 @@ void OutputMute::muteWhileWaiting() {
 }
 
 void OutputMute::muteDefault() {
-    if (!m_platform.newEndpointVolume) return;
-    std::unique_ptr<CAudioEndpointVolume> volume = m_platform.newEndpointVolume();
-    if (!volume || !volume->complete()) {
-        m_latest = std::move(volume);
-        return;
-    }
+    std::unique_ptr<CAudioEndpointVolume> volume = defaultOutput();
+    if (!volume->complete()) return keepLatest(std::move(volume));
     const std::string id = volume->deviceId();
     if (holds(m_held, id)) return;
     // The mute noted at arming when it is the same output, else the one it has now.
     const bool userMuted =
         m_atArming && m_atArming->id == id ? m_atArming->userMuted : volume->GetMute() != 0;
     volume->SetMute(1);
-    m_latest = std::move(volume);
-    if (m_held.empty()) m_since = secondsNow();
+    keepLatest(std::move(volume));
+    if (m_held.empty()) m_since = secondsOf(m_platform.clock.instant());
     m_held.push_back({id, userMuted});
     logDebug(LogCategory::audio, "output muted: " + id);
     keepRecord();
@@ -143,13 +135,13 @@ void OutputMute::release(bool rung) {
     std::vector<std::string> done;
     for (const HeldOutput& output : m_held) {
         std::unique_ptr<CAudioEndpointVolume> volume = outputOf(output.id);
-        if (!volume || !volume->complete()) {
+        if (!volume->complete()) {
             logDebug(LogCategory::audio, "output gone, its mute with it: " + output.id);
             continue;
         }
         const int mute = rung || !output.userMuted ? 0 : 1;
         volume->SetMute(mute);
-        m_latest = std::move(volume);
+        keepLatest(std::move(volume));
         done.push_back(output.id);
         logDebug(LogCategory::audio,
                  (mute ? "output muted again: " : "output unmuted: ") + output.id);
@@ -158,25 +150,22 @@ void OutputMute::release(bool rung) {
     m_held.clear();
     m_atArming.reset();
     if (wasHeld) keepRecord();
-    if (!rung || !m_platform.newEndpointVolume) return;
+    if (!rung) return;
     // The alarm sounds on the default output: never muted by the clock when it rings.
-    std::unique_ptr<CAudioEndpointVolume> volume = m_platform.newEndpointVolume();
-    if (volume && volume->complete() &&
-        std::find(done.begin(), done.end(), volume->deviceId()) != done.end())
+    std::unique_ptr<CAudioEndpointVolume> volume = defaultOutput();
+    if (volume->complete() && std::find(done.begin(), done.end(), volume->deviceId()) != done.end())
         return;
-    if (volume) volume->SetMute(0);
-    m_latest = std::move(volume);
+    volume->SetMute(0);
+    keepLatest(std::move(volume));
     logDebug(LogCategory::audio, "output unmuted");
 }
 
+std::unique_ptr<CAudioEndpointVolume> OutputMute::defaultOutput() const {
+    return std::make_unique<CAudioEndpointVolume>(m_platform.endpoints);
+}
+
 std::unique_ptr<CAudioEndpointVolume> OutputMute::outputOf(const std::string& id) const {
-    if (m_platform.endpoints)
-        return std::make_unique<CAudioEndpointVolume>(*m_platform.endpoints, id);
-    // Without a system to ask by id, only the default output is within reach.
-    if (!m_platform.newEndpointVolume) return nullptr;
-    std::unique_ptr<CAudioEndpointVolume> volume = m_platform.newEndpointVolume();
-    if (volume && volume->deviceId() != id) return nullptr;
-    return volume;
+    return std::make_unique<CAudioEndpointVolume>(m_platform.endpoints, id);
 }
 
 void OutputMute::keepRecord() {
@@ -190,9 +179,8 @@ void OutputMute::keepRecord() {
 }
 
 void OutputMute::raiseLevel() {
-    if (!m_platform.newEndpointVolume) return;
-    std::unique_ptr<CAudioEndpointVolume> volume = m_platform.newEndpointVolume();
-    if (!volume || !volume->complete()) return;
+    std::unique_ptr<CAudioEndpointVolume> volume = defaultOutput();
+    if (!volume->complete()) return;
     const std::string id = volume->deviceId();
     const float level = volume->GetMasterVolumeLevelScalar();
     if (level >= kLevelFloor || std::any_of(m_raised.begin(), m_raised.end(),
@@ -201,8 +189,8 @@ void OutputMute::raiseLevel() {
     volume->SetMasterVolumeLevelScalar(kLevelFloor);
     // What the output holds now, in its own steps: the level the person would change.
     const long set = millionths(volume->GetMasterVolumeLevelScalar());
-    m_latest = std::move(volume);
-    if (m_raised.empty() && !held()) m_since = secondsNow();
+    keepLatest(std::move(volume));
+    if (m_raised.empty() && !held()) m_since = secondsOf(m_platform.clock.instant());
     m_raised.push_back({id, millionths(level), set});
     logDebug(LogCategory::audio, "level raised to the floor for the alarm: " + id + " from " +
                                      std::to_string(millionths(level)) + " millionths");
@@ -218,7 +206,7 @@ void OutputMute::restoreLevel() {
 
 void OutputMute::putLevelBack(const RaisedLevel& raised, bool afterCrash) {
     std::unique_ptr<CAudioEndpointVolume> volume = outputOf(raised.id);
-    if (!volume || !volume->complete()) {
+    if (!volume->complete()) {
         logDebug(LogCategory::audio, "output gone, its level with it: " + raised.id);
         return;
     }
@@ -227,7 +215,7 @@ void OutputMute::putLevelBack(const RaisedLevel& raised, bool afterCrash) {
         return;
     }
     volume->SetMasterVolumeLevelScalar(levelOf(raised.before));
-    if (!afterCrash) m_latest = std::move(volume);
+    if (!afterCrash) keepLatest(std::move(volume));
     logDebug(LogCategory::audio,
              std::string(afterCrash ? "level put back after a crash: " : "level put back: ") +
                  raised.id);
@@ -240,8 +228,8 @@ void OutputMute::listen(bool on) {
         m_listener.reset();
         return;
     }
-    if (!m_platform.endpoints || !m_platform.post) return;
-    m_listener = m_platform.endpoints->createEnumerator();
+    if (!m_platform.post) return;
+    m_listener = m_platform.endpoints.createEnumerator();
     if (m_listener && m_listener->RegisterEndpointNotificationCallback(this) != 0) {
         logDebug(LogCategory::audio, "no news of a new default output");
         m_listener.reset();

@@ -28,8 +28,9 @@
 
 class OutputMute : private IMMNotificationClient {
   public:
-    // `latest` is the window's volume object, replaced on every mute change.
-    OutputMute(const Platform& platform, std::unique_ptr<CAudioEndpointVolume>& latest);
+    // Reaches the outputs through the platform's endpoint system; its time
+    // comes from the platform's time source.
+    explicit OutputMute(const Platform& platform);
     ~OutputMute() override;
     OutputMute(const OutputMute&) = delete;
     OutputMute& operator=(const OutputMute&) = delete;
@@ -48,6 +49,8 @@ class OutputMute : private IMMNotificationClient {
     void raiseLevel();
     // The alarm over: each raised output gets the person's level back.
     void restoreLevel();
+    // The clock's end: the object of the latest change goes too.
+    void releaseLatest() { m_latest.reset(); }
     // True while the clock holds a mute on some output.
     bool held() const { return !m_held.empty(); }
     // Why the record of the mute could not be written since arming (as the
@@ -62,13 +65,17 @@ class OutputMute : private IMMNotificationClient {
     void release(bool rung);
     // Sets a raised output's level back to the person's unless it was changed since.
     void putLevelBack(const RaisedLevel& raised, bool afterCrash);
+    std::unique_ptr<CAudioEndpointVolume> defaultOutput() const;
     std::unique_ptr<CAudioEndpointVolume> outputOf(const std::string& id) const;
+    // Keeps the object of the latest change (the form's `objVolume`): one
+    // object per change, the one before released.
+    void keepLatest(std::unique_ptr<CAudioEndpointVolume> volume) { m_latest = std::move(volume); }
     // Writes the record of what is held, or removes it when nothing is.
     void keepRecord();
     void listen(bool on);
 
     const Platform& m_platform;
-    std::unique_ptr<CAudioEndpointVolume>& m_latest;
+    std::unique_ptr<CAudioEndpointVolume> m_latest;
     std::optional<HeldOutput> m_atArming;
     std::vector<HeldOutput> m_held;
     std::vector<RaisedLevel> m_raised;

@@ -13,9 +13,11 @@
 #include "speech/ClipPlayer.h"
 #include "tray/TrayWindow.h"
 
-class CAudioEndpointVolume;
 class EndpointSystem;
 class TrayBackend;
+
+// A moment of the wall clock, finer than the second (UTC).
+using Instant = std::chrono::system_clock::time_point;
 
 // The wall clock, rendered as the platform renders it.
 class TimeSource {
@@ -23,6 +25,9 @@ class TimeSource {
     virtual ~TimeSource() = default;
     // The current local time of day.
     virtual LocalTime now() = 0;
+    // The same clock as a moment: when the clock's timers fall due, when a
+    // mute began. The system's wall clock unless a test moves one of its own.
+    virtual Instant instant() { return std::chrono::system_clock::now(); }
     // The locale's general date-and-time text of the moment (for the preset lists).
     virtual std::string dateTimeText() = 0;
 };
@@ -116,8 +121,9 @@ struct Platform {
     Dialogs& dialogs;
     WindowHost& window;
     TrayBackend& tray;
-    // A new endpoint-volume object on the default output (one per mute change).
-    std::function<std::unique_ptr<CAudioEndpointVolume>()> newEndpointVolume;
+    // The outputs, chosen once at start: the mute reaches the default output
+    // and any output by its id through it, and hears of a new default output.
+    EndpointSystem& endpoints;
     // Makes a font file available to the window (missing files are passed over).
     std::function<void(const std::string& path)> registerFont;
     // The folder of the executable, without a trailing separator, read afresh each call.
@@ -126,10 +132,6 @@ struct Platform {
     std::function<void()> doEvents;
     // Keeps the computer awake while the alarm is armed; none where the platform has none.
     SleepInhibitor* sleep = nullptr;
-    // The endpoint system behind newEndpointVolume, through which the mute
-    // reaches an output by its id and hears of a new default output; without
-    // one, every mute change goes to the default output of the moment.
-    EndpointSystem* endpoints = nullptr;
     // Runs a handler on the window's thread (endpoint news come on others).
     PostToWindow post = nullptr;
     // Where the record of a mute the clock holds is kept while it holds one

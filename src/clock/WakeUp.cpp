@@ -13,8 +13,8 @@
 
 void frmMain::setWakeTimer() {
     if (!m_platform.wake || !m_alarmMinute) return;
-    const std::chrono::system_clock::time_point due =
-        wakeTimeFor(*m_alarmMinute, m_platform.clock.now(), std::chrono::system_clock::now());
+    const Instant due =
+        wakeTimeFor(*m_alarmMinute, m_platform.clock.now(), m_platform.clock.instant());
     if (m_platform.wake->set(due)) return;
     logDebug(LogCategory::clock, "nothing can wake the computer for the alarm");
     if (m_toldCannotWake) return;

@@ -60,6 +60,7 @@ void frmMain::Form_Unload() {
     // Leave the outputs as the user had them: undo only a mute this clock holds.
     if (m_mute.held()) m_mute.putBack();
     m_mute.restoreLevel();
+    m_mute.releaseLatest();
     allowSleep();
     removeWakeTimer();
     tmrTime.Enabled = false;
@@ -67,13 +68,13 @@ void frmMain::Form_Unload() {
     m_platform.clips.clear();
     m_platform.wmp.stop();
     SysTray.reset();
-    objVolume.reset();
 }
 
 void frmMain::tmrTime_Timer() {
     // A tick never nests: events run inside an announcement must not start another.
     if (m_inTick) return;
     FlagGuard guard(m_inTick);
+    m_lastTick = m_platform.clock.instant();
 
     // The time comes as a value: shown as text, compared as a number.
     const LocalTime time = m_platform.clock.now();

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "audio/CAudioEndpointVolume.h"
 #include "clock/Controls.h"
 #include "clock/OutputMute.h"
 #include "clock/Services.h"
@@ -30,7 +29,6 @@ class frmMain {
     bool blnAlarm = false;
     std::string strAlarm;
     std::string strLang;
-    std::unique_ptr<CAudioEndpointVolume> objVolume;
     std::unique_ptr<clsSysTray> SysTray;
 
     // The moment (local minutes, AlarmTime.h) seen by the previous tick, so that
@@ -96,6 +94,16 @@ class frmMain {
     void lendMuteBack();
     void takeMuteAgain();
 
+    // --- the timers (Timers.cpp) ---
+    // When the front end must next call timersDue(): the tick (each second
+    // while the window is shown or the alarm rings, at the minute otherwise,
+    // at once when the window is shown again or the clock was set back) or
+    // the delayed mute, whichever is first; none once the clock is unloaded.
+    std::optional<Instant> nextDue();
+    // Runs what has fallen due by the time source: the delayed mute, then the
+    // tick. True when it ticked.
+    bool timersDue();
+
     // --- window procedures ---
     void addAlarmPresets();
 
@@ -143,9 +151,15 @@ class frmMain {
     // The computer woken shortly before the alarm, from arming to the ring (WakeUp.cpp).
     void setWakeTimer();
     void removeWakeTimer();
+    // The delayed mute, due its interval from now (Timers.cpp).
+    void startMuteTimer();
+    std::optional<Instant> tickDue(Instant now) const;
 
     Platform m_platform;
     bool m_inTick = false;
+    // When the last tick began, and when the delayed mute falls due.
+    std::optional<Instant> m_lastTick;
+    Instant m_muteDue{};
     bool m_unloaded = false;
     std::optional<int> m_alarmMinute;  // the armed alarm's minute of the day
     bool m_hiddenToTray = false;
@@ -158,6 +172,6 @@ class frmMain {
     // The track failed while the time was spoken: the beep starts after the words.
     bool m_beepAfterWords = false;
     // The mute on the outputs while the alarm waits (OutputMute.h).
-    OutputMute m_mute{m_platform, objVolume};
+    OutputMute m_mute{m_platform};
     std::vector<std::string> m_restartLine;  // as last registered
 };

@@ -414,16 +414,4 @@ TEST(PulseEndpointNoServer, ThePartialObjectIsBuiltAtOnceAndGivesZeros) {
     volume.VolumeStepUp();
 }
 
-TEST(PulseEndpointProcess, TheProcessSystemServesDefaultConstruction) {
-    PulseServer server;
-    setEndpointSystem(&pulseEndpointSystem());
-    {
-        CAudioEndpointVolume volume;
-        EXPECT_TRUE(volume.complete());
-        volume.SetMute(1);
-    }
-    setEndpointSystem(nullptr);
-    EXPECT_EQ(sinkMute(), "Mute: yes\n");
-}
-
 }  // namespace

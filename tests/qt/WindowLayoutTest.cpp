@@ -26,7 +26,7 @@ struct Rig {
     NullTrayBackend tray;
     ClockWindow window;
     QtWindowHost host{&window};
-    frmMain form{Platform{clock, clips, wmp, dialogs, host, tray, nullptr,
+    frmMain form{Platform{clock, clips, wmp, dialogs, host, tray, nullEndpointSystem(),
                           [](const std::string& path) {
                               QFontDatabase::addApplicationFont(QString::fromStdString(path));
                           },

@@ -38,8 +38,7 @@ struct ClockRig {
     std::vector<std::vector<std::string>> restartLines;
     EventLog loadLog;  // what Form_Load did
     frmMain form{Platform{
-        clock, clips, wmp, dialogs, window, tray,
-        [this] { return std::make_unique<CAudioEndpointVolume>(outputs); },
+        clock, clips, wmp, dialogs, window, tray, outputs,
         [this](const std::string& path) { fonts.push_back(slashed(path)); }, [] { return "/app"; },
         [this] {
             ++eventPasses;
@@ -49,7 +48,7 @@ struct ClockRig {
                 events();
             }
         },
-        &sleep, &outputs, [](std::function<void()> handler) { handler(); }, stateFolder, &wake,
+        &sleep, [](std::function<void()> handler) { handler(); }, stateFolder, &wake,
         [this](const std::vector<std::string>& line) { restartLines.push_back(line); }}};
 
     // `beforeLoad` sets the outputs up as a start finds them.

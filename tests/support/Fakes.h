@@ -54,6 +54,12 @@ class FakeClock : public TimeSource {
                 static_cast<int>(static_cast<unsigned>(date.day()))};
     }
     std::string dateTimeText() override { return "12/8/2026 " + longTimeTextOf(now()); }
+    // The same moment, `millis` into its second.
+    Instant instant() override {
+        using namespace std::chrono;
+        return sys_days{2026y / December / 8} + seconds(m_seconds) + milliseconds(millis);
+    }
+    int millis = 0;
 
   private:
     long long m_seconds;

@@ -132,7 +132,7 @@ TEST(FormWindow, TheRingIsAnAlertOnceAndTheSwitchSaysItRingsUntilSwitchedOff) {
     EXPECT_EQ(rig.rules.describe(Control::butOnOff).tooltip, "Switch the alarm on or off (A)");
 }
 
-TEST(FormWindow, ClicksReachTheirHandlersAndStartTheMuteTimer) {
+TEST(FormWindow, ClicksReachTheirHandlers) {
     WindowRig rig;
     rig.dialogs.typed.push_back("7:00 AM");
     rig.rules.mouseDown(30, 70, face::kLeftButton);
@@ -140,8 +140,71 @@ TEST(FormWindow, ClicksReachTheirHandlersAndStartTheMuteTimer) {
     EXPECT_TRUE(rig.form.armed());
     EXPECT_TRUE(changes.changed(Control::butOnOff));
     EXPECT_TRUE(changes.changed(Control::lblAlarm));
-    EXPECT_EQ(changes.muteTimer, Changes::Timer::start);
-    EXPECT_EQ(changes.muteTimerInterval, 1500);
+}
+
+// When the front end's one timer is due, whatever the platform: the tick and
+// the delayed mute, from the window's state and the time source. The last tick
+// began at 06:59:30.250; times are in milliseconds after 06:59:30.
+struct CadenceCase {
+    const char* name;
+    bool shownAtTick, shownAfter, ringing, muteWaits;
+    long long later;  // seconds the clock moves after the tick
+    long long due;
+    bool ticks, mutes;  // what runs when it is due
+};
+
+class Cadence : public testing::TestWithParam<CadenceCase> {};
+
+TEST_P(Cadence, TheFormSaysWhenItsTimersAreDue) {
+    const CadenceCase& c = GetParam();
+    WindowRig rig;
+    const auto at = [&](long long ms) {
+        const long long seconds = (ms - ((ms % 1000) + 1000) % 1000) / 1000;
+        rig.clock.set(6, 59, 30);
+        rig.clock.advance(seconds);
+        rig.clock.millis = static_cast<int>(ms - seconds * 1000);
+    };
+    at(250);
+    if (c.muteWaits) {
+        rig.dialogs.typed.push_back("7:00 AM");
+        rig.form.butOnOff_Click();
+    }
+    rig.window.visible = c.shownAtTick;
+    rig.form.blnAlarm = c.ringing;
+    rig.form.tmrTime_Timer();
+    rig.window.visible = c.shownAfter;
+    rig.clock.advance(c.later);
+    const Instant now = rig.clock.instant();
+    const std::optional<Instant> due = rig.rules.nextDue();
+    ASSERT_TRUE(due) << c.name;
+    at(c.due);
+    EXPECT_EQ(*due, rig.clock.instant()) << c.name;
+    if (*due < now) at(c.later * 1000 + 250);  // past: at once
+    const int mutedBefore = rig.endpoints.muted;
+    EXPECT_EQ(rig.form.timersDue(), c.ticks) << c.name;
+    EXPECT_EQ(rig.endpoints.muted != mutedBefore, c.mutes) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Cadence,
+    testing::Values(
+        CadenceCase{"shown: the next second", true, true, false, false, 0, 1001, true, false},
+        CadenceCase{"hidden: the next minute", false, false, false, false, 0, 30001, true, false},
+        CadenceCase{"hidden and ringing: each second", false, false, true, false, 0, 1001, true,
+                    false},
+        CadenceCase{"shown again: at once", false, true, false, false, 5, 1001, true, false},
+        CadenceCase{"hidden, the mute first", false, false, false, true, 0, 1750, false, true},
+        CadenceCase{"shown, the tick first", true, true, false, true, 0, 1001, true, false},
+        CadenceCase{"the clock set back: at once", true, true, false, false, -3600, -3599750, true,
+                    false}),
+    [](const testing::TestParamInfo<CadenceCase>& info) {
+        return "case" + std::to_string(info.index);
+    });
+
+TEST(FormWindow, NothingIsDueOnceUnloaded) {
+    WindowRig rig;
+    rig.rules.unload();
+    EXPECT_FALSE(rig.rules.nextDue());
 }
 
 TEST(FormWindow, ALostMouseEndsTheDrag) {

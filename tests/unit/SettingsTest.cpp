@@ -159,8 +159,9 @@ TEST_P(Presets, FollowTheClockConventionOfTheMoment) {
     ClockRig rig;
     PresetClock clock;
     clock.text = GetParam().dateTime;
-    frmMain form(Platform{clock, rig.clips, rig.wmp, rig.dialogs, rig.window, rig.tray, nullptr,
-                          [](const std::string&) {}, [] { return "/app"; }, [] {}});
+    frmMain form(Platform{clock, rig.clips, rig.wmp, rig.dialogs, rig.window, rig.tray,
+                          nullEndpointSystem(), [](const std::string&) {}, [] { return "/app"; },
+                          [] {}});
     form.strLang = "eng";
     form.addAlarmPresets();
     form.addAlarmPresets();  // rebuilt, never doubled

@@ -27,7 +27,7 @@ QRect rectOf(const face::Rect& r) {
 }  // namespace
 
 ClockWindow::ClockWindow(QWidget* parent)
-    : QWidget(parent, Qt::FramelessWindowHint), m_tick([this] { tick(); }) {
+    : QWidget(parent, Qt::FramelessWindowHint), m_due([this] { apply(&FormWindow::timersDue); }) {
     setWindowTitle(texts::caption);
     setFixedSize(geometry::kWidthPx, geometry::kHeightPx);
     setMouseTracking(true);
@@ -75,10 +75,6 @@ ClockWindow::ClockWindow(QWidget* parent)
         if (previous) setTabOrder(previous, widget);
         previous = widget;
     }
-
-    m_set.setSingleShot(true);
-    m_set.setTimerType(Qt::PreciseTimer);
-    connect(&m_set, &QTimer::timeout, this, [this] { apply(&FormWindow::muteTimerElapsed); });
 }
 
 ClockWindow::~ClockWindow() = default;
@@ -93,18 +89,6 @@ void ClockWindow::dispatch(const std::function<void()>& handler) {
 
 void ClockWindow::apply(const std::function<Changes(FormWindow&)>& event) {
     if (m_rules) redraw(event(*m_rules));
-}
-
-void ClockWindow::startTicking() {
-    m_tick.start();
-}
-
-void ClockWindow::tick() {
-    if (!m_rules) return;
-    redraw(m_rules->tick());
-    qCDebug(lcUi).noquote() << m_rules->stateLine().c_str();
-    // Hidden in the tray and not ringing, nothing needs the seconds.
-    m_tick.setEveryMinute(!isVisible() && !m_rules->busyEachSecond());
 }
 
 QPixmap ClockWindow::pixmap(const std::string& name) {
@@ -130,10 +114,7 @@ void ClockWindow::redraw(const Changes& changes) {
     } else if (m_rules && m_rules->ringingAlert().empty()) {
         m_alert->withdraw();
     }
-    if (changes.muteTimer == Changes::Timer::start)
-        m_set.start(changes.muteTimerInterval);
-    else if (changes.muteTimer == Changes::Timer::stop)
-        m_set.stop();
+    if (m_rules) m_due.arm(m_rules->nextDue());
 }
 
 void ClockWindow::showControl(face::Control control) {
@@ -186,7 +167,7 @@ bool ClockWindow::event(QEvent* event) {
 
 void ClockWindow::closeEvent(QCloseEvent* event) {
     if (m_rules) redraw(m_rules->unload());
-    m_tick.stop();
+    m_due.arm(std::nullopt);
     event->accept();
     QCoreApplication::quit();
 }
@@ -221,10 +202,7 @@ bool ClockWindow::focusNextPrevChild(bool next) {
 void ClockWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Back from the tray: the seconds again, and the time shown now, not at the next minute.
-    if (m_tick.everyMinute()) {
-        m_tick.setEveryMinute(false);
-        tick();
-    }
+    if (m_rules) m_due.arm(m_rules->nextDue());
     // Shown (at start, from the tray, by another start): the keyboard comes here.
     followFocus();
     activateWindow();

@@ -2,7 +2,7 @@
 // The borderless clock-radio window on Qt. It builds one widget per control
 // from the rule book, shows what the form's controls hold, hands the mouse and
 // the keys to the form's window rules, names the controls for screen readers
-// (AT-SPI) and runs the two timers.
+// (AT-SPI) and arms one timer for the moment the form's timers fall due.
 
 #include <QLabel>
 #include <QTimer>
@@ -15,7 +15,7 @@
 #include "app/qt/AlertNote.h"
 #include "app/qt/DescribedControl.h"
 #include "app/qt/FocusMark.h"
-#include "app/qt/WallClockTicker.h"
+#include "app/qt/WallClockTimer.h"
 #include "clock/FormWindow.h"
 
 class frmMain;
@@ -31,8 +31,6 @@ class ClockWindow : public QWidget {
     void dispatch(const std::function<void()>& handler);
     // Feeds the window rules an event, then shows what it changed.
     void apply(const std::function<Changes(FormWindow&)>& event);
-    // Ticks now, then at every wall-clock second.
-    void startTicking();
 
   protected:
     bool event(QEvent* event) override;
@@ -47,7 +45,6 @@ class ClockWindow : public QWidget {
   private:
     void redraw(const Changes& changes);
     void showControl(face::Control control);
-    void tick();
     QPixmap pixmap(const std::string& name);
     // A key, through the rules' key table; true when the clock took it.
     bool handleKey(const QKeyEvent& key);
@@ -63,7 +60,6 @@ class ClockWindow : public QWidget {
     AlertNote* m_alert = nullptr;
     // The focus mark shows once the keyboard has been used in the window.
     bool m_keyboardUsed = false;
-    WallClockTicker m_tick;
-    QTimer m_set;
+    WallClockTimer m_due;
     std::map<std::string, QPixmap> m_pixmaps;
 };

@@ -29,13 +29,15 @@ std::string appFolder() {
     return QCoreApplication::applicationDirPath().toStdString();
 }
 
+// $XDG_STATE_HOME/alarm-clock, ~/.local/state/alarm-clock when that is unset
+// or not absolute.
 std::filesystem::path stateFolder() {
     const QString state = qEnvironmentVariable("XDG_STATE_HOME");
     const QString base = QDir::isAbsolutePath(state) ? state : QDir::homePath() + "/.local/state";
     return std::filesystem::path(base.toStdString()) / "alarm-clock";
 }
 
-LocalTime QtTimeSource::now() {
+LocalTime LocalClock::now() {
     // Date and time read at once, so that midnight cannot fall between them.
     const QDateTime now = QDateTime::currentDateTime();
     const QTime time = now.time();
@@ -43,7 +45,7 @@ LocalTime QtTimeSource::now() {
     return {time.hour(), time.minute(), time.second(), date.year(), date.month(), date.day()};
 }
 
-std::string QtTimeSource::dateTimeText() {
+std::string LocalClock::dateTimeText() {
     return QLocale::system()
         .toString(QDateTime::currentDateTime(), QLocale::ShortFormat)
         .toStdString();

@@ -1,24 +1,12 @@
 #pragma once
-// The wall clock, the dialogs and the window host on Qt.
+// The dialogs and the window host on Qt, and its local clock and folders (app/run/ClockRun.h).
 
 #include <QPointer>
 #include <QWidget>
-#include <filesystem>
 #include <functional>
 
+#include "app/run/ClockRun.h"
 #include "clock/Services.h"
-
-// The folder of the executable, where the program's data lies.
-std::string appFolder();
-// The clock's folder in the user's state folder: $XDG_STATE_HOME/alarm-clock,
-// ~/.local/state/alarm-clock when that is unset or not absolute.
-std::filesystem::path stateFolder();
-
-class QtTimeSource : public TimeSource {
-  public:
-    LocalTime now() override;
-    std::string dateTimeText() override;
-};
 
 class QtDialogs : public Dialogs {
   public:

@@ -1,6 +1,5 @@
 // Starts the clock: answers --help and --version, hands over to a clock that
-// already runs on this display, else wires the Qt front end and the configured
-// sound backend to frmMain, loads it, shows the window and runs the event loop.
+// already runs on this display, else chooses the Qt front end for the clock's run.
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -22,9 +21,7 @@
 #include "app/qt/QtTrayBackend.h"
 #include "app/qt/SessionRestart.h"
 #include "app/qt/SingleInstance.h"
-#include "audio/CAudioEndpointVolume.h"
-#include "clock/RestartLine.h"
-#include "clock/frmMain.h"
+#include "app/run/ClockRun.h"
 
 namespace {
 
@@ -82,19 +79,6 @@ int main(int argc, char* argv[]) {
     const QIcon icon = appIcon(QString::fromStdString(appFolder()));
     window.setWindowIcon(icon);
 
-    // The sound backends report on their own threads; the form hears them on
-    // the window's, through its dispatch (which draws what they changed).
-    const PostToWindow post = [&window](std::function<void()> handler) {
-        QMetaObject::invokeMethod(
-            &window, [&window, handler = std::move(handler)] { window.dispatch(handler); },
-            Qt::QueuedConnection);
-    };
-    QtTimeSource clock;
-    std::unique_ptr<ClipPlayer> clips = makeClipPlayer(post);
-    std::unique_ptr<TrackPlayer> wmp = makeTrackPlayer([&window] {
-        QMetaObject::invokeMethod(
-            &window, [&window] { window.apply(&FormWindow::trackFailed); }, Qt::QueuedConnection);
-    });
     QtDialogs dialogs(&window);
     QtWindowHost host(&window);
     QtTrayBackend tray;
@@ -102,34 +86,9 @@ int main(int argc, char* argv[]) {
     DBusSleepInhibitor sleep;
     LinuxWakeTimer wake(appFolder() + "/alarm-clock-wake");
     SessionRestart session(app);
-    setEndpointSystem(&soundEndpointSystem());
-
-    frmMain form(Platform{
-        .clock = clock,
-        .clips = *clips,
-        .wmp = *wmp,
-        .dialogs = dialogs,
-        .window = host,
-        .tray = tray,
-        .newEndpointVolume = [] { return std::make_unique<CAudioEndpointVolume>(); },
-        .registerFont =
-            [](const std::string& path) {
-                QFontDatabase::addApplicationFont(QString::fromStdString(path));
-            },
-        .appFolder = appFolder,
-        .doEvents = [] { QCoreApplication::processEvents(); },
-        .sleep = &sleep,
-        .endpoints = &soundEndpointSystem(),
-        .post = post,
-        .stateFolder = stateFolder(),
-        .wake = &wake,
-        .registerRestart = [&session](const auto& arguments) { session.setArguments(arguments); },
-    });
-    window.setForm(&form);
     // A computer that slept through the alarm minute rings as soon as it wakes.
-    sleep.onResume = [&window] { window.startTicking(); };
+    sleep.onResume = [&window] { window.apply(&FormWindow::tick); };
     instance.onRaise = [&host](const QByteArray& token) { host.bringToFront(token); };
-
     tray.onNotification = [&](int number) {
         window.apply([number](FormWindow& rules) { return rules.trayNotification(number); });
     };
@@ -137,15 +96,30 @@ int main(int argc, char* argv[]) {
     // A session save (a checkpoint, or a logout that may yet be cancelled)
     // changes nothing: Qt does not say when a logout is cancelled, so the mute
     // stays as it is. A session that really ends quits the application, and
-    // the clock unloads below.
+    // the clock unloads as the run ends.
     closeOnSignals(window);
 
-    window.apply(&FormWindow::load);
-    window.apply([&](FormWindow& rules) { return rules.run([&] { form.resume(restart); }); });
-    window.show();
-    window.startTicking();
-    const int status = app.exec();
-    window.apply(&FormWindow::unload);
-    setEndpointSystem(nullptr);
-    return status;
+    return runClock(FrontEnd{
+        .dialogs = dialogs,
+        .window = host,
+        .tray = tray,
+        .registerFont =
+            [](const std::string& path) {
+                QFontDatabase::addApplicationFont(QString::fromStdString(path));
+            },
+        .doEvents = [] { QCoreApplication::processEvents(); },
+        .sleep = &sleep,
+        .wake = &wake,
+        .post =
+            [&window](std::function<void()> handler) {
+                QMetaObject::invokeMethod(
+                    &window, [&window, handler = std::move(handler)] { window.dispatch(handler); },
+                    Qt::QueuedConnection);
+            },
+        .setForm = [&window](frmMain* form) { window.setForm(form); },
+        .apply = [&window](const auto& event) { window.apply(event); },
+        .loop = [&app] { return app.exec(); },
+        .resume = restart,
+        .registerRestart = [&session](const auto& arguments) { session.setArguments(arguments); },
+    });
 }

@@ -1,6 +1,8 @@
 #include "app/win32/ClockWindow.h"
 
-#include "app/win32/SystemCall.h"
+#include <algorithm>
+#include <chrono>
+
 #include "app/win32/TrayCallback.h"
 #include "app/win32/Win32Tray.h"
 #include "app/win32/WindowAccess.h"
@@ -13,20 +15,7 @@ using face::Control;
 
 namespace {
 
-constexpr UINT_PTR kTickTimer = 1;
-constexpr UINT_PTR kSetTimer = 2;
-
-// The wall clock in milliseconds since 1601 (its minutes are the local clock's:
-// zones differ by whole minutes).
-ULONGLONG wallClockMilliseconds() {
-    using PreciseTime = void(WINAPI*)(LPFILETIME);
-    static const auto precise =
-        systemCall<PreciseTime>(L"kernel32", "GetSystemTimePreciseAsFileTime");
-    FILETIME now;
-    (precise ? precise : GetSystemTimeAsFileTime)(&now);
-    const ULONGLONG ticks = static_cast<ULONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
-    return ticks / 10000;
-}
+constexpr UINT_PTR kDueTimer = 1;
 
 }  // namespace
 
@@ -134,7 +123,7 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) {
                 SetForegroundWindow(window);
                 SetFocus(window);
-                if (m_everyMinute) tick();
+                armTimer();
             }
             return DefWindowProcW(window, message, wParam, lParam);
         case WM_SETFOCUS:
@@ -200,17 +189,15 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return DefWindowProcW(window, message, wParam, lParam);
         case WM_TIMER:
             KillTimer(window, wParam);
-            if (wParam == kTickTimer)
-                tick();
-            else if (wParam == kSetTimer)
-                apply(&FormWindow::muteTimerElapsed);
+            apply(&FormWindow::timersDue);
             return 0;
         case WM_TIMECHANGE:
             // The clock was set: show it, and catch an alarm minute, at once.
-            tick();
+            apply(&FormWindow::tick);
             return 0;
         case WM_POWERBROADCAST:
-            if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) tick();
+            if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)
+                apply(&FormWindow::tick);
             return TRUE;
         case WM_QUERYENDSESSION:
             logDebug(LogCategory::ui, "session end asked");
@@ -229,14 +216,12 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             // Destroyed by another than its owner (which destroy() would have let go first).
             if (m_accessible) m_accessible->disconnect();
+            KillTimer(window, kDueTimer);
             PostQuitMessage(0);
             return 0;
         case WM_NCDESTROY:
             m_window.release();
             return DefWindowProcW(window, message, wParam, lParam);
-        case kTrackErrorMessage:
-            apply(&FormWindow::trackFailed);
-            return 0;
         case kShowMessage:
             ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
             SetForegroundWindow(window);
@@ -269,21 +254,17 @@ void ClockWindow::apply(const std::function<Changes(FormWindow&)>& event) {
     if (m_rules && event) redraw(event(*m_rules));
 }
 
-void ClockWindow::tick() {
-    const ULONGLONG began = wallClockMilliseconds();
-    if (m_rules) {
-        redraw(m_rules->tick());
-        logDebug(LogCategory::ui, m_rules->stateLine());
+void ClockWindow::armTimer() {
+    using namespace std::chrono;
+    const std::optional<Instant> due = m_rules ? m_rules->nextDue() : std::nullopt;
+    if (!due) {
+        KillTimer(handle(), kDueTimer);
+        return;
     }
-    // Fire just after the wall-clock second that follows the one this tick
-    // began in, so the display changes with it and a slow tick skips none;
-    // hidden in the tray and not ringing, nothing needs the seconds, and the
-    // next tick is at the next minute.
-    m_everyMinute = !IsWindowVisible(handle()) && m_rules && !m_rules->busyEachSecond();
-    const ULONGLONG period = m_everyMinute ? 60000 : 1000;
-    const ULONGLONG due = (began / period + 1) * period + 5;
-    const ULONGLONG now = wallClockMilliseconds();
-    SetTimer(handle(), kTickTimer, due > now ? static_cast<UINT>(due - now) : USER_TIMER_MINIMUM,
+    // The time source's clock is the system's wall clock.
+    const long long wait = duration_cast<milliseconds>(*due - system_clock::now()).count();
+    SetTimer(handle(), kDueTimer,
+             static_cast<UINT>(std::clamp<long long>(wait, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM)),
              nullptr);
 }
 
@@ -297,10 +278,7 @@ void ClockWindow::redraw(const Changes& changes) {
     if (m_rules) notifyChanges();
     // The ring, told to screen readers through the alert child that says it.
     if (!changes.alert.empty()) AccessibleNews::alert(handle(), changes.alert);
-    if (changes.muteTimer == Changes::Timer::start)
-        SetTimer(handle(), kSetTimer, static_cast<UINT>(changes.muteTimerInterval), nullptr);
-    else if (changes.muteTimer == Changes::Timer::stop)
-        KillTimer(handle(), kSetTimer);
+    armTimer();
 }
 
 bool ClockWindow::key(WPARAM virtualKey) {

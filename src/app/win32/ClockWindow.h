@@ -3,7 +3,7 @@
 // its messages: painting to FacePainter, mouse messages to MouseInput and the
 // tray's callback to TrayCallback, keys and events to the form's window
 // rules, screen readers to AccessibleWindow and AccessibleNews, tooltips to
-// Tooltips; it runs the two timers.
+// Tooltips; it arms one timer for the moment the form's timers fall due.
 
 #include "app/win32/SystemHeaders.h"
 
@@ -38,15 +38,11 @@ class ClockWindow {
     void dispatch(const std::function<void()>& handler);
     // Feeds the window rules an event, then shows what it changed.
     void apply(const std::function<Changes(FormWindow&)>& event);
-    // Runs the tick now and arms the next one just after the wall-clock second.
-    void tick();
     // Hands a handler to the window's thread, from any thread, to dispatch there.
     void post(std::function<void()> handler);
     // Pixels of the monitor per pixel of the design (1 at 96 dots per inch).
     double scale() const { return m_scale.factor(); }
 
-    // The track player's error, posted from wherever it was found.
-    static constexpr UINT kTrackErrorMessage = WM_APP + 1;
     // There is work from post() to run.
     static constexpr UINT kPostedMessage = WM_APP + 2;
     // Another start of the clock asks this one to show and raise its window.
@@ -64,6 +60,8 @@ class ClockWindow {
     void redraw(const Changes& changes);
     void setScale(UINT dpi);
     RECT scaled(face::Control control) const;
+    // Arms the window's one timer for when the form's timers are next due.
+    void armTimer();
     // A key; true when the clock took it.
     bool key(WPARAM virtualKey);
     void notifyChanges();
@@ -75,8 +73,6 @@ class ClockWindow {
     WindowScale m_scale;
     FacePainter m_painter;
     MouseInput m_mouse;
-    // Ticking only at whole minutes (hidden, not ringing).
-    bool m_everyMinute = false;
     ComRef<AccessibleWindow> m_accessible;
     AccessibleNews m_news;
     // The focus mark shows once the keyboard has been used in the window.

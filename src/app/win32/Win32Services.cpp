@@ -16,6 +16,7 @@
 
 using geometry::kTwipsPerPixel;
 
+// %LOCALAPPDATA%\Alarm Clock.
 std::filesystem::path stateFolder() {
     PWSTR local = nullptr;
     std::filesystem::path folder;
@@ -41,13 +42,13 @@ std::string appFolder() {
     return narrow(slash == std::wstring::npos ? path : path.substr(0, slash));
 }
 
-LocalTime Win32TimeSource::now() {
+LocalTime LocalClock::now() {
     SYSTEMTIME time;
     GetLocalTime(&time);
     return {time.wHour, time.wMinute, time.wSecond, time.wYear, time.wMonth, time.wDay};
 }
 
-std::string Win32TimeSource::dateTimeText() {
+std::string LocalClock::dateTimeText() {
     wchar_t date[80] = {};
     wchar_t time[80] = {};
     GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 80);

@@ -1,24 +1,13 @@
 #pragma once
-// The wall clock, the dialogs and the window host on Win32.
+// The dialogs and the window host on Win32, and its local clock and folders (app/run/ClockRun.h).
 
 #include "app/win32/SystemHeaders.h"
 
-#include <filesystem>
 #include <functional>
 #include <string>
 
+#include "app/run/ClockRun.h"
 #include "clock/Services.h"
-
-// The folder of the executable, where the program's data lies (UTF-8).
-std::string appFolder();
-// The clock's folder in the user's local application data: %LOCALAPPDATA%\Alarm Clock.
-std::filesystem::path stateFolder();
-
-class Win32TimeSource : public TimeSource {
-  public:
-    LocalTime now() override;
-    std::string dateTimeText() override;
-};
 
 class Win32Dialogs : public Dialogs {
   public:

@@ -1,8 +1,8 @@
-// Starts the clock on Windows: wires the Win32 front end and the sound
-// backend to frmMain, loads it, shows the window and runs the message loop.
+// Starts the clock on Windows: chooses the Win32 front end for the clock's run.
 
 #include "app/win32/SystemHeaders.h"
 
+#include "app/run/ClockRun.h"
 #include "app/win32/ClockWindow.h"
 #include "app/win32/FontFile.h"
 #include "app/win32/GdiPlus.h"
@@ -13,8 +13,6 @@
 #include "app/win32/Win32SleepInhibitor.h"
 #include "app/win32/Win32Tray.h"
 #include "app/win32/Win32WakeTimer.h"
-#include "audio/CAudioEndpointVolume.h"
-#include "clock/frmMain.h"
 #include "platform/win32/Owned.h"
 #include "platform/win32/WideText.h"
 
@@ -59,58 +57,40 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                                IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
     ClockWindow window(instance, icon);
     const HWND handle = window.handle();
-    Win32TimeSource clock;
-    // Clip completions come from the clip queue's thread.
-    std::unique_ptr<ClipPlayer> clips = makeClipPlayer(
-        [&window](std::function<void()> handler) { window.post(std::move(handler)); });
-    // The track player may report on any thread; the form hears it on the window's.
-    std::unique_ptr<TrackPlayer> wmp =
-        makeTrackPlayer([handle] { PostMessageW(handle, ClockWindow::kTrackErrorMessage, 0, 0); });
     Win32Dialogs dialogs(handle);
     Win32WindowHost host(handle, icon, [&window] { return window.scale(); });
     Win32Tray tray;
+    window.setTray(&tray);
     // Called by the form on this, the window's, thread, which owns the request.
     Win32SleepInhibitor sleep;
+    const PostToWindow post = [&window](std::function<void()> handler) {
+        window.post(std::move(handler));
+    };
     // Fires on a thread of the pool; the wake is handled on the window's.
-    Win32WakeTimer wake(
-        [&window](std::function<void()> handler) { window.post(std::move(handler)); },
-        [&sleep] { sleep.keepDisplayOn(); });
-    setEndpointSystem(&soundEndpointSystem());
+    Win32WakeTimer wake(post, [&sleep] { sleep.keepDisplayOn(); });
     RestartRegistration restartLine(instance);
 
-    frmMain form(Platform{
-        .clock = clock,
-        .clips = *clips,
-        .wmp = *wmp,
+    return runClock(FrontEnd{
         .dialogs = dialogs,
         .window = host,
         .tray = tray,
-        .newEndpointVolume = [] { return std::make_unique<CAudioEndpointVolume>(); },
         .registerFont = [](const std::string& path) { addFontFile(path); },
-        .appFolder = appFolder,
         .doEvents = doEvents,
         .sleep = &sleep,
-        .endpoints = &soundEndpointSystem(),
-        .post = [&window](std::function<void()> handler) { window.post(std::move(handler)); },
-        .stateFolder = stateFolder(),
         .wake = &wake,
+        .post = post,
+        .setForm = [&window](frmMain* form) { window.setForm(form); },
+        .apply = [&window](const auto& event) { window.apply(event); },
+        .loop =
+            [] {
+                MSG message;
+                while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+                    TranslateMessage(&message);
+                    DispatchMessageW(&message);
+                }
+                return static_cast<int>(message.wParam);
+            },
+        .resume = restart.state,
         .registerRestart = [&restartLine](const auto& line) { restartLine.set(line); },
     });
-    window.setForm(&form);
-    window.setTray(&tray);
-
-    window.apply(&FormWindow::load);
-    window.apply([&](FormWindow& rules) { return rules.run([&] { form.resume(restart.state); }); });
-    ShowWindow(handle, SW_SHOW);
-    window.tick();
-
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    window.apply(&FormWindow::unload);
-    window.setForm(nullptr);
-    setEndpointSystem(nullptr);
-    return static_cast<int>(message.wParam);
 }

@@ -1,8 +1,5 @@
 #include "PulseChangeWatcher.h"
 
-#include <pulse/subscribe.h>
-
-#include <algorithm>
 #include <mutex>
 
 #include "PulseVolumeScale.h"
@@ -29,18 +26,14 @@ std::unique_ptr<ChangeWatcher> ChangeWatcher::start(std::string sink,
                                                     Clock::time_point deadline) {
     std::unique_ptr<ChangeWatcher> watcher(new ChangeWatcher(std::move(sink), std::move(ledger)));
     ChangeWatcher* self = watcher.get();
-    self->m_session = Session::open("alarm-clock-watcher", deadline);
+    self->m_session = openWatching(
+        "alarm-clock-watcher", PA_SUBSCRIPTION_MASK_SINK, onEvent, self,
+        [self](pa_context* context) {
+            return pa_context_get_sink_info_by_name(context, self->m_sink.c_str(), onSinkInfo,
+                                                    self);
+        },
+        deadline);
     if (!self->m_session) return nullptr;
-    pa_context* context = self->m_session->context();
-    const auto subscribe = [&]() -> pa_operation* {
-        pa_context_set_subscribe_callback(context, onEvent, self);
-        if (!Operation(pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SINK, nullptr, nullptr)))
-            return nullptr;
-        // The server answers in order: the starting state comes after the
-        // subscription took effect, so no change falls between the two.
-        return pa_context_get_sink_info_by_name(context, self->m_sink.c_str(), onSinkInfo, self);
-    };
-    if (!self->m_session->request(subscribe, deadline)) return nullptr;
     // Set by that answer alone, which the wait has seen.
     if (self->m_haveLevels) return watcher;
     logDebug(LogCategory::audio, "PulseAudio: no sink named " + self->m_sink + " to watch");
@@ -91,36 +84,11 @@ void ChangeWatcher::onSinkChanged(const pa_sink_info& info) {
     for (uint32_t v : now.volumes) data.afChannelVolumes.push_back(scalarFromVolume(v));
     m_levels = std::move(now);
 
-    const std::shared_ptr<bool> alive = m_alive;
-    const auto snapshot = m_clients;
-    for (IAudioEndpointVolumeCallback* client : snapshot) {
-        // A client may have dropped the watcher, or removed a later client.
-        if (!*alive) return;
-        if (std::find(m_clients.begin(), m_clients.end(), client) != m_clients.end())
-            client->OnNotify(data);
-    }
+    m_clients.tell(m_alive, [&](IAudioEndpointVolumeCallback* client) { client->OnNotify(data); });
 }
 
 bool ChangeWatcher::running() const {
     return m_session->ready();
-}
-
-void ChangeWatcher::add(IAudioEndpointVolumeCallback* client) {
-    std::lock_guard lock(*m_session);
-    m_clients.push_back(client);
-}
-
-bool ChangeWatcher::remove(IAudioEndpointVolumeCallback* client) {
-    std::lock_guard lock(*m_session);
-    const auto it = std::find(m_clients.begin(), m_clients.end(), client);
-    if (it == m_clients.end()) return false;
-    m_clients.erase(it);
-    return true;
-}
-
-bool ChangeWatcher::empty() const {
-    std::lock_guard lock(*m_session);
-    return m_clients.empty();
 }
 
 }  // namespace pulse

@@ -12,6 +12,7 @@
 
 #include "PulseChangeLedger.h"
 #include "PulseSession.h"
+#include "PulseWatch.h"
 #include "audio/Endpoint.h"
 
 namespace pulse {
@@ -31,9 +32,8 @@ class ChangeWatcher {
     ChangeWatcher& operator=(const ChangeWatcher&) = delete;
 
     bool running() const;
-    void add(IAudioEndpointVolumeCallback* client);
-    bool remove(IAudioEndpointVolumeCallback* client);  // false when it was not there
-    bool empty() const;
+    // The clients told of changes, added and removed from any thread.
+    WatchClients<IAudioEndpointVolumeCallback>& clients() { return m_clients; }
 
   private:
     ChangeWatcher(std::string sink, std::shared_ptr<ChangeLedger> ledger);
@@ -45,7 +45,7 @@ class ChangeWatcher {
     const std::string m_sink;
     const std::shared_ptr<ChangeLedger> m_ledger;
     // The rest is used with the session locked (the callbacks run so).
-    std::vector<IAudioEndpointVolumeCallback*> m_clients;
+    WatchClients<IAudioEndpointVolumeCallback> m_clients{m_session};
     // Cleared when the watcher goes, for a callback that outlives it.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     uint32_t m_sinkIndex = PA_INVALID_INDEX;

@@ -7,9 +7,9 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "PulseSession.h"
+#include "PulseWatch.h"
 #include "audio/Endpoint.h"
 
 namespace pulse {
@@ -24,9 +24,8 @@ class DefaultSinkWatcher {
     DefaultSinkWatcher(const DefaultSinkWatcher&) = delete;
     DefaultSinkWatcher& operator=(const DefaultSinkWatcher&) = delete;
 
-    void add(IMMNotificationClient* client);
-    bool remove(IMMNotificationClient* client);  // false when it was not there
-    bool empty() const;
+    // The clients told of changes, added and removed from any thread.
+    WatchClients<IMMNotificationClient>& clients() { return m_clients; }
 
   private:
     DefaultSinkWatcher() = default;
@@ -35,7 +34,9 @@ class DefaultSinkWatcher {
     static void onServerInfo(pa_context* context, const pa_server_info* info, void* self);
 
     // Used with the session locked (the callbacks run so).
-    std::vector<IMMNotificationClient*> m_clients;
+    WatchClients<IMMNotificationClient> m_clients{m_session};
+    // Cleared when the watcher goes, for a client that drops it from its call.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::string m_default;
     bool m_known = false;
     // Last, so that it goes first: no callback runs once it is gone.

@@ -59,15 +59,15 @@ class ServerEnumerator : public EndpointEnumerator {
         if (!m_defaultWatcher)
             m_defaultWatcher = pulse::DefaultSinkWatcher::start(pulse::deadlineFromNow());
         if (!m_defaultWatcher) return endpoint_result::serviceNotRunning;
-        m_defaultWatcher->add(client);
+        m_defaultWatcher->clients().add(client);
         return endpoint_result::ok;
     }
 
     int32_t UnregisterEndpointNotificationCallback(IMMNotificationClient* client) override {
         if (!client) return endpoint_result::nullPointer;
-        if (!m_defaultWatcher || !m_defaultWatcher->remove(client))
+        if (!m_defaultWatcher || !m_defaultWatcher->clients().remove(client))
             return endpoint_result::notFound;
-        if (m_defaultWatcher->empty()) m_defaultWatcher.reset();
+        if (m_defaultWatcher->clients().empty()) m_defaultWatcher.reset();
         return endpoint_result::ok;
     }
 

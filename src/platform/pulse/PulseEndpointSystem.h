@@ -24,5 +24,5 @@ class PulseEndpointSystem : public EndpointSystem {
     std::shared_ptr<pulse::ChangeLedger> m_ledger;
 };
 
-// The process's PulseAudio endpoint system, for setEndpointSystem.
+// The process's PulseAudio endpoint system, which the program chooses at start.
 EndpointSystem& pulseEndpointSystem();

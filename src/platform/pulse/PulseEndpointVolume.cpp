@@ -33,15 +33,15 @@ int32_t SinkEndpointVolume::RegisterControlChangeNotify(IAudioEndpointVolumeCall
     if (!m_session->ready()) return serviceNotRunning;
     if (!m_watcher) m_watcher = ChangeWatcher::start(m_sink, m_ledger, deadlineFromNow());
     if (!m_watcher || !m_watcher->running()) return serviceNotRunning;
-    m_watcher->add(client);
+    m_watcher->clients().add(client);
     return ok;
 }
 
 int32_t SinkEndpointVolume::UnregisterControlChangeNotify(IAudioEndpointVolumeCallback* client) {
     if (!client) return nullPointer;
-    if (!m_watcher || !m_watcher->remove(client)) return notFound;
+    if (!m_watcher || !m_watcher->clients().remove(client)) return notFound;
     // The last client gone, the watcher's connection goes too.
-    if (m_watcher->empty()) m_watcher.reset();
+    if (m_watcher->clients().empty()) m_watcher.reset();
     return ok;
 }
 
