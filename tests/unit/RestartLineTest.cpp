@@ -121,7 +121,8 @@ TEST(RestartRegistration, FollowsTheAlarmTrackAndLanguageOnly) {
     window.tick();
     rig.dialogs.typed.push_back("07:00 AM");
     window.activate(face::Control::butOnOff);
-    window.muteTimerElapsed();
+    rig.clock.advance(2);
+    window.timersDue();
     window.tick();
     rig.dialogs.files.push_back("/m/a b.mp3");
     window.activate(face::Control::butTrack);
