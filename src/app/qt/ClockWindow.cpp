@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMouseEvent>
-#include <algorithm>
 
 #include "app/qt/KeyPress.h"
 #include "app/qt/LabelText.h"
@@ -36,15 +35,13 @@ ClockWindow::ClockWindow(QWidget* parent)
     // the mouse itself and asks the rule book what lies under it.
     // The controls a screen reader meets carry the rules' description of them.
     installDescribedControls();
-    for (const face::ControlFace& face : face::controls()) {
-        const bool isDescribed =
-            std::find(accessible::described.begin(), accessible::described.end(), face.id) !=
-            accessible::described.end();
+    for (const face::ControlRow& face : face::controls()) {
+        const bool isDescribed = face.said.role != accessible::Role::None;
         QLabel* widget = isDescribed ? new DescribedControl(this, face.id) : new QLabel(this);
         widget->setObjectName(face.name);
         widget->setGeometry(rectOf(face.rect));
         widget->setAttribute(Qt::WA_TransparentForMouseEvents);
-        if (face.kind == face::Kind::label) {
+        if (face.kind() == face::Kind::label) {
             widget->setAlignment(face.look.align == face::Align::center
                                      ? Qt::AlignCenter
                                      : Qt::AlignLeft | Qt::AlignVCenter);
@@ -65,7 +62,7 @@ ClockWindow::ClockWindow(QWidget* parent)
     m_alert->setObjectName("alert");
     // The keyboard's controls in the rules' order; Qt's own Tab chain agrees.
     QWidget* previous = nullptr;
-    for (face::Control control : keyboard::focusOrder) {
+    for (face::Control control : keyboard::focusOrder()) {
         DescribedControl* widget = described(control);
         widget->setFocusPolicy(Qt::TabFocus);
         widget->installEventFilter(this);
@@ -118,11 +115,11 @@ QPixmap ClockWindow::pixmap(const std::string& name) {
 
 // Only what changed is set again, so a tick repaints the time and nothing else.
 void ClockWindow::redraw(const Changes& changes) {
-    for (const face::ControlFace& face : face::controls())
-        if (changes.changed(face.id)) showControl(face.id);
+    for (const face::ControlRow& row : face::controls())
+        if (changes.changed(row.id)) showControl(row.id);
     // Names and states in the clock's language (the time's text is read when asked).
     if (m_rules)
-        for (face::Control control : accessible::described)
+        for (face::Control control : face::described())
             described(control)->describe(m_rules->describe(control));
     if (!changes.alert.empty()) {
         qCDebug(lcUi).noquote() << "alert:" << changes.alert.c_str();
@@ -137,10 +134,10 @@ void ClockWindow::redraw(const Changes& changes) {
 }
 
 void ClockWindow::showControl(face::Control control) {
-    const face::ControlFace& face = face::faceOf(control);
+    const face::ControlRow& face = face::rowOf(control);
     const ControlView& view = m_rules->view(control);
     QLabel* widget = m_widgets[static_cast<size_t>(control)];
-    if (face.kind == face::Kind::picture) {
+    if (face.kind() == face::Kind::picture) {
         widget->setPixmap(pixmap(view.picture));
     } else {
         const QString caption = QString::fromStdString(view.caption);
@@ -225,7 +222,9 @@ void ClockWindow::showEvent(QShowEvent* event) {
         m_tick.setEveryMinute(false);
         tick();
     }
-    // Shown (at start, from the tray, by another start): the keyboard comes here.
+    // Shown (at start, from the tray, by another start): the keyboard comes
+    // here, to the first control.
+    if (m_rules) m_rules->shown();
     followFocus();
     activateWindow();
 }
@@ -246,7 +245,6 @@ bool ClockWindow::handleKey(const QKeyEvent& key) {
     const std::optional<Changes> changes = m_rules->key(keyPressOf(key));
     qCDebug(lcUi) << "key" << key.key() << (changes ? "taken" : "left");
     if (!changes) return false;
-    m_keyboardUsed = true;
     redraw(*changes);
     followFocus();
     // Back from a dialog the key opened: the keyboard comes back here, also
@@ -267,6 +265,7 @@ void ClockWindow::followFocus() {
 }
 
 void ClockWindow::showFocusMark() {
-    const bool ringed = m_rules && m_keyboardUsed && described(m_rules->focused())->hasFocus();
-    m_focusMark->ring(ringed ? described(m_rules->focused())->geometry() : QRect());
+    const std::optional<face::Rect> mark =
+        m_rules ? m_rules->focusMark(described(m_rules->focused())->hasFocus()) : std::nullopt;
+    m_focusMark->ring(mark ? rectOf(*mark) : QRect());
 }

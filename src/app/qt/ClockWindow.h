@@ -61,8 +61,6 @@ class ClockWindow : public QWidget {
     FocusMark* m_focusMark = nullptr;
     // Tells screen readers that the alarm rings.
     AlertNote* m_alert = nullptr;
-    // The focus mark shows once the keyboard has been used in the window.
-    bool m_keyboardUsed = false;
     WallClockTicker m_tick;
     QTimer m_set;
     std::map<std::string, QPixmap> m_pixmaps;

@@ -17,7 +17,8 @@ class DescribedAccessible : public QAccessibleWidget, public QAccessibleTextInte
 
     DescribedControl* control() const { return static_cast<DescribedControl*>(widget()); }
     const accessible::Description& said() const { return control()->description(); }
-    bool isButton() const { return said().role != accessible::Role::Label; }
+    // Pressable: a button whose default action clicks it.
+    bool isButton() const { return said().pressable; }
 
     static QAccessible::Role roleOf(accessible::Role role) {
         return role == accessible::Role::Label ? QAccessible::StaticText : QAccessible::Button;
@@ -52,20 +53,19 @@ class DescribedAccessible : public QAccessibleWidget, public QAccessibleTextInte
     QStringList actionNames() const override {
         QStringList names = QAccessibleWidget::actionNames();
         if (isButton()) {
-            names.prepend(said().checked ? toggleAction() : pressAction());
+            names.prepend(pressAction());
         }
         return names;
     }
     void doAction(const QString& name) override {
-        if (isButton() && (name == pressAction() || name == toggleAction()))
+        if (isButton() && name == pressAction())
             // After the call returns: the click may open a dialog.
             QMetaObject::invokeMethod(control(), &DescribedControl::activate, Qt::QueuedConnection);
         else
             QAccessibleWidget::doAction(name);
     }
     QStringList keyBindingsForAction(const QString& name) const override {
-        if (isButton() && (name == pressAction() || name == toggleAction()) &&
-            !said().shortcut.empty())
+        if (isButton() && name == pressAction() && !said().shortcut.empty())
             return {qs(said().shortcut)};
         return QAccessibleWidget::keyBindingsForAction(name);
     }

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "ui/AccessibleText.h"
+#include "ui/Face.h"
 
 class DescribedControl : public QLabel {
     Q_OBJECT

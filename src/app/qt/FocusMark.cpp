@@ -2,9 +2,10 @@
 
 #include <QPainter>
 
+#include "ui/Face.h"
+
 namespace {
-constexpr int kGap = 1;    // between the control and the ring
-constexpr int kWidth = 4;  // black, cyan, cyan, black
+constexpr int kWidth = static_cast<int>(face::kFocusRing.size());
 }  // namespace
 
 FocusMark::FocusMark(QWidget* parent) : QWidget(parent) {
@@ -19,7 +20,7 @@ void FocusMark::ring(const QRect& control) {
         hide();
         return;
     }
-    const int out = kGap + kWidth;
+    const int out = face::kFocusGap + kWidth;
     setGeometry(control.adjusted(-out, -out, out, out));
     raise();
     show();
@@ -30,10 +31,9 @@ void FocusMark::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect all = rect();
     painter.setPen(Qt::NoPen);
-    // From the outside in: black, two lines of cyan, black.
-    const QColor colours[kWidth] = {Qt::black, QColor(0x00FFFF), QColor(0x00FFFF), Qt::black};
+    // From the outside in, one line each.
     for (int i = 0; i < kWidth; ++i) {
-        painter.setPen(colours[i]);
+        painter.setPen(QColor(face::rgbOf(face::kFocusRing[static_cast<size_t>(i)])));
         painter.drawRect(all.adjusted(i, i, -i - 1, -i - 1));
     }
 }

@@ -91,7 +91,7 @@ ClockWindow::ClockWindow(HINSTANCE instance, HICON icon) {
     source.controls = [this] {
         if (!m_rules) return std::vector<AccessibleControl>{};
         return accessibleControls(*m_rules,
-                                  [this](Control c) { return scaled(face::faceOf(c).rect); });
+                                  [this](Control c) { return scaled(face::rowOf(c).rect); });
     };
     source.focused = [this] { return m_rules ? childOf(m_rules->focused()) : 0L; };
     source.act = [this](long child) {
@@ -155,6 +155,7 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // Shown (at start, from the tray, by another start): the keyboard comes here.
             // Back from the tray, it also shows the time now and ticks each second again.
             if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) {
+                if (m_rules) m_rules->shown();  // the first control has the focus
                 SetForegroundWindow(m_window);
                 SetFocus(m_window);
                 if (m_everyMinute) tick();
@@ -179,9 +180,9 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case kAccessibleActMessage:
-            if (m_rules && wParam >= 1 && wParam <= accessible::described.size()) {
+            if (m_rules && wParam >= 1 && wParam <= face::described().size()) {
                 const Control control = controlOfChild(static_cast<long>(wParam));
-                if (face::faceOf(control).clickable)
+                if (face::rowOf(control).pressable())
                     apply([control](FormWindow& rules) { return rules.activate(control); });
             }
             return 0;
@@ -314,9 +315,9 @@ void ClockWindow::tick() {
 }
 
 void ClockWindow::redraw(const Changes& changes) {
-    for (const face::ControlFace& face : face::controls()) {
-        if (!changes.changed(face.id)) continue;
-        const RECT rect = scaled(face.rect);
+    for (const face::ControlRow& row : face::controls()) {
+        if (!changes.changed(row.id)) continue;
+        const RECT rect = scaled(row.rect);
         InvalidateRect(m_window, &rect, FALSE);
     }
     if (m_rules) notifyChanges();
@@ -370,7 +371,7 @@ void ClockWindow::drawPicture(HDC dc, Control control) {
     const ControlView& view = m_rules->view(control);
     Gdiplus::Bitmap* bitmap = picture(view.picture);
     if (!bitmap || !view.visible) return;
-    const RECT box = scaled(face::faceOf(control).rect);
+    const RECT box = scaled(face::rowOf(control).rect);
     Gdiplus::Graphics graphics(dc);
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
     graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
@@ -385,7 +386,7 @@ void ClockWindow::drawPicture(HDC dc, Control control) {
 void ClockWindow::drawLabel(HDC dc, Control control) {
     const ControlView& view = m_rules->view(control);
     if (!view.visible) return;
-    const face::ControlFace& face = face::faceOf(control);
+    const face::ControlRow& face = face::rowOf(control);
     RECT rect = scaled(face.rect);
     const OwnedBrush brush(CreateSolidBrush(face.look.box));
     FillRect(dc, &rect, brush.get());
@@ -408,14 +409,14 @@ void ClockWindow::paint(HDC target) {
     FillRect(dc.get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     if (m_rules) {
         // Bottom-most first, so later controls lie on top.
-        for (const face::ControlFace& face : face::controls()) {
-            if (face.kind == face::Kind::picture)
-                drawPicture(dc.get(), face.id);
+        for (const face::ControlRow& row : face::controls()) {
+            if (row.kind() == face::Kind::picture)
+                drawPicture(dc.get(), row.id);
             else
-                drawLabel(dc.get(), face.id);
+                drawLabel(dc.get(), row.id);
         }
-        if (m_keyboardUsed && GetFocus() == m_window)
-            drawFocusMark(dc.get(), scaled(face::faceOf(m_rules->focused()).rect),
+        if (const auto mark = m_rules->focusMark(GetFocus() == m_window))
+            drawFocusMark(dc.get(), scaled(*mark),
                           std::max(1, static_cast<int>(std::lround(m_scale))));
     }
     BitBlt(target, 0, 0, width, height, dc.get(), 0, 0, SRCCOPY);
@@ -464,7 +465,6 @@ bool ClockWindow::key(WPARAM virtualKey) {
     const std::optional<Changes> changes = m_rules->key(keyPressOf(virtualKey));
     logDebug(LogCategory::ui, "key " + std::to_string(virtualKey) + (changes ? " taken" : " left"));
     if (!changes) return false;
-    m_keyboardUsed = true;
     // The mark moves with the focus: all of it is painted again.
     InvalidateRect(m_window, nullptr, FALSE);
     redraw(*changes);
@@ -479,13 +479,13 @@ void ClockWindow::addTooltips(HINSTANCE instance) {
                                  m_window, nullptr, instance, nullptr);
     if (!m_tooltips) return;
     // One tool per keyboard control, its text asked for when shown (TTN_GETDISPINFO).
-    for (Control control : keyboard::focusOrder) {
+    for (Control control : keyboard::focusOrder()) {
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_SUBCLASS;
         tool.hwnd = m_window;
         tool.uId = static_cast<UINT_PTR>(control);
-        tool.rect = scaled(face::faceOf(control).rect);
+        tool.rect = scaled(face::rowOf(control).rect);
         tool.lpszText = LPSTR_TEXTCALLBACKW;
         SendMessageW(m_tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
@@ -493,19 +493,19 @@ void ClockWindow::addTooltips(HINSTANCE instance) {
 
 void ClockWindow::placeTooltips() {
     if (!m_tooltips) return;
-    for (Control control : keyboard::focusOrder) {
+    for (Control control : keyboard::focusOrder()) {
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.hwnd = m_window;
         tool.uId = static_cast<UINT_PTR>(control);
-        tool.rect = scaled(face::faceOf(control).rect);
+        tool.rect = scaled(face::rowOf(control).rect);
         SendMessageW(m_tooltips, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
 void ClockWindow::notifyChanges() {
     const std::vector<AccessibleControl> controls =
-        accessibleControls(*m_rules, [this](Control c) { return scaled(face::faceOf(c).rect); });
+        accessibleControls(*m_rules, [this](Control c) { return scaled(face::rowOf(c).rect); });
     const bool first = m_told.empty();
     m_told.resize(controls.size());
     for (size_t i = 0; i < controls.size(); ++i) {

@@ -90,8 +90,6 @@ class ClockWindow {
     std::map<std::string, std::unique_ptr<Gdiplus::Bitmap>> m_pictures;
     std::map<std::tuple<std::string, bool, int>, OwnedFont> m_fonts;
     Microsoft::WRL::ComPtr<AccessibleWindow> m_accessible;
-    // The focus mark shows once the keyboard has been used in the window.
-    bool m_keyboardUsed = false;
     HWND m_tooltips = nullptr;
     // The tooltip texts, kept alive for the tooltip control.
     std::vector<std::wstring> m_tips;
