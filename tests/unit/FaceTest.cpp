@@ -1,4 +1,4 @@
-// The window's rule book and the form as a window: what lies under a point,
+// The controls' rows and the form as a window: what lies under a point,
 // when a release is a click, what each event leaves to redraw, and the
 // window's own behaviour (hiding without a tray, a lost mouse, session end).
 
