@@ -136,8 +136,9 @@ std::vector<Control> inOrder(Take take) {
         if (row.order > 0 && take(row)) rows.push_back(&row);
     std::stable_sort(rows.begin(), rows.end(),
                      [](const ControlRow* a, const ControlRow* b) { return a->order < b->order; });
-    std::vector<Control> result;
-    for (const ControlRow* row : rows) result.push_back(row->id);
+    std::vector<Control> result(rows.size());
+    std::transform(rows.begin(), rows.end(), result.begin(),
+                   [](const ControlRow* row) { return row->id; });
     return result;
 }
 
