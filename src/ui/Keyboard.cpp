@@ -4,6 +4,7 @@ namespace keyboard {
 
 KeyPress keyPressOf(int code, const NativeKeys& keys, bool shift, bool ctrl, bool alt) {
     KeyPress press{Key::Other, shift, ctrl, alt};
+    if (code < 0) return press;  // -1 names a key the platform lacks
     if (code == keys.backtab) {
         press.key = Key::Tab;
         press.shift = true;

@@ -87,6 +87,30 @@ TEST(Keyboard, FocusOrderAndKeys) {
     }
 }
 
+// A platform's key codes in the clock's terms: its named keys, and letters by
+// their upper-case ASCII codes; a code it lacks (-1) matches nothing.
+TEST(Keyboard, NativeCodes) {
+    constexpr keyboard::NativeKeys kKeys{9, 100, 32, 13, 101, 27, 115};
+    constexpr keyboard::NativeKeys kNoBacktab{9, -1, 32, 13, -1, 27, 115};
+    const auto key = [](int code, const keyboard::NativeKeys& keys, bool shift = false) {
+        return keyboard::keyPressOf(code, keys, shift, false, false);
+    };
+    EXPECT_EQ(key(9, kKeys).key, Key::Tab);
+    EXPECT_FALSE(key(9, kKeys).shift);
+    EXPECT_EQ(key(100, kKeys).key, Key::Tab);
+    EXPECT_TRUE(key(100, kKeys).shift) << "Backtab is Shift+Tab";
+    EXPECT_EQ(key(101, kKeys).key, Key::Enter);
+    EXPECT_EQ(key(13, kKeys).key, Key::Return);
+    EXPECT_EQ(key(27, kKeys).key, Key::Escape);
+    EXPECT_EQ(key(115, kKeys).key, Key::F4);
+    EXPECT_EQ(key('A', kKeys, true).key, Key::A);
+    EXPECT_TRUE(key('A', kKeys, true).shift);
+    EXPECT_EQ(key('M', kKeys).key, Key::M);
+    EXPECT_EQ(key('L', kKeys).key, Key::L);
+    EXPECT_EQ(key('B', kKeys).key, Key::Other);
+    EXPECT_EQ(key(-1, kNoBacktab).key, Key::Other) << "-1 stands for no key";
+}
+
 // Through the window: the keys click with the mouse's handlers (the same
 // dialog, clip and window operation), the focus is kept, and what changed is
 // redrawn; a key the clock leaves alone changes nothing.
