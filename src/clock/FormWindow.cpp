@@ -5,60 +5,21 @@
 
 using face::Control;
 
-namespace {
-
-const Label* labelOf(const frmMain& f, Control control) {
-    switch (control) {
-        case Control::lblTime:
-            return &f.lblTime;
-        case Control::lblAMPM:
-            return &f.lblAMPM;
-        case Control::lblAlarm:
-            return &f.lblAlarm;
-        case Control::lblTrack:
-            return &f.lblTrack;
-        case Control::lblMinimize:
-            return &f.lblMinimize;
-        case Control::lblClose:
-            return &f.lblClose;
-        default:
-            return nullptr;
-    }
-}
-
-const PictureControl* pictureOf(const frmMain& f, Control control) {
-    switch (control) {
-        case Control::bg:
-            return &f.bg;
-        case Control::butOnOff:
-            return &f.butOnOff;
-        case Control::butSettings:
-            return &f.butSettings;
-        case Control::butTrack:
-            return &f.butTrack;
-        case Control::butBuzz:
-            return &f.butBuzz;
-        case Control::butSong:
-            return &f.butSong;
-        default:
-            return nullptr;
-    }
-}
-
-}  // namespace
-
 FormWindow::FormWindow(frmMain& form) : m_form(form) {}
 
 ControlView FormWindow::current(Control control) const {
+    const face::ControlRow& row = face::rowOf(control);
     ControlView view;
-    if (const Label* label = labelOf(m_form, control)) {
-        view.visible = label->Visible;
-        view.caption = label->Caption;
-        view.fontName = label->FontName;
-        view.bold = label->FontBold;
-    } else if (const PictureControl* picture = pictureOf(m_form, control)) {
-        view.visible = picture->Visible;
-        view.picture = picture->Picture;
+    if (row.label) {
+        const Label& label = m_form.*row.label;
+        view.visible = label.Visible;
+        view.caption = label.Caption;
+        view.fontName = label.FontName;
+        view.bold = label.FontBold;
+    } else if (row.picture) {
+        const PictureControl& picture = m_form.*row.picture;
+        view.visible = picture.Visible;
+        view.picture = picture.Picture;
     }
     return view;
 }
@@ -73,12 +34,12 @@ const ControlView& FormWindow::view(Control control) const {
 
 Changes FormWindow::changes() {
     Changes result;
-    for (const face::ControlFace& face : face::controls()) {
-        ControlView now = current(face.id);
-        ControlView& shown = m_shown[static_cast<size_t>(face.id)];
+    for (const face::ControlRow& row : face::controls()) {
+        ControlView now = current(row.id);
+        ControlView& shown = m_shown[static_cast<size_t>(row.id)];
         if (now == shown) continue;
         shown = std::move(now);
-        result.controls.set(static_cast<size_t>(face.id));
+        result.controls.set(static_cast<size_t>(row.id));
     }
     if (m_form.blnAlarm && !m_ringing) result.alert = ringingAlert();
     m_ringing = m_form.blnAlarm;
@@ -133,37 +94,20 @@ Changes FormWindow::mouseUp(int x, int y, int button) {
     if (release.endsDrag) {
         m_form.bg_MouseUp(button, face::twipsOf(x), face::twipsOf(y));
         // The background's release over the window is also its click.
-        if (face::faceOf(Control::bg).rect.contains(x, y)) m_form.bg_Click();
+        if (face::rowOf(Control::bg).rect.contains(x, y)) m_form.bg_Click();
     }
     if (release.click) click(*release.click);
     return changes();
 }
 
 void FormWindow::click(Control control) {
-    switch (control) {
-        case Control::butOnOff:
-            m_form.butOnOff_Click();
-            break;
-        case Control::butSettings:
-            m_form.butSettings_Click();
-            break;
-        case Control::butTrack:
-            m_form.butTrack_Click();
-            break;
-        case Control::lblMinimize:
-            m_form.lblMinimize_Click();
-            break;
-        case Control::lblClose:
-            m_form.lblClose_Click();
-            break;
-        default:
-            break;
-    }
+    if (const auto handler = face::rowOf(control).click) (m_form.*handler)();
 }
 
 std::optional<Changes> FormWindow::key(const keyboard::KeyPress& press) {
     const keyboard::Response response = keyboard::respond(press, m_focused);
     if (!response.handled) return std::nullopt;
+    m_keyUsed = true;
     if (response.focus) m_focused = *response.focus;
     if (response.click) click(*response.click);
     return changes();
@@ -175,15 +119,35 @@ Changes FormWindow::activate(Control control) {
 }
 
 void FormWindow::setFocused(Control control) {
-    for (Control c : keyboard::focusOrder)
-        if (c == control) m_focused = control;
+    if (face::rowOf(control).pressable()) m_focused = control;
+}
+
+void FormWindow::shown() {
+    m_focused = keyboard::focusOrder().front();
+}
+
+std::optional<face::Rect> FormWindow::focusMark(bool windowHasKeyboard) const {
+    if (!m_keyUsed || !windowHasKeyboard) return std::nullopt;
+    return face::rowOf(m_focused).rect;
 }
 
 accessible::Description FormWindow::describe(Control control) const {
-    accessible::Shown shown{m_form.strLang,          m_form.armed(),         m_form.blnAlarm,
-                            m_form.lblTrack.Caption, m_form.lblTime.Caption, m_form.lblAMPM.Caption,
-                            m_form.lblAlarm.Caption};
-    return accessible::describe(control, shown);
+    const face::ControlRow& row = face::rowOf(control);
+    const std::string& lang = m_form.strLang;
+    accessible::Description d;
+    d.role = row.said.role;
+    if (d.role == accessible::Role::None) return d;
+    d.name = row.said.name.in(lang);
+    d.tooltip = row.said.tip.in(lang);
+    if (row.label && d.role == accessible::Role::Label) d.text = (m_form.*row.label).Caption;
+    if (row.said.adjust) row.said.adjust(d, m_form);
+    if (row.pressable()) {
+        d.pressable = true;
+        d.shortcut = accessible::keyText(row.key, lang);
+        if (!d.shortcut.empty()) d.tooltip += " (" + d.shortcut + ")";
+        d.action = accessible::pressAction(lang);
+    }
+    return d;
 }
 
 std::string FormWindow::ringingAlert() const {

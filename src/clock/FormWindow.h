@@ -1,8 +1,9 @@
 #pragma once
 // frmMain as a window, for the front ends: what each control shows, the
-// window's events routed to the form's handlers by the rule book (ui/Face.h),
-// what each event changed and must be redrawn, and the state line of each
-// second. A front end holds one, paints from view() and feeds it events.
+// window's events routed to the form's handlers by the controls' rows
+// (clock/ControlTable.h), what each event changed and must be redrawn, the
+// keyboard focus and its mark, and the state line of each second. A front end
+// holds one, paints from view() and feeds it events.
 
 #include <array>
 #include <bitset>
@@ -10,10 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "clock/ControlTable.h"
 #include "clock/Services.h"
-#include "ui/AccessibleText.h"
-#include "ui/Face.h"
-#include "ui/Keyboard.h"
 
 class frmMain;
 
@@ -82,7 +81,14 @@ class FormWindow {
     // The control with the keyboard focus whenever the window has it.
     face::Control focused() const { return m_focused; }
     void setFocused(face::Control control);
-    // What a screen reader is told of a control now, in the clock's language.
+    // The window was shown (at start, from the tray, by another start): the
+    // first control has the focus.
+    void shown();
+    // Where the focus mark goes: around the focused control once a key has
+    // been used in the window, while the window has the keyboard; none otherwise.
+    std::optional<face::Rect> focusMark(bool windowHasKeyboard) const;
+    // What a screen reader is told of a control now, in the clock's language;
+    // role None for a control it does not meet.
     accessible::Description describe(face::Control control) const;
     // The alert of the ringing alarm while it rings; empty otherwise.
     std::string ringingAlert() const;
@@ -101,5 +107,6 @@ class FormWindow {
     face::Pointer m_pointer;
     std::array<ControlView, face::kControlCount> m_shown;
     bool m_ringing = false;  // as the last event left it
-    face::Control m_focused = keyboard::focusOrder.front();
+    face::Control m_focused = keyboard::focusOrder().front();
+    bool m_keyUsed = false;  // a key was taken: the focus mark shows from then on
 };

@@ -1,43 +1,34 @@
 #pragma once
-// What a screen reader is told about each part of the window, and the
-// tooltips, in the clock's language: names, roles, the switch's state, the
-// shown texts and the keys. The front ends hand these to the platform's
-// accessibility (AT-SPI through Qt, Active Accessibility on Windows).
+// What a screen reader is told, in the clock's language: the shape of a
+// control's description, and the words that are not one control's own (the
+// default action, the keys, the ringing alarm, the chosen music). Each
+// control's own name and tooltip are in its row (clock/ControlTable.h). The
+// front ends hand these to the platform's accessibility (AT-SPI through Qt,
+// Active Accessibility on Windows).
 
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "ui/Face.h"
+#include "ui/Keyboard.h"
 
 namespace accessible {
 
-// The controls a screen reader meets, in its order: the keyboard's five in
-// Tab's order, then the time, the alarm time and the track. The others (the
-// background, the day half, which the time's text carries, the lit switches)
-// are pictures with nothing to say.
-inline constexpr std::array<face::Control, 8> described{
-    face::Control::butOnOff,    face::Control::butTrack, face::Control::butSettings,
-    face::Control::lblMinimize, face::Control::lblClose, face::Control::lblTime,
-    face::Control::lblAlarm,    face::Control::lblTrack};
+// None: a picture with nothing to say (the background, the lit switches).
+enum class Role { None, ToggleButton, Button, Label };
 
-enum class Role { ToggleButton, Button, Label };
-
-// What the window shows now, as the front end reads it off the form.
-struct Shown {
-    std::string_view lang;          // strLang
-    bool armed = false;             // the switch is ON
-    bool ringing = false;           // blnAlarm
-    std::string_view trackCaption;  // lblTrack: a path or a no-track text
-    std::string_view time;          // lblTime
-    std::string_view dayHalf;       // lblAMPM
-    std::string_view alarm;         // lblAlarm
+// A text in both of the clock's languages.
+struct Bilingual {
+    const char* english = "";
+    const char* french = "";
+    // French for "fra", English for any other code.
+    const char* in(std::string_view lang) const { return lang == "fra" ? french : english; }
 };
 
 struct Description {
     std::string name;
-    Role role = Role::Label;
+    Role role = Role::None;
+    bool pressable = false;       // its default action clicks it
     std::optional<bool> checked;  // the switch's on/off
     std::string text;             // the shown text, for the texts
     std::string tooltip;          // shown on hover, and the description
@@ -45,8 +36,14 @@ struct Description {
     std::string action;           // the default action's name; empty: none
 };
 
-// One of the described controls; an empty name for any other.
-Description describe(face::Control control, const Shown& shown);
+// The default action's name: "Press".
+std::string pressAction(std::string_view lang);
+// A key as written in a tooltip: "A", "Esc", "Alt+F4"; empty for Other.
+std::string keyText(keyboard::Key key, std::string_view lang);
+// The switch's tooltip while the alarm rings.
+std::string ringingTip(std::string_view lang);
+// The notes' name once a track (a path) is chosen: "Music: Wake Up".
+std::string musicName(std::string_view lang, std::string_view path);
 
 // What assistive technology is told, as an alert, when the alarm `alarm`
 // (lblAlarm) starts ringing: "Alarm 07:00 AM ringing".

@@ -1,33 +1,17 @@
 #pragma once
-// The window's rule book: every control's place, look and stacking, what lies
-// under a point, how mouse buttons and pixels reach the form, and when a
-// release is a click. Both front ends paint and route events from this alone.
+// The window's measures and looks: rectangles, label looks, colours, the
+// focus mark, mouse buttons and twips. The controls themselves, one row each,
+// are in clock/ControlTable.h.
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <optional>
 
 #include "ui/WindowGeometry.h"
 
 namespace face {
 
-// The controls, bottom-most first: later ones lie on top of earlier ones.
-enum class Control : uint8_t {
-    bg,
-    lblTime,
-    lblAMPM,
-    lblClose,
-    lblMinimize,
-    butSong,
-    butBuzz,
-    butTrack,
-    lblTrack,
-    butSettings,
-    butOnOff,
-    lblAlarm,
-};
-inline constexpr int kControlCount = 12;
+// A control of the window; its names and rows are in clock/ControlTable.h.
+enum class Control : uint8_t;
 
 struct Rect {
     int x, y, width, height;
@@ -48,19 +32,6 @@ struct LabelLook {
     Align align;
 };
 
-struct ControlFace {
-    Control id;
-    const char* name;  // the form's name of the control
-    Kind kind;
-    Rect rect;       // in pixels of the 600 x 300 window
-    LabelLook look;  // labels only
-    bool clickable;  // a click runs the control's handler
-};
-
-// Every control, bottom-most first.
-const std::array<ControlFace, kControlCount>& controls();
-const ControlFace& faceOf(Control control);
-
 // Colours as 0x00BBGGRR, and the same as 0xRRGGBB for painters that want it.
 inline constexpr uint32_t kCyan = 0x00FFFF00;
 inline constexpr uint32_t kBlack = 0x00000000;
@@ -70,16 +41,12 @@ constexpr uint32_t rgbOf(uint32_t bgr) {
     return (bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF);
 }
 
-// The topmost control at a point whose `visible(control)` is true; the
-// background when no other lies there.
-template <typename Visible>
-Control controlAt(int x, int y, Visible&& visible) {
-    const auto& all = controls();
-    const auto found = std::find_if(all.rbegin(), all.rend(), [&](const ControlFace& face) {
-        return face.id != Control::bg && visible(face.id) && face.rect.contains(x, y);
-    });
-    return found == all.rend() ? Control::bg : found->id;
-}
+// The mark around the control with the keyboard focus: a ring of the
+// display's cyan between black lines, seen on the black panel and on the grey
+// housing alike. Its lines from the outside in, each one pixel of the design,
+// the innermost `kFocusGap` pixels off the control.
+inline constexpr std::array<uint32_t, 4> kFocusRing{kBlack, kCyan, kCyan, kBlack};
+inline constexpr int kFocusGap = 1;
 
 // Mouse buttons as the form's events carry them.
 inline constexpr int kLeftButton = 1;
@@ -89,28 +56,5 @@ inline constexpr int kMiddleButton = 4;
 inline float twipsOf(int px) {
     return static_cast<float>(px * geometry::kTwipsPerPixel);
 }
-
-// The click rule. A press remembers the control it began on; a later release
-// is a click when it is the left button over that same control. A press on the
-// background starts a drag, which its release (any button) ends. Losing the
-// mouse (another window took it, a dialog popped up) forgets the press and
-// ends the drag.
-class Pointer {
-  public:
-    // A button went down over `control`: true when it starts a drag.
-    bool press(Control control);
-    struct Release {
-        bool endsDrag = false;
-        std::optional<Control> click;
-    };
-    Release release(Control under, int button);
-    // True when this ends a drag.
-    bool lose();
-    bool dragging() const { return m_dragging; }
-
-  private:
-    std::optional<Control> m_pressed;
-    bool m_dragging = false;
-};
 
 }  // namespace face

@@ -1,8 +1,34 @@
 #include "ui/Keyboard.h"
 
-#include <algorithm>
-
 namespace keyboard {
+
+KeyPress keyPressOf(int code, const NativeKeys& keys, bool shift, bool ctrl, bool alt) {
+    KeyPress press{Key::Other, shift, ctrl, alt};
+    if (code < 0) return press;  // -1 names a key the platform lacks
+    if (code == keys.backtab) {
+        press.key = Key::Tab;
+        press.shift = true;
+    } else if (code == keys.tab) {
+        press.key = Key::Tab;
+    } else if (code == keys.space) {
+        press.key = Key::Space;
+    } else if (code == keys.returnKey) {
+        press.key = Key::Return;
+    } else if (code == keys.enter) {
+        press.key = Key::Enter;
+    } else if (code == keys.escape) {
+        press.key = Key::Escape;
+    } else if (code == keys.f4) {
+        press.key = Key::F4;
+    } else if (code == 'A') {
+        press.key = Key::A;
+    } else if (code == 'M') {
+        press.key = Key::M;
+    } else if (code == 'L') {
+        press.key = Key::L;
+    }
+    return press;
+}
 
 Command commandFor(const KeyPress& press) {
     const bool plain = !press.ctrl && !press.alt;
@@ -15,81 +41,17 @@ Command commandFor(const KeyPress& press) {
         case Key::Enter:
             return plain ? Command::ActivateFocused : Command::None;
         case Key::A:
-            return plain ? Command::Alarm : Command::None;
         case Key::M:
-            return plain ? Command::Music : Command::None;
         case Key::L:
-            return plain ? Command::Language : Command::None;
+            return plain ? Command::Shortcut : Command::None;
         case Key::Escape:
-            return plain && !press.shift ? Command::Hide : Command::None;
+            return plain && !press.shift ? Command::Shortcut : Command::None;
         case Key::F4:
-            return press.alt && !press.ctrl && !press.shift ? Command::Close : Command::None;
+            return press.alt && !press.ctrl && !press.shift ? Command::Shortcut : Command::None;
         case Key::Other:
             break;
     }
     return Command::None;
-}
-
-Control nextFocus(std::optional<Control> from, bool backwards) {
-    const auto count = static_cast<long>(focusOrder.size());
-    if (!from) return backwards ? focusOrder.back() : focusOrder.front();
-    const auto found = std::find(focusOrder.begin(), focusOrder.end(), *from);
-    if (found == focusOrder.end()) return backwards ? focusOrder.back() : focusOrder.front();
-    const long at = found - focusOrder.begin();
-    const long to = (at + (backwards ? count - 1 : 1)) % count;
-    return focusOrder[static_cast<size_t>(to)];
-}
-
-std::optional<Control> commandTarget(Command command, std::optional<Control> focused) {
-    switch (command) {
-        case Command::ActivateFocused:
-            return focused;
-        case Command::Alarm:
-            return Control::butOnOff;
-        case Command::Music:
-            return Control::butTrack;
-        case Command::Language:
-            return Control::butSettings;
-        case Command::Hide:
-            return Control::lblMinimize;
-        case Command::Close:
-            return Control::lblClose;
-        case Command::None:
-        case Command::FocusNext:
-        case Command::FocusPrevious:
-            break;
-    }
-    return std::nullopt;
-}
-
-Response respond(const KeyPress& press, std::optional<Control> focused) {
-    const Command command = commandFor(press);
-    switch (command) {
-        case Command::None:
-            return {false, focused, std::nullopt};
-        case Command::FocusNext:
-        case Command::FocusPrevious:
-            return {true, nextFocus(focused, command == Command::FocusPrevious), std::nullopt};
-        default:
-            return {true, focused, commandTarget(command, focused)};
-    }
-}
-
-Key shortcutKey(Control control) {
-    switch (control) {
-        case Control::butOnOff:
-            return Key::A;
-        case Control::butTrack:
-            return Key::M;
-        case Control::butSettings:
-            return Key::L;
-        case Control::lblMinimize:
-            return Key::Escape;
-        case Control::lblClose:
-            return Key::F4;
-        default:
-            return Key::Other;
-    }
 }
 
 }  // namespace keyboard

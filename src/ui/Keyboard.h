@@ -1,22 +1,10 @@
 #pragma once
-// The clock by keyboard, the same on every platform: the controls the focus
-// moves through, in order, and what each key does. The front ends turn their
-// key events into a KeyPress and carry out the Command.
-
-#include <array>
-#include <optional>
-
-#include "ui/Face.h"
+// The keys the clock knows, the same on every platform: a front end names
+// its own codes for them once (NativeKeys) and hands each key event here. What
+// a key does to the window (the focus, a click) is decided with the controls'
+// rows, in clock/ControlTable.h.
 
 namespace keyboard {
-
-using face::Control;
-
-// The controls that take the keyboard focus, in Tab's order: the switch, the
-// notes, the cog, "-", "X".
-inline constexpr std::array<Control, 5> focusOrder{Control::butOnOff, Control::butTrack,
-                                                   Control::butSettings, Control::lblMinimize,
-                                                   Control::lblClose};
 
 enum class Key { Tab, Space, Return, Enter, Escape, A, M, L, F4, Other };
 
@@ -27,39 +15,29 @@ struct KeyPress {
     bool alt = false;
 };
 
+// A platform's codes for the keys that are not letters; -1 where it has none.
+// Letters are their upper-case ASCII codes on every platform the clock knows.
+struct NativeKeys {
+    int tab;
+    int backtab;  // Shift+Tab, where the platform reports it as a key of its own
+    int space;
+    int returnKey;
+    int enter;  // the keypad's
+    int escape;
+    int f4;
+};
+
+// A key event in the clock's terms.
+KeyPress keyPressOf(int code, const NativeKeys& keys, bool shift, bool ctrl, bool alt);
+
 enum class Command {
     None,
     FocusNext,
     FocusPrevious,
     ActivateFocused,  // as a click on the focused control
-    Alarm,            // as a click on the ON/OFF switch
-    Music,            // ... on the notes
-    Language,         // ... on the cog
-    Hide,             // ... on "-"
-    Close,            // ... on "X"
+    Shortcut,         // as a click on the control whose key it is
 };
 
 Command commandFor(const KeyPress& press);
-
-// The control after (or before) `from` in Tab's order, round and round; with
-// no control focused yet, the first (or the last).
-Control nextFocus(std::optional<Control> from, bool backwards);
-
-// The control a command clicks, given the focused one; none for the focus
-// moves, and for ActivateFocused with nothing focused.
-std::optional<Control> commandTarget(Command command, std::optional<Control> focused);
-
-// What a key press does to the window: where the focus goes and which
-// control it clicks (with the same handler as the mouse). `handled` is false
-// for keys the clock leaves to the system.
-struct Response {
-    bool handled = false;
-    std::optional<Control> focus;  // the focus after the key
-    std::optional<Control> click;
-};
-Response respond(const KeyPress& press, std::optional<Control> focused);
-
-// The key that clicks a control (shown in its tooltip); Other for none.
-Key shortcutKey(Control control);
 
 }  // namespace keyboard

@@ -9,7 +9,8 @@ and Return switch to French (the names follow), `M` opens the track dialog
 and Escape cancels it; `A` arms it again and Escape hides the window to the
 tray, the normal night: at 07:00 it rings hidden (unmuted, the beep and the
 French words heard) and a screen reader is told by an alert event; the tray
-icon brings the window back with the keyboard's focus, the switch says it
+icon brings the window back with the keyboard's focus on the first control
+(where it was on the notes when hidden), the switch says it
 rings until switched off, and `A` switches it off; Alt+F4 ends the program
 as "X" does. Keys go, as xdotool types them, to whichever window has the
 focus."""
@@ -112,6 +113,8 @@ class Keyboard(unittest.TestCase):
         say("   the time display's text:", time_text)
         self.assertRegex(time_text, r"^06:00:\d\d AM$")
         self.assertIn("Switch the alarm on or off (A)", named(tree, "Alarm")["description"])
+        for name in ["Alarm", "Choose music", "Close"]:
+            self.assertEqual(named(tree, name)["actions"][:1], ["Press"], name)
         self.wait_focused("Alarm")
 
         say("checks: Tab and Shift+Tab go round the controls in order")
@@ -171,6 +174,8 @@ class Keyboard(unittest.TestCase):
         with self.access.events(["object:state-changed:showing"]) as heard:
             app.clock.set(BEFORE_ALARM)
             self.wait_focus_on(app.window, "the focus back on the window")
+            self.key("Tab")  # the focus left on the notes
+            self.wait_focused("Choisir la musique")
             self.key("Escape")
             poll(lambda: not app.viewable(), 10, "the window to be hidden")
             hidden_at = app.clock.now()
@@ -192,13 +197,14 @@ class Keyboard(unittest.TestCase):
             say("   the screen reader heard:", alerts[0])
             self.assertEqual([e["name"] for e in alerts], [ALERT], "told other than once")
 
-        say("checks: the tray icon shows the window again, with the keyboard's focus; the "
-            "switch says it rings until switched off; A switches it off")
+        say("checks: the tray icon shows the window again, with the keyboard's focus on the "
+            "first control; the switch says it rings until switched off; A switches it off")
         icon = poll(lambda: (host.icons_of(app) or [None])[0], 10, "the tray icon")
         self.display.xdotool("mousemove", icon["x"] + icon["width"] // 2,
                              icon["y"] + icon["height"] // 2, "click", 1)
         poll(app.viewable, 10, "the window to be shown")
         self.wait_focus_on(app.window, "the shown window to have the focus")
+        self.wait_focused("Alarme")
         self.key("Tab")
         self.wait_focused("Choisir la musique")
         self.assertTrue(shown_faces(app.log()))

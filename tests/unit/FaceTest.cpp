@@ -1,4 +1,4 @@
-// The window's rule book and the form as a window: what lies under a point,
+// The controls' rows and the form as a window: what lies under a point,
 // when a release is a click, what each event leaves to redraw, and the
 // window's own behaviour (hiding without a tray, a lost mouse, session end).
 
@@ -94,7 +94,7 @@ TEST(Face, TwipsAndTheTableInStackingOrder) {
     EXPECT_EQ(face::twipsOf(600), 9000.0f);
     for (size_t i = 0; i < face::controls().size(); ++i)
         EXPECT_EQ(static_cast<size_t>(face::controls()[i].id), i);
-    EXPECT_EQ(face::faceOf(Control::lblTime).rect, (face::Rect{104, 144, 339, 97}));
+    EXPECT_EQ(face::rowOf(Control::lblTime).rect, (face::Rect{104, 144, 339, 97}));
     EXPECT_EQ(face::rgbOf(face::kCyan), 0x00FFFFu);
 }
 

@@ -87,6 +87,30 @@ TEST(Keyboard, FocusOrderAndKeys) {
     }
 }
 
+// A platform's key codes in the clock's terms: its named keys, and letters by
+// their upper-case ASCII codes; a code it lacks (-1) matches nothing.
+TEST(Keyboard, NativeCodes) {
+    constexpr keyboard::NativeKeys kKeys{9, 100, 32, 13, 101, 27, 115};
+    constexpr keyboard::NativeKeys kNoBacktab{9, -1, 32, 13, -1, 27, 115};
+    const auto key = [](int code, const keyboard::NativeKeys& keys, bool shift = false) {
+        return keyboard::keyPressOf(code, keys, shift, false, false);
+    };
+    EXPECT_EQ(key(9, kKeys).key, Key::Tab);
+    EXPECT_FALSE(key(9, kKeys).shift);
+    EXPECT_EQ(key(100, kKeys).key, Key::Tab);
+    EXPECT_TRUE(key(100, kKeys).shift) << "Backtab is Shift+Tab";
+    EXPECT_EQ(key(101, kKeys).key, Key::Enter);
+    EXPECT_EQ(key(13, kKeys).key, Key::Return);
+    EXPECT_EQ(key(27, kKeys).key, Key::Escape);
+    EXPECT_EQ(key(115, kKeys).key, Key::F4);
+    EXPECT_EQ(key('A', kKeys, true).key, Key::A);
+    EXPECT_TRUE(key('A', kKeys, true).shift);
+    EXPECT_EQ(key('M', kKeys).key, Key::M);
+    EXPECT_EQ(key('L', kKeys).key, Key::L);
+    EXPECT_EQ(key('B', kKeys).key, Key::Other);
+    EXPECT_EQ(key(-1, kNoBacktab).key, Key::Other) << "-1 stands for no key";
+}
+
 // Through the window: the keys click with the mouse's handlers (the same
 // dialog, clip and window operation), the focus is kept, and what changed is
 // redrawn; a key the clock leaves alone changes nothing.
@@ -96,6 +120,7 @@ TEST(Keyboard, KeysRunTheMouseHandlers) {
     window.load();
     EXPECT_EQ(window.focused(), Control::butOnOff);
     EXPECT_FALSE(window.key(plain(Key::Other)).has_value());
+    EXPECT_EQ(window.focusMark(true), std::nullopt) << "no mark before a key is used";
     rig.dialogs.typed.push_back("07:00 AM");
     const auto armed = window.key(plain(Key::Space));
     ASSERT_TRUE(armed.has_value());
@@ -112,8 +137,15 @@ TEST(Keyboard, KeysRunTheMouseHandlers) {
     EXPECT_EQ(rig.form.strLang, "fra");
     EXPECT_EQ(window.describe(Control::butSettings).name, "Langue : français");
     EXPECT_EQ(window.focused(), Control::butTrack);
+    EXPECT_EQ(window.focusMark(false), std::nullopt) << "not while another window has the keys";
+    EXPECT_EQ(window.focusMark(true), face::rowOf(Control::butTrack).rect);
     window.key(plain(Key::Escape));
     EXPECT_FALSE(rig.window.visible);
+    // Shown again (from the tray): the first control has the focus.
+    window.shown();
+    EXPECT_EQ(window.focused(), Control::butOnOff);
+    window.setFocused(Control::lblTime);  // not a control the focus goes to
+    EXPECT_EQ(window.focused(), Control::butOnOff);
     window.activate(Control::lblClose);
     EXPECT_TRUE(rig.window.closed);
 }
@@ -152,9 +184,17 @@ TEST(ScreenReader, NamesRolesAndStateInBothLanguages) {
     using accessible::Role;
     for (const SaidCase& c : kSaid) {
         SCOPED_TRACE(std::string(c.lang) + " " + c.track);
-        const accessible::Shown shown{c.lang,     c.armed, c.ringing, c.track,
-                                      "07:00:10", "AM",    "07:00 AM"};
-        const auto onOff = accessible::describe(Control::butOnOff, shown);
+        ClockRig rig;
+        FormWindow window(rig.form);
+        rig.form.strLang = c.lang;
+        rig.form.butOnOff.Tag = c.armed ? onOffTag::on : onOffTag::off;
+        rig.form.blnAlarm = c.ringing;
+        rig.form.lblTrack.Caption = c.track;
+        rig.form.lblTime.Caption = "07:00:10";
+        rig.form.lblAMPM.Caption = "AM";
+        rig.form.lblAlarm.Caption = "07:00 AM";
+        const auto describe = [&](Control control) { return window.describe(control); };
+        const auto onOff = describe(Control::butOnOff);
         EXPECT_EQ(onOff.name, c.onOff);
         EXPECT_EQ(onOff.role, Role::ToggleButton);
         EXPECT_EQ(onOff.checked, c.armed);
@@ -162,19 +202,24 @@ TEST(ScreenReader, NamesRolesAndStateInBothLanguages) {
         EXPECT_EQ(accessible::ringingAlert(c.lang, "07:00 AM"), c.lang == std::string("fra")
                                                                     ? "L'alarme de 07:00 AM sonne"
                                                                     : "Alarm 07:00 AM ringing");
-        const auto music = accessible::describe(Control::butTrack, shown);
+        const auto music = describe(Control::butTrack);
         EXPECT_EQ(music.name, c.music);
         EXPECT_EQ(music.tooltip, c.musicTip);
         EXPECT_EQ(music.role, Role::Button);
-        EXPECT_EQ(accessible::describe(Control::butSettings, shown).name, c.language);
-        EXPECT_EQ(accessible::describe(Control::lblMinimize, shown).name, c.hide);
-        EXPECT_EQ(accessible::describe(Control::lblClose, shown).name, c.close);
-        EXPECT_EQ(accessible::describe(Control::lblClose, shown).shortcut, "Alt+F4");
-        const auto time = accessible::describe(Control::lblTime, shown);
+        EXPECT_EQ(describe(Control::butSettings).name, c.language);
+        EXPECT_EQ(describe(Control::lblMinimize).name, c.hide);
+        EXPECT_EQ(describe(Control::lblClose).name, c.close);
+        EXPECT_EQ(describe(Control::lblClose).shortcut, "Alt+F4");
+        EXPECT_EQ(describe(Control::lblClose).action,
+                  c.lang == std::string("fra") ? "Appuyer" : "Press");
+        const auto time = describe(Control::lblTime);
         EXPECT_EQ(time.text, "07:00:10 AM");
         EXPECT_EQ(time.role, Role::Label);
         EXPECT_FALSE(time.checked.has_value());
-        EXPECT_EQ(accessible::describe(Control::lblAlarm, shown).text, "07:00 AM");
+        EXPECT_FALSE(time.pressable);
+        EXPECT_EQ(describe(Control::lblAlarm).text, "07:00 AM");
+        EXPECT_EQ(describe(Control::lblTrack).text, c.track);
+        EXPECT_EQ(describe(Control::lblAMPM).role, Role::None) << "said with the time";
     }
 }
 

@@ -8,8 +8,9 @@ switch-on clip is heard, the switch reads as pressed), and no tooltip shows
 over the prompt though the pointer rests on the switch; `A` switches it off,
 `L` and Return switch to French (the names follow), `M` opens the track
 dialog, which refuses a name that is not there, and Escape cancels it (and
-so does the probe's default action on the notes); Escape hides the window, the tray icon shows it
-again with the keyboard; Alt+F4 ends the program. Keys go, as xdotool types
+so does the probe's default action on the notes); Escape hides the window, the
+tray icon shows it again with the keyboard on the first control; Alt+F4 ends
+the program. Keys go, as xdotool types
 them, to the window that has the focus, which a window manager (openbox)
 gives as on a desktop."""
 
@@ -227,8 +228,11 @@ class WindowsKeyboard(WineTestCase):
         self.press("Escape", lambda: not app.visible("Select A File"),
                    app.dialog("Select A File", timeout=30))
 
-        say("checks: Escape hides the window; the tray icon shows it with the keyboard")
+        say("checks: Escape hides the window; the tray icon shows it with the keyboard on "
+            "the first control (the focus was on the notes)")
         self.wait_focus(1)
+        self.press("Tab")
+        self.wait_focus(2)
         self.press("Escape")
         poll(lambda: not app.viewable(), 20, "the window to be hidden")
         icon = poll(lambda: (host.icons() or [None])[0], 20, "the icon in the tray host")

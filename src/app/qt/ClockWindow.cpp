@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QHelpEvent>
 #include <QMouseEvent>
-#include <algorithm>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QToolTip>
 
 #include "app/qt/KeyPress.h"
-#include "app/qt/LabelText.h"
 #include "app/qt/QtLog.h"
 #include "app/qt/QtServices.h"
 #include "ui/Texts.h"
@@ -31,50 +33,29 @@ ClockWindow::ClockWindow(QWidget* parent)
     setWindowTitle(texts::caption);
     setFixedSize(geometry::kWidthPx, geometry::kHeightPx);
     setMouseTracking(true);
+    // The background picture covers the window: nothing to fill first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // The window takes the keys itself; the rules keep which control has the focus.
+    setFocusPolicy(Qt::StrongFocus);
 
-    // Created bottom-most first, so later widgets lie on top. The window takes
-    // the mouse itself and asks the rule book what lies under it.
-    // The controls a screen reader meets carry the rules' description of them.
-    installDescribedControls();
-    for (const face::ControlFace& face : face::controls()) {
-        const bool isDescribed =
-            std::find(accessible::described.begin(), accessible::described.end(), face.id) !=
-            accessible::described.end();
-        QLabel* widget = isDescribed ? new DescribedControl(this, face.id) : new QLabel(this);
-        widget->setObjectName(face.name);
-        widget->setGeometry(rectOf(face.rect));
-        widget->setAttribute(Qt::WA_TransparentForMouseEvents);
-        if (face.kind == face::Kind::label) {
-            widget->setAlignment(face.look.align == face::Align::center
-                                     ? Qt::AlignCenter
-                                     : Qt::AlignLeft | Qt::AlignVCenter);
-            // A palette, not a style sheet: the time label is repainted every
-            // second, and style sheets make each repaint several times dearer.
-            QPalette palette = widget->palette();
-            palette.setColor(QPalette::WindowText, QColor(face::rgbOf(face.look.text)));
-            palette.setColor(QPalette::Window, QColor(face::rgbOf(face.look.box)));
-            widget->setPalette(palette);
-            widget->setAutoFillBackground(true);
-        }
-        widget->hide();
-        m_widgets[static_cast<size_t>(face.id)] = widget;
-    }
-    m_focusMark = new FocusMark(this);
+    installFaceAccessible("ClockWindow");
+    FaceAccessible::Window hooks;
+    hooks.visible = [this](face::Control control) { return visible(control); };
+    hooks.focused = [this]() -> std::optional<face::Control> {
+        if (!m_rules || !hasFocus()) return std::nullopt;
+        return m_rules->focused();
+    };
+    hooks.activate = [this](face::Control control) {
+        apply([control](FormWindow& rules) { return rules.activate(control); });
+    };
+    hooks.focus = [this](face::Control control) {
+        if (m_rules) m_rules->setFocused(control);
+        followFocus();
+    };
+    m_accessible = std::make_unique<FaceAccessible>(this, std::move(hooks));
     installAlertNote();
     m_alert = new AlertNote(this);
     m_alert->setObjectName("alert");
-    // The keyboard's controls in the rules' order; Qt's own Tab chain agrees.
-    QWidget* previous = nullptr;
-    for (face::Control control : keyboard::focusOrder) {
-        DescribedControl* widget = described(control);
-        widget->setFocusPolicy(Qt::TabFocus);
-        widget->installEventFilter(this);
-        widget->setActivate([this, control] {
-            apply([control](FormWindow& rules) { return rules.activate(control); });
-        });
-        if (previous) setTabOrder(previous, widget);
-        previous = widget;
-    }
 }
 
 ClockWindow::~ClockWindow() = default;
@@ -91,23 +72,27 @@ void ClockWindow::apply(const std::function<Changes(FormWindow&)>& event) {
     if (m_rules) redraw(event(*m_rules));
 }
 
-QPixmap ClockWindow::pixmap(const std::string& name) {
+const QPixmap& ClockWindow::pixmap(const std::string& name) {
     auto found = m_pixmaps.find(name);
     if (found != m_pixmaps.end()) return found->second;
     QPixmap loaded;  // a missing picture leaves the control empty
     if (!name.empty()) loaded.load(QString::fromStdString(appFolder() + '/' + name));
-    m_pixmaps.emplace(name, loaded);
-    return loaded;
+    return m_pixmaps.emplace(name, loaded).first->second;
 }
 
-// Only what changed is set again, so a tick repaints the time and nothing else.
+bool ClockWindow::visible(face::Control control) const {
+    return m_rules && m_rules->view(control).visible;
+}
+
+// Only what changed is painted again, so a tick repaints the time's last
+// digit and nothing else.
 void ClockWindow::redraw(const Changes& changes) {
-    for (const face::ControlFace& face : face::controls())
-        if (changes.changed(face.id)) showControl(face.id);
+    for (const face::ControlRow& row : face::controls())
+        if (changes.changed(row.id)) repaintControl(row.id);
     // Names and states in the clock's language (the time's text is read when asked).
     if (m_rules)
-        for (face::Control control : accessible::described)
-            described(control)->describe(m_rules->describe(control));
+        for (face::Control control : face::described())
+            m_accessible->describe(control, m_rules->describe(control));
     if (!changes.alert.empty()) {
         qCDebug(lcUi).noquote() << "alert:" << changes.alert.c_str();
         m_alert->tell(QString::fromStdString(changes.alert));
@@ -117,23 +102,91 @@ void ClockWindow::redraw(const Changes& changes) {
     if (m_rules) m_due.arm(m_rules->nextDue());
 }
 
-void ClockWindow::showControl(face::Control control) {
-    const face::ControlFace& face = face::faceOf(control);
+namespace {
+
+Qt::Alignment alignOf(const face::ControlRow& row) {
+    return row.look.align == face::Align::center ? Qt::AlignCenter
+                                                 : Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+QFont fontOf(const face::ControlRow& row, const ControlView& view) {
+    QFont font(QString::fromStdString(view.fontName));
+    font.setPixelSize(row.look.fontPx);
+    font.setBold(view.bold);
+    return font;
+}
+
+}  // namespace
+
+void ClockWindow::repaintControl(face::Control control) {
+    const face::ControlRow& row = face::rowOf(control);
     const ControlView& view = m_rules->view(control);
-    QLabel* widget = m_widgets[static_cast<size_t>(control)];
-    if (face.kind == face::Kind::picture) {
-        widget->setPixmap(pixmap(view.picture));
-    } else {
-        const QString caption = QString::fromStdString(view.caption);
-        if (control == face::Control::lblTrack && widget->text() != caption)
-            qCDebug(lcUi) << "lblTrack" << caption;
-        QFont font(QString::fromStdString(view.fontName));
-        font.setPixelSize(face.look.fontPx);
-        font.setBold(view.bold);
-        if (widget->font() != font) widget->setFont(font);
-        setLabelText(widget, caption);
+    ControlView& painted = m_painted[static_cast<size_t>(control)];
+    const QRect box = rectOf(row.rect);
+    if (control == face::Control::lblTrack && view.caption != painted.caption)
+        qCDebug(lcUi) << "lblTrack" << QString::fromStdString(view.caption);
+    if (row.kind() == face::Kind::label && view.visible && painted.visible &&
+        view.fontName == painted.fontName && view.bold == painted.bold)
+        update(FaceText::changed(box, alignOf(row), fontOf(row, view),
+                                 QString::fromStdString(painted.caption),
+                                 QString::fromStdString(view.caption)));
+    else
+        update(box);
+    painted = view;
+}
+
+void ClockWindow::paintEvent(QPaintEvent* event) {
+    if (!m_rules) return;
+    QPainter painter(this);
+    // Bottom-most first, so later controls lie on top.
+    for (const face::ControlRow& row : face::controls())
+        if (event->region().intersects(rectOf(row.rect)) && visible(row.id))
+            paintControl(painter, row);
+    paintFocusMark(painter);
+}
+
+void ClockWindow::paintControl(QPainter& painter, const face::ControlRow& row) {
+    const ControlView& view = m_rules->view(row.id);
+    const QRect box = rectOf(row.rect);
+    if (row.kind() == face::Kind::picture) {
+        const QPixmap& picture = pixmap(view.picture);
+        if (picture.isNull()) return;
+        // As a label shows a picture: at its left, centred upright, cut to the control.
+        painter.save();
+        painter.setClipRect(box, Qt::IntersectClip);
+        const QSize size = picture.deviceIndependentSize().toSize();
+        painter.drawPixmap(box.left(), box.top() + (box.height() - size.height()) / 2, picture);
+        painter.restore();
+        return;
     }
-    widget->setVisible(view.visible);
+    painter.fillRect(box, QColor(face::rgbOf(row.look.box)));
+    m_text.draw(painter, box, alignOf(row), fontOf(row, view), QColor(face::rgbOf(row.look.text)),
+                QString::fromStdString(view.caption));
+}
+
+void ClockWindow::paintFocusMark(QPainter& painter) {
+    const std::optional<face::Rect> mark = m_rules->focusMark(hasFocus());
+    if (!mark) return;
+    // Its lines from the outside in, one pixel each.
+    const int lines = static_cast<int>(face::kFocusRing.size());
+    const int out = face::kFocusGap + lines;
+    const QRect ring = rectOf(*mark).adjusted(-out, -out, out, out);
+    painter.setBrush(Qt::NoBrush);
+    for (int i = 0; i < lines; ++i) {
+        painter.setPen(QColor(face::rgbOf(face::kFocusRing[static_cast<size_t>(i)])));
+        painter.drawRect(ring.adjusted(i, i, -i - 1, -i - 1));
+    }
+}
+
+void ClockWindow::showToolTip(const QHelpEvent& help) {
+    const face::Control under = face::controlAt(help.pos().x(), help.pos().y(),
+                                                [this](face::Control c) { return visible(c); });
+    const std::string& tip = m_accessible->description(under).tooltip;
+    if (tip.empty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help.globalPos(), QString::fromStdString(tip), this,
+                           rectOf(face::rowOf(under).rect));
 }
 
 void ClockWindow::mousePressEvent(QMouseEvent* event) {
@@ -152,9 +205,13 @@ void ClockWindow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 bool ClockWindow::event(QEvent* event) {
-    // Keys that reach the window itself (no control focused yet), Tab included.
+    // The keys, Tab included, before Qt's own focus chain sees them.
     if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent&>(*event)))
         return true;
+    if (event->type() == QEvent::ToolTip) {
+        showToolTip(static_cast<QHelpEvent&>(*event));
+        return true;
+    }
     // The mouse taken away mid-press: another window grabbed it or this one lost
     // the focus to another (Alt+Tab, a dialog).
     if (m_rules &&
@@ -172,21 +229,15 @@ void ClockWindow::closeEvent(QCloseEvent* event) {
     QCoreApplication::quit();
 }
 
-bool ClockWindow::eventFilter(QObject* watched, QEvent* event) {
-    switch (event->type()) {
-        case QEvent::KeyPress:
-            return handleKey(static_cast<QKeyEvent&>(*event));
-        case QEvent::FocusIn:
-            // Also a screen reader's "set focus" on a control.
-            if (m_rules) m_rules->setFocused(static_cast<DescribedControl*>(watched)->control());
-            showFocusMark();
-            return false;
-        case QEvent::FocusOut:
-            showFocusMark();
-            return false;
-        default:
-            return false;
-    }
+void ClockWindow::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();  // the focus mark
+    if (m_accessible) m_accessible->focusMoved();
+}
+
+void ClockWindow::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 bool ClockWindow::focusNextPrevChild(bool next) {
@@ -203,7 +254,9 @@ void ClockWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Back from the tray: the seconds again, and the time shown now, not at the next minute.
     if (m_rules) m_due.arm(m_rules->nextDue());
-    // Shown (at start, from the tray, by another start): the keyboard comes here.
+    // Shown (at start, from the tray, by another start): the keyboard comes
+    // here, to the first control.
+    if (m_rules) m_rules->shown();
     followFocus();
     activateWindow();
 }
@@ -224,7 +277,6 @@ bool ClockWindow::handleKey(const QKeyEvent& key) {
     const std::optional<Changes> changes = m_rules->key(keyPressOf(key));
     qCDebug(lcUi) << "key" << key.key() << (changes ? "taken" : "left");
     if (!changes) return false;
-    m_keyboardUsed = true;
     redraw(*changes);
     followFocus();
     // Back from a dialog the key opened: the keyboard comes back here, also
@@ -233,18 +285,10 @@ bool ClockWindow::handleKey(const QKeyEvent& key) {
     return true;
 }
 
-DescribedControl* ClockWindow::described(face::Control control) const {
-    return static_cast<DescribedControl*>(m_widgets[static_cast<size_t>(control)]);
-}
-
 void ClockWindow::followFocus() {
     if (!m_rules) return;
-    DescribedControl* widget = described(m_rules->focused());
-    if (!widget->hasFocus()) widget->setFocus(Qt::TabFocusReason);
-    showFocusMark();
-}
-
-void ClockWindow::showFocusMark() {
-    const bool ringed = m_rules && m_keyboardUsed && described(m_rules->focused())->hasFocus();
-    m_focusMark->ring(ringed ? described(m_rules->focused())->geometry() : QRect());
+    if (!hasFocus()) setFocus(Qt::TabFocusReason);
+    // The mark moves with the focus: all of it is painted again.
+    update();
+    m_accessible->focusMoved();
 }

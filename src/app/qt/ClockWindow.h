@@ -1,11 +1,11 @@
 #pragma once
-// The borderless clock-radio window on Qt. It builds one widget per control
-// from the rule book, shows what the form's controls hold, hands the mouse and
-// the keys to the form's window rules, names the controls for screen readers
-// (AT-SPI) and arms one timer for the moment the form's timers fall due.
+// The borderless clock-radio window on Qt: one widget that paints every
+// control from its row (clock/ControlTable.h) with what the form's controls
+// hold, hands the mouse and the keys to the form's window rules, offers the
+// painted controls to screen readers (AT-SPI) and arms one timer for the moment the form's timers
+// fall due.
 
-#include <QLabel>
-#include <QTimer>
+#include <QPixmap>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -13,8 +13,8 @@
 #include <memory>
 
 #include "app/qt/AlertNote.h"
-#include "app/qt/DescribedControl.h"
-#include "app/qt/FocusMark.h"
+#include "app/qt/FaceAccessible.h"
+#include "app/qt/FaceText.h"
 #include "app/qt/WallClockTimer.h"
 #include "clock/FormWindow.h"
 
@@ -34,8 +34,10 @@ class ClockWindow : public QWidget {
 
   protected:
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -44,22 +46,25 @@ class ClockWindow : public QWidget {
 
   private:
     void redraw(const Changes& changes);
-    void showControl(face::Control control);
-    QPixmap pixmap(const std::string& name);
+    // Asks for the part of a control that changed to be painted again.
+    void repaintControl(face::Control control);
+    void paintControl(QPainter& painter, const face::ControlRow& row);
+    void paintFocusMark(QPainter& painter);
+    const QPixmap& pixmap(const std::string& name);
     // A key, through the rules' key table; true when the clock took it.
     bool handleKey(const QKeyEvent& key);
-    DescribedControl* described(face::Control control) const;
-    // Gives Qt's focus to the rules' focused control, and rings it.
+    // Takes the keyboard's focus, and tells screen readers where it is.
     void followFocus();
-    void showFocusMark();
+    bool visible(face::Control control) const;
+    void showToolTip(const QHelpEvent& help);
 
     std::unique_ptr<FormWindow> m_rules;
-    std::array<QLabel*, face::kControlCount> m_widgets{};
-    FocusMark* m_focusMark = nullptr;
+    // What each control showed when it was last painted.
+    std::array<ControlView, face::kControlCount> m_painted{};
+    FaceText m_text;
+    std::unique_ptr<FaceAccessible> m_accessible;
     // Tells screen readers that the alarm rings.
     AlertNote* m_alert = nullptr;
-    // The focus mark shows once the keyboard has been used in the window.
-    bool m_keyboardUsed = false;
     WallClockTimer m_due;
     std::map<std::string, QPixmap> m_pixmaps;
 };

@@ -81,7 +81,7 @@ void ClockWindow::setScale(UINT dpi) {
 }
 
 RECT ClockWindow::scaled(Control control) const {
-    return m_scale.scaled(face::faceOf(control).rect);
+    return m_scale.scaled(face::rowOf(control).rect);
 }
 
 LRESULT CALLBACK ClockWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -103,8 +103,7 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
             const PaintScope painting(window);
-            m_painter.paint(painting.dc(), painting.area(), m_rules.get(),
-                            m_keyboardUsed && GetFocus() == window);
+            m_painter.paint(painting.dc(), painting.area(), m_rules.get(), GetFocus() == window);
             return 0;
         }
         case WM_ERASEBKGND:
@@ -121,6 +120,7 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // Shown (at start, from the tray, by another start): the keyboard comes here.
             // Back from the tray, it also shows the time now and ticks each second again.
             if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW) {
+                if (m_rules) m_rules->shown();  // the first control has the focus
                 SetForegroundWindow(window);
                 SetFocus(window);
                 armTimer();
@@ -141,9 +141,9 @@ LRESULT ClockWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 m_tooltips->answer(reinterpret_cast<NMHDR*>(lParam), *m_rules);
             return 0;
         case kAccessibleActMessage:
-            if (m_rules && wParam >= 1 && wParam <= accessible::described.size()) {
+            if (m_rules && wParam >= 1 && wParam <= face::described().size()) {
                 const Control control = controlOfChild(static_cast<long>(wParam));
-                if (face::faceOf(control).clickable)
+                if (face::rowOf(control).pressable())
                     apply([control](FormWindow& rules) { return rules.activate(control); });
             }
             return 0;
@@ -270,9 +270,9 @@ void ClockWindow::armTimer() {
 
 void ClockWindow::redraw(const Changes& changes) {
     // Only the controls that changed are painted again.
-    for (const face::ControlFace& face : face::controls()) {
-        if (!changes.changed(face.id)) continue;
-        const RECT rect = scaled(face.id);
+    for (const face::ControlRow& row : face::controls()) {
+        if (!changes.changed(row.id)) continue;
+        const RECT rect = scaled(row.id);
         InvalidateRect(handle(), &rect, FALSE);
     }
     if (m_rules) notifyChanges();
@@ -286,7 +286,6 @@ bool ClockWindow::key(WPARAM virtualKey) {
     const std::optional<Changes> changes = m_rules->key(keyPressOf(virtualKey));
     logDebug(LogCategory::ui, "key " + std::to_string(virtualKey) + (changes ? " taken" : " left"));
     if (!changes) return false;
-    m_keyboardUsed = true;
     // The mark moves with the focus: all of it is painted again.
     InvalidateRect(handle(), nullptr, FALSE);
     redraw(*changes);

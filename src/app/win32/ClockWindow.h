@@ -75,8 +75,6 @@ class ClockWindow {
     MouseInput m_mouse;
     ComRef<AccessibleWindow> m_accessible;
     AccessibleNews m_news;
-    // The focus mark shows once the keyboard has been used in the window.
-    bool m_keyboardUsed = false;
     std::optional<Tooltips> m_tooltips;
     PostedWork m_posted;
 };

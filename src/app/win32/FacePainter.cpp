@@ -99,7 +99,7 @@ void FacePainter::drawPicture(HDC dc, const RECT& area, const FormWindow& rules,
     if (!scaled) return;
     // Drawn at its own size (at the monitor's scale) from the control's corner,
     // cut to the control.
-    const RECT box = m_scale.scaled(face::faceOf(control).rect);
+    const RECT box = m_scale.scaled(face::rowOf(control).rect);
     const RECT whole{box.left, box.top, box.left + scaled->size.cx, box.top + scaled->size.cy};
     RECT shown{};
     if (!IntersectRect(&shown, &box, &whole) || !IntersectRect(&shown, &shown, &area)) return;
@@ -112,7 +112,7 @@ void FacePainter::drawPicture(HDC dc, const RECT& area, const FormWindow& rules,
 void FacePainter::drawLabel(HDC dc, const FormWindow& rules, Control control) {
     const ControlView& view = rules.view(control);
     if (!view.visible) return;
-    const face::ControlFace& face = face::faceOf(control);
+    const face::ControlRow& face = face::rowOf(control);
     RECT rect = m_scale.scaled(face.rect);
     const OwnedBrush brush(CreateSolidBrush(face.look.box));
     FillRect(dc, &rect, brush.get());
@@ -125,7 +125,7 @@ void FacePainter::drawLabel(HDC dc, const FormWindow& rules, Control control) {
               align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
-void FacePainter::paint(HDC target, const RECT& area, const FormWindow* rules, bool focusMark) {
+void FacePainter::paint(HDC target, const RECT& area, const FormWindow* rules, bool hasKeyboard) {
     const int width = area.right - area.left, height = area.bottom - area.top;
     if (width <= 0 || height <= 0) return;
     // A canvas of the area alone, drawn on in client pixels.
@@ -136,18 +136,17 @@ void FacePainter::paint(HDC target, const RECT& area, const FormWindow* rules, b
     FillRect(dc.get(), &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     if (rules) {
         // Bottom-most first, so later controls lie on top; those outside the area not at all.
-        for (const face::ControlFace& face : face::controls()) {
-            const RECT box = m_scale.scaled(face.rect);
+        for (const face::ControlRow& row : face::controls()) {
+            const RECT box = m_scale.scaled(row.rect);
             RECT overlap{};
             if (!IntersectRect(&overlap, &box, &area)) continue;
-            if (face.kind == face::Kind::picture)
-                drawPicture(dc.get(), area, *rules, face.id);
+            if (row.kind() == face::Kind::picture)
+                drawPicture(dc.get(), area, *rules, row.id);
             else
-                drawLabel(dc.get(), *rules, face.id);
+                drawLabel(dc.get(), *rules, row.id);
         }
-        if (focusMark)
-            drawFocusMark(dc.get(), m_scale.scaled(face::faceOf(rules->focused()).rect),
-                          std::max(1, m_scale.pixels(1)));
+        if (const std::optional<face::Rect> mark = rules->focusMark(hasKeyboard))
+            drawFocusMark(dc.get(), m_scale.scaled(*mark), std::max(1, m_scale.pixels(1)));
     }
     BitBlt(target, area.left, area.top, width, height, dc.get(), area.left, area.top, SRCCOPY);
 }

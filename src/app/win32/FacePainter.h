@@ -30,7 +30,7 @@ class FacePainter {
     void setScale(const WindowScale& scale);
     // Paints `area` (client pixels) of the face into `target`; with `rules`
     // null, black. `focusMark` rings the focused control.
-    void paint(HDC target, const RECT& area, const FormWindow* rules, bool focusMark);
+    void paint(HDC target, const RECT& area, const FormWindow* rules, bool hasKeyboard);
 
   private:
     // A picture at the monitor's scale: premultiplied 32-bit pixels in a

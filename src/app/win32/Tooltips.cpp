@@ -15,7 +15,7 @@ Tooltips::Tooltips(HWND owner, HINSTANCE instance, std::function<RECT(Control)> 
                                  m_owner, nullptr, instance, nullptr);
     if (!m_tooltips) return;
     // One tool per keyboard control, its text asked for when shown (TTN_GETDISPINFO).
-    for (Control control : keyboard::focusOrder) {
+    for (Control control : keyboard::focusOrder()) {
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_SUBCLASS;
@@ -29,7 +29,7 @@ Tooltips::Tooltips(HWND owner, HINSTANCE instance, std::function<RECT(Control)> 
 
 void Tooltips::place() {
     if (!m_tooltips) return;
-    for (Control control : keyboard::focusOrder) {
+    for (Control control : keyboard::focusOrder()) {
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.hwnd = m_owner;

@@ -6,61 +6,32 @@
 #include "platform/win32/WideText.h"
 
 keyboard::KeyPress keyPressOf(WPARAM virtualKey) {
-    using keyboard::Key;
-    keyboard::KeyPress press;
-    press.shift = GetKeyState(VK_SHIFT) < 0;
-    press.ctrl = GetKeyState(VK_CONTROL) < 0;
-    press.alt = GetKeyState(VK_MENU) < 0;
-    switch (virtualKey) {
-        case VK_TAB:
-            press.key = Key::Tab;
-            break;
-        case VK_SPACE:
-            press.key = Key::Space;
-            break;
-        case VK_RETURN:
-            press.key = Key::Return;
-            break;
-        case VK_ESCAPE:
-            press.key = Key::Escape;
-            break;
-        case 'A':
-            press.key = Key::A;
-            break;
-        case 'M':
-            press.key = Key::M;
-            break;
-        case 'L':
-            press.key = Key::L;
-            break;
-        case VK_F4:
-            press.key = Key::F4;
-            break;
-        default:
-            press.key = Key::Other;
-            break;
-    }
-    return press;
+    // Windows has no key of its own for Shift+Tab, and the keypad's Enter is VK_RETURN.
+    static constexpr keyboard::NativeKeys kVirtualKeys{VK_TAB, -1,        VK_SPACE, VK_RETURN,
+                                                       -1,     VK_ESCAPE, VK_F4};
+    return keyboard::keyPressOf(static_cast<int>(virtualKey), kVirtualKeys,
+                                GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0,
+                                GetKeyState(VK_MENU) < 0);
 }
 
 long childOf(face::Control control) {
-    const auto& all = accessible::described;
+    const auto all = face::described();
     const auto found = std::find(all.begin(), all.end(), control);
     return found == all.end() ? 0 : static_cast<long>(found - all.begin()) + 1;
 }
 
 long alertChild() {
-    return static_cast<long>(accessible::described.size()) + 1;
+    return static_cast<long>(face::described().size()) + 1;
 }
 
 face::Control controlOfChild(long child) {
-    return accessible::described.at(static_cast<size_t>(child - 1));
+    return face::described()[static_cast<size_t>(child - 1)];
 }
 
 std::vector<AccessibleControl> accessibleControls(const FormWindow& rules,
                                                   const std::function<RECT(face::Control)>& place) {
     std::vector<AccessibleControl> controls;
-    for (face::Control control : accessible::described) {
+    for (face::Control control : face::described()) {
         const accessible::Description d = rules.describe(control);
         AccessibleControl c;
         c.name = widen(d.name);
@@ -90,11 +61,11 @@ std::vector<AccessibleControl> accessibleControls(const FormWindow& rules,
 }
 
 void drawFocusMark(HDC dc, const RECT& box, int width) {
-    // From the outside in: black, two lines of cyan, black; one line off the control.
-    const COLORREF colours[] = {face::kBlack, face::kCyan, face::kCyan, face::kBlack};
-    for (int i = 0; i < 4; ++i) {
-        const OwnedBrush brush(CreateSolidBrush(colours[i]));
-        const int out = (5 - i) * width;
+    // From the outside in, `width` pixels a line, face::kFocusGap lines off the control.
+    const int lines = static_cast<int>(face::kFocusRing.size());
+    for (int i = 0; i < lines; ++i) {
+        const OwnedBrush brush(CreateSolidBrush(face::kFocusRing[static_cast<size_t>(i)]));
+        const int out = (lines + face::kFocusGap - i) * width;
         for (int line = 0; line < width; ++line) {
             RECT ring{box.left - out + line, box.top - out + line, box.right + out - line,
                       box.bottom + out - line};

@@ -14,7 +14,7 @@
 // A WM_KEYDOWN or WM_SYSKEYDOWN in the core's terms.
 keyboard::KeyPress keyPressOf(WPARAM virtualKey);
 
-// The child id of a control: its place in accessible::described, from 1; 0 for none.
+// The child id of a control: its place in face::described(), from 1; 0 for none.
 long childOf(face::Control control);
 face::Control controlOfChild(long child);
 
