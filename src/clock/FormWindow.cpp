@@ -167,11 +167,6 @@ Changes FormWindow::trayNotification(int number) {
     return changes();
 }
 
-Changes FormWindow::trackFailed() {
-    m_form.wmp_Error();
-    return changes();
-}
-
 Changes FormWindow::trayChanged() {
     m_form.trayChanged();
     return changes();

@@ -61,8 +61,6 @@ class FormWindow {
     Changes mouseLost();
     // The tray icon's notification, in the mouse-move form the shell gives it.
     Changes trayNotification(int number);
-    // The track player could not play its file.
-    Changes trackFailed();
     // The tray host came or went.
     Changes trayChanged();
     // Session end. A query changes nothing that cannot be undone: it lends the
