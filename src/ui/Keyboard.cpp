@@ -1,32 +1,29 @@
 #include "ui/Keyboard.h"
 
+#include <utility>
+
 namespace keyboard {
 
 KeyPress keyPressOf(int code, const NativeKeys& keys, bool shift, bool ctrl, bool alt) {
     KeyPress press{Key::Other, shift, ctrl, alt};
     if (code < 0) return press;  // -1 names a key the platform lacks
-    if (code == keys.backtab) {
-        press.key = Key::Tab;
-        press.shift = true;
-    } else if (code == keys.tab) {
-        press.key = Key::Tab;
-    } else if (code == keys.space) {
-        press.key = Key::Space;
-    } else if (code == keys.returnKey) {
-        press.key = Key::Return;
-    } else if (code == keys.enter) {
-        press.key = Key::Enter;
-    } else if (code == keys.escape) {
-        press.key = Key::Escape;
-    } else if (code == keys.f4) {
-        press.key = Key::F4;
-    } else if (code == 'A') {
-        press.key = Key::A;
-    } else if (code == 'M') {
-        press.key = Key::M;
-    } else if (code == 'L') {
-        press.key = Key::L;
-    }
+    if (code == keys.backtab) return {Key::Tab, true, ctrl, alt};
+    const std::pair<int, Key> known[] = {
+        {keys.tab, Key::Tab},
+        {keys.space, Key::Space},
+        {keys.returnKey, Key::Return},
+        {keys.enter, Key::Enter},
+        {keys.escape, Key::Escape},
+        {keys.f4, Key::F4},
+        {'A', Key::A},
+        {'M', Key::M},
+        {'L', Key::L},
+    };
+    for (const auto& [native, key] : known)
+        if (code == native) {
+            press.key = key;
+            break;
+        }
     return press;
 }
 
